@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: a normal build and an
+# AddressSanitizer + UndefinedBehaviorSanitizer build. CTest prints the summaries.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+jobs=$(nproc)
+werror=OFF
+[ "${CI:-}" = "true" ] && werror=ON
+
+run_build() {  # dir, extra cmake args...
+  local dir=$1; shift
+  cmake -S . -B "$dir" -DKX_WERROR=$werror -DKX_BUILD_BENCH=OFF "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+  (cd "$dir" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+}
+
+run_build build
+ASAN_OPTIONS=detect_leaks=0 run_build build-asan -DKX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
