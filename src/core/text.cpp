@@ -1,0 +1,334 @@
+#include "core/text.h"
+
+#include <unicode/uchar.h>
+#include <unicode/ucol.h>
+#include <unicode/ustring.h>
+#include <unicode/utf8.h>
+
+#include <memory>
+
+#include "core/error.h"
+
+namespace kx {
+namespace {
+
+struct CollatorCloser {
+  void operator()(UCollator* c) const { ucol_close(c); }
+};
+
+// One root collator at secondary strength (case ignored, accents not). Opened once;
+// ICU allows concurrent comparisons and sort keys on a collator nobody modifies.
+const UCollator* Collator() {
+  static const std::unique_ptr<UCollator, CollatorCloser> collator = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    UCollator* c = ucol_open("", &status);
+    if (U_FAILURE(status) || c == nullptr) {
+      throw KxError(err::InvalidProcedureCall, "Kestrafix",
+                    std::string("Cannot open the text collator: ") + u_errorName(status));
+    }
+    ucol_setStrength(c, UCOL_SECONDARY);
+    return std::unique_ptr<UCollator, CollatorCloser>(c);
+  }();
+  return collator.get();
+}
+
+// Invalid bytes are decoded one at a time to values above the Unicode range, so they
+// only ever match themselves and survive a round trip.
+constexpr UChar32 kInvalidBase = 0x110000;
+
+UChar32 NextCodePoint(std::string_view s, std::size_t& i) {
+  const auto* p = reinterpret_cast<const uint8_t*>(s.data());
+  const auto len = static_cast<int32_t>(s.size());
+  auto pos = static_cast<int32_t>(i);
+  UChar32 c;
+  U8_NEXT(p, pos, len, c);
+  if (c < 0) {
+    c = kInvalidBase + p[i];
+    pos = static_cast<int32_t>(i) + 1;
+  }
+  i = static_cast<std::size_t>(pos);
+  return c;
+}
+
+UChar32 Fold(UChar32 c) { return c >= kInvalidBase ? c : u_foldCase(c, U_FOLD_CASE_DEFAULT); }
+
+// Folded code points of a text with the byte offset of each; offsets has one more
+// entry (the text's size) so a match's end is offsets[start + length].
+struct Folded {
+  std::vector<UChar32> cps;
+  std::vector<std::size_t> offsets;
+};
+
+Folded FoldText(std::string_view s) {
+  Folded f;
+  f.cps.reserve(s.size());
+  f.offsets.reserve(s.size() + 1);
+  std::size_t i = 0;
+  while (i < s.size()) {
+    f.offsets.push_back(i);
+    f.cps.push_back(Fold(NextCodePoint(s, i)));
+  }
+  f.offsets.push_back(s.size());
+  return f;
+}
+
+bool MatchesAt(const std::vector<UChar32>& hay, std::size_t at, const std::vector<UChar32>& needle) {
+  if (at + needle.size() > hay.size()) return false;
+  for (std::size_t k = 0; k < needle.size(); ++k) {
+    if (hay[at + k] != needle[k]) return false;
+  }
+  return true;
+}
+
+std::u16string ToUtf16(std::string_view s) {
+  std::u16string out(s.size() + 1, u'\0');
+  int32_t len = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strFromUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &len, s.data(),
+                       static_cast<int32_t>(s.size()), 0xFFFD, nullptr, &status);
+  out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(len) : 0);
+  return out;
+}
+
+std::string ToUtf8(const std::u16string& s) {
+  std::string out(s.size() * 3 + 1, '\0');
+  int32_t len = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &len, s.data(),
+                     static_cast<int32_t>(s.size()), 0xFFFD, nullptr, &status);
+  out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(len) : 0);
+  return out;
+}
+
+using CaseMapper = int32_t (*)(UChar*, int32_t, const UChar*, int32_t, const char*, UErrorCode*);
+
+std::string MapCase(std::string_view text, CaseMapper mapper) {
+  const std::u16string src = ToUtf16(text);
+  std::u16string dst(src.size() + 8, u'\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t len = mapper(dst.data(), static_cast<int32_t>(dst.size()), src.data(),
+                               static_cast<int32_t>(src.size()), "", &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+      dst.assign(static_cast<std::size_t>(len) + 1, u'\0');
+      continue;
+    }
+    if (U_FAILURE(status)) return std::string(text);
+    dst.resize(static_cast<std::size_t>(len));
+    return ToUtf8(dst);
+  }
+  return std::string(text);
+}
+
+std::size_t ByteOffsetOfChar(std::string_view s, std::size_t chars) {
+  std::size_t i = 0;
+  while (chars > 0 && i < s.size()) {
+    NextCodePoint(s, i);
+    --chars;
+  }
+  return i;
+}
+
+}  // namespace
+
+int CompareNoCase(std::string_view a, std::string_view b) {
+  UErrorCode status = U_ZERO_ERROR;
+  const UCollationResult r = ucol_strcollUTF8(Collator(), a.data(), static_cast<int32_t>(a.size()), b.data(),
+                                              static_cast<int32_t>(b.size()), &status);
+  if (U_FAILURE(status)) {
+    const int c = a.compare(b);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+  }
+  return r == UCOL_LESS ? -1 : (r == UCOL_GREATER ? 1 : 0);
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
+
+std::string CollationKey(std::string_view text) {
+  const std::u16string src = ToUtf16(text);
+  std::string key(src.size() * 3 + 16, '\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const int32_t needed =
+        ucol_getSortKey(Collator(), src.data(), static_cast<int32_t>(src.size()),
+                        reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+    if (needed <= 0) return {};
+    if (static_cast<std::size_t>(needed) <= key.size()) {
+      key.resize(static_cast<std::size_t>(needed) - 1);  // drop the terminating zero
+      return key;
+    }
+    key.assign(static_cast<std::size_t>(needed), '\0');
+  }
+  return {};
+}
+
+std::string ToUpper(std::string_view text) { return MapCase(text, u_strToUpper); }
+std::string ToLower(std::string_view text) { return MapCase(text, u_strToLower); }
+
+std::size_t FindNoCase(std::string_view hay, std::string_view needle, std::size_t fromByte) {
+  if (fromByte > hay.size()) return std::string_view::npos;
+  if (needle.empty()) return fromByte;
+  const Folded h = FoldText(hay);
+  const Folded n = FoldText(needle);
+  for (std::size_t at = 0; at + n.cps.size() <= h.cps.size(); ++at) {
+    if (h.offsets[at] < fromByte) continue;
+    if (MatchesAt(h.cps, at, n.cps)) return h.offsets[at];
+  }
+  return std::string_view::npos;
+}
+
+std::size_t FindLastNoCase(std::string_view hay, std::string_view needle) {
+  if (needle.empty()) return hay.size();
+  const Folded h = FoldText(hay);
+  const Folded n = FoldText(needle);
+  if (n.cps.size() > h.cps.size()) return std::string_view::npos;
+  for (std::size_t at = h.cps.size() - n.cps.size() + 1; at-- > 0;) {
+    if (MatchesAt(h.cps, at, n.cps)) return h.offsets[at];
+  }
+  return std::string_view::npos;
+}
+
+bool ContainsNoCase(std::string_view hay, std::string_view needle) {
+  return FindNoCase(hay, needle) != std::string_view::npos;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  const Folded t = FoldText(text);
+  const Folded p = FoldText(prefix);
+  return MatchesAt(t.cps, 0, p.cps);
+}
+
+std::string ReplaceNoCase(std::string_view text, std::string_view find, std::string_view with) {
+  if (find.empty()) return std::string(text);
+  const Folded h = FoldText(text);
+  const Folded n = FoldText(find);
+  std::string out;
+  out.reserve(text.size());
+  std::size_t copied = 0;  // byte offset up to which text has been copied
+  std::size_t at = 0;
+  while (at + n.cps.size() <= h.cps.size()) {
+    if (MatchesAt(h.cps, at, n.cps)) {
+      out.append(text.substr(copied, h.offsets[at] - copied));
+      out.append(with);
+      at += n.cps.size();
+      copied = h.offsets[at];
+    } else {
+      ++at;
+    }
+  }
+  out.append(text.substr(copied));
+  return out;
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view with) {
+  if (find.empty()) return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  std::size_t from = 0;
+  for (std::size_t at = text.find(find); at != std::string_view::npos; at = text.find(find, from)) {
+    out.append(text.substr(from, at - from));
+    out.append(with);
+    from = at + find.size();
+  }
+  out.append(text.substr(from));
+  return out;
+}
+
+std::size_t CharLength(std::string_view text) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < text.size(); ++n) NextCodePoint(text, i);
+  return n;
+}
+
+std::string LeftChars(std::string_view text, std::size_t count) {
+  return std::string(text.substr(0, ByteOffsetOfChar(text, count)));
+}
+
+std::string RightChars(std::string_view text, std::size_t count) {
+  const std::size_t len = CharLength(text);
+  if (count >= len) return std::string(text);
+  return std::string(text.substr(ByteOffsetOfChar(text, len - count)));
+}
+
+std::string MidChars(std::string_view text, std::size_t start1, long long length) {
+  // Mid with a start of 0 is an invalid call in the job manager's language as well.
+  if (start1 == 0)
+    throw KxError(err::InvalidProcedureCall, "Kestrafix", "Invalid procedure call or argument");
+  const std::size_t from = ByteOffsetOfChar(text, start1 - 1);
+  const std::string_view rest = text.substr(from);
+  if (length < 0) return std::string(rest);
+  return std::string(rest.substr(0, ByteOffsetOfChar(rest, static_cast<std::size_t>(length))));
+}
+
+std::string LTrim(std::string_view text) {
+  const std::size_t b = text.find_first_not_of(' ');
+  return b == std::string_view::npos ? std::string() : std::string(text.substr(b));
+}
+
+std::string RTrim(std::string_view text) {
+  const std::size_t e = text.find_last_not_of(' ');
+  return e == std::string_view::npos ? std::string() : std::string(text.substr(0, e + 1));
+}
+
+std::string Trim(std::string_view text) {
+  const std::size_t b = text.find_first_not_of(' ');
+  if (b == std::string_view::npos) return {};
+  const std::size_t e = text.find_last_not_of(' ');
+  return std::string(text.substr(b, e - b + 1));
+}
+
+// As the job manager's Split: an empty text gives no parts at all, an empty separator
+// gives the whole text as the only part.
+std::vector<std::string> Split(std::string_view text, std::string_view sep) {
+  std::vector<std::string> parts;
+  if (text.empty()) return parts;
+  if (sep.empty()) {
+    parts.emplace_back(text);
+    return parts;
+  }
+  std::size_t from = 0;
+  for (std::size_t at = text.find(sep); at != std::string_view::npos; at = text.find(sep, from)) {
+    parts.emplace_back(text.substr(from, at - from));
+    from = at + sep.size();
+  }
+  parts.emplace_back(text.substr(from));
+  return parts;
+}
+
+std::string Join(const std::vector<std::string>& parts, std::string_view sep) {
+  std::string out;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out.append(sep);
+    out.append(parts[i]);
+  }
+  return out;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    if (NextCodePoint(bytes, i) >= kInvalidBase) return false;
+  }
+  return true;
+}
+
+// Bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D have no character in Windows-1252; like the
+// Windows converter they become the C1 control of the same number (nothing is lost).
+std::string Cp1252ToUtf8(std::string_view bytes) {
+  static constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                         0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                         0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                         0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 4);
+  for (const char ch : bytes) {
+    const auto b = static_cast<unsigned char>(ch);
+    const UChar32 c = (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : b;
+    uint8_t buf[4];
+    int32_t len = 0;
+    U8_APPEND_UNSAFE(buf, len, c);
+    out.append(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(len));
+  }
+  return out;
+}
+
+}  // namespace kx

@@ -1,0 +1,155 @@
+#include "core/keyed_collection.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+#include "core/text.h"
+
+namespace kx {
+namespace {
+
+template <class F>
+long ErrorNumber(F&& f) {
+  try {
+    f();
+  } catch (const KxError& e) {
+    return e.Number();
+  }
+  return 0;
+}
+
+std::vector<std::string> Items(const KeyedCollection<std::string>& c) {
+  return std::vector<std::string>(c.begin(), c.end());
+}
+
+TEST(KeyedCollectionTest, PositionsCountFromOneAndFollowInsertionPlace) {
+  KeyedCollection<std::string> c;
+  EXPECT_TRUE(c.Empty());
+  c.Add("b", "kb");
+  c.Add("d");
+  c.AddBefore(1, "a", "ka");
+  c.AddAfter(2, "c", "kc");
+  c.AddAfter(4, "e");
+  EXPECT_EQ(c.Count(), 5);
+  EXPECT_EQ(Items(c), (std::vector<std::string>{"a", "b", "c", "d", "e"}));
+  EXPECT_EQ(c.Item(1), "a");
+  EXPECT_EQ(c.Item(5), "e");
+  EXPECT_EQ(c.KeyAt(3), std::optional<std::string>("kc"));
+  EXPECT_EQ(c.KeyAt(4), std::nullopt);
+  EXPECT_EQ(c.PositionOf("KC"), 3);
+}
+
+TEST(KeyedCollectionTest, BadPositionsAndKeysGiveTheirErrors) {
+  KeyedCollection<std::string> c;
+  EXPECT_EQ(ErrorNumber([&] { c.AddBefore(1, "x"); }), err::SubscriptOutOfRange);
+  c.Add("x", "Key");
+  EXPECT_EQ(ErrorNumber([&] { c.Item(0); }), err::SubscriptOutOfRange);
+  EXPECT_EQ(ErrorNumber([&] { c.Item(2); }), err::SubscriptOutOfRange);
+  EXPECT_EQ(ErrorNumber([&] { c.AddAfter(2, "y"); }), err::SubscriptOutOfRange);
+  EXPECT_EQ(ErrorNumber([&] { c.Remove(-1); }), err::SubscriptOutOfRange);
+  EXPECT_EQ(ErrorNumber([&] { c.Item("nope"); }), err::InvalidProcedureCall);
+  EXPECT_EQ(ErrorNumber([&] { c.Remove("nope"); }), err::InvalidProcedureCall);
+  try {
+    c.Add("y", "KEY");
+    FAIL() << "duplicate key accepted";
+  } catch (const KxError& e) {
+    EXPECT_EQ(e.Number(), err::KeyAlreadyExists);
+    EXPECT_EQ(e.Source(), "Collection");
+  }
+  EXPECT_EQ(c.Count(), 1);  // the failed add left nothing behind
+}
+
+TEST(KeyedCollectionTest, KeysIgnoreCaseButNotAccents) {
+  KeyedCollection<std::string> c;
+  c.Add("1", "Äpfel");
+  EXPECT_TRUE(c.HasKey("äPFEL"));
+  EXPECT_EQ(c.Item("ÄPFEL"), "1");
+  EXPECT_FALSE(c.HasKey("Apfel"));
+  c.Add("2", "a");
+  EXPECT_EQ(ErrorNumber([&] { c.Add("3", "A"); }), err::KeyAlreadyExists);
+  c.Add("4", "á");
+  EXPECT_EQ(c.Count(), 3);
+  EXPECT_EQ(c.Find("nothing"), nullptr);
+  ASSERT_NE(c.Find("Á"), nullptr);
+  EXPECT_EQ(*c.Find("Á"), "4");
+}
+
+TEST(KeyedCollectionTest, InsertSortedReturnsPositionAndRefusesPresentKeys) {
+  KeyedCollection<std::string> c;
+  EXPECT_EQ(c.InsertSorted("m", "m"), 1);
+  EXPECT_EQ(c.InsertSorted("B", "B"), 1);
+  EXPECT_EQ(c.InsertSorted("z", "z"), 3);
+  EXPECT_EQ(c.InsertSorted("c", "c"), 2);
+  EXPECT_EQ(c.InsertSorted("M2", "M"), 0);
+  EXPECT_EQ(Items(c), (std::vector<std::string>{"B", "c", "m", "z"}));
+}
+
+TEST(KeyedCollectionTest, RemoveByPositionAndKeyKeepsOrderAndIndex) {
+  KeyedCollection<std::string> c;
+  for (int i = 0; i < 10; ++i) c.Add(std::to_string(i), "k" + std::to_string(i));
+  c.Remove(1);
+  c.Remove("K5");
+  c.Remove(c.Count());
+  EXPECT_EQ(Items(c), (std::vector<std::string>{"1", "2", "3", "4", "6", "7", "8"}));
+  EXPECT_FALSE(c.HasKey("k5"));
+  EXPECT_TRUE(c.HasKey("k8"));
+  c.Add("again", "k5");  // a removed key can be used again
+  EXPECT_EQ(c.Item("k5"), "again");
+  c.Clear();
+  EXPECT_EQ(c.Count(), 0);
+  EXPECT_FALSE(c.HasKey("k1"));
+  EXPECT_EQ(c.begin(), c.end());
+}
+
+TEST(KeyedCollectionTest, HoldsMoveOnlyItems) {
+  KeyedCollection<std::unique_ptr<int>> c;
+  c.Add(std::make_unique<int>(2), "two");
+  c.AddBefore(1, std::make_unique<int>(1), "one");
+  EXPECT_EQ(c.InsertSorted(std::make_unique<int>(3), "three"), 2);
+  EXPECT_EQ(*c.Item("TWO"), 2);
+  int sum = 0;
+  for (auto& p : c) sum += *p;
+  EXPECT_EQ(sum, 6);
+  KeyedCollection<std::unique_ptr<int>> moved = std::move(c);
+  EXPECT_EQ(moved.Count(), 3);
+  EXPECT_EQ(c.Count(), 0);
+  moved.Remove("one");
+  EXPECT_EQ(*moved.Item(1), 3);
+}
+
+// Sorted insertion of many keys in random order must give the order of std::sort over
+// the collation keys, through many leaf and inner node splits.
+TEST(KeyedCollectionTest, RandomSortedInsertionMatchesSortedKeys) {
+  std::mt19937 rng(12345);
+  std::uniform_int_distribution<int> letter(0, 25);
+  KeyedCollection<std::string> c;
+  std::vector<std::string> keys;
+  for (int i = 0; i < 20000; ++i) {
+    std::string k;
+    for (int j = 0; j < 4; ++j) k.push_back(static_cast<char>((j % 2 ? 'a' : 'A') + letter(rng)));
+    const long pos = c.InsertSorted(k, k);
+    if (pos == 0) {
+      EXPECT_TRUE(c.HasKey(k));
+      continue;
+    }
+    keys.push_back(k);
+    EXPECT_EQ(c.Item(pos), k);
+  }
+  std::sort(keys.begin(), keys.end(),
+            [](const std::string& a, const std::string& b) { return CollationKey(a) < CollationKey(b); });
+  ASSERT_EQ(c.Count(), static_cast<long>(keys.size()));
+  EXPECT_EQ(Items(c), keys);
+  for (std::size_t i = 0; i < keys.size(); i += 97) {
+    EXPECT_EQ(c.Item(static_cast<long>(i) + 1), keys[i]);
+    EXPECT_EQ(c.PositionOf(keys[i]), static_cast<long>(i) + 1);
+  }
+}
+
+}  // namespace
+}  // namespace kx

@@ -1,0 +1,103 @@
+#include "core/text.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "core/error.h"
+
+namespace kx {
+namespace {
+
+constexpr auto npos = std::string_view::npos;
+
+TEST(TextCompareTest, CaseIgnoredAccentsNot) {
+  EXPECT_EQ(CompareNoCase("ABCD", "abcd"), 0);
+  EXPECT_EQ(CompareNoCase("Ä", "ä"), 0);
+  EXPECT_NE(CompareNoCase("a", "á"), 0);
+  EXPECT_EQ(CompareNoCase("a", "B"), -1);
+  EXPECT_EQ(CompareNoCase("b", "A"), 1);
+  EXPECT_EQ(CompareNoCase("", "a"), -1);
+  EXPECT_TRUE(EqualsNoCase("Straße", "STRAßE"));
+  EXPECT_FALSE(EqualsNoCase("file1", "file2"));
+}
+
+TEST(TextCompareTest, CollationKeysOrderLikeCompare) {
+  const std::vector<std::string> words{"b", "A", "a", "Ä", "á", "Z", "10", "9", "", "ab", "Ab", "äb", "é"};
+  for (const auto& x : words) {
+    for (const auto& y : words) {
+      const int byKey = CollationKey(x).compare(CollationKey(y));
+      const int sign = byKey < 0 ? -1 : (byKey > 0 ? 1 : 0);
+      EXPECT_EQ(sign, CompareNoCase(x, y)) << x << " vs " << y;
+    }
+  }
+  EXPECT_EQ(CollationKey("Äpfel"), CollationKey("äPFEL"));
+  EXPECT_EQ(CollationKey("x").find('\0'), npos);
+}
+
+TEST(TextCaseTest, UpperAndLowerAreUnicode) {
+  EXPECT_EQ(ToUpper("abc äöü ß"), "ABC ÄÖÜ SS");
+  EXPECT_EQ(ToLower("ÄÖÜ ÉÈ X"), "äöü éè x");
+  EXPECT_EQ(ToUpper(""), "");
+}
+
+TEST(TextSearchTest, OffsetsAreBytesInTheOriginal) {
+  const std::string hay = "Größe/GRÖSSE/größe";
+  EXPECT_EQ(FindNoCase(hay, "GRÖ"), 0u);
+  EXPECT_EQ(FindNoCase(hay, "/gr"), 7u);  // "ö" and "ß" take two bytes each
+  EXPECT_EQ(FindNoCase(hay, "grö", 1), 8u);
+  EXPECT_EQ(FindLastNoCase(hay, "GRÖ"), 16u);
+  EXPECT_EQ(FindNoCase(hay, "xyz"), npos);
+  EXPECT_EQ(FindNoCase("abc", ""), 0u);
+  EXPECT_EQ(FindNoCase("abc", "c", 4), npos);
+  EXPECT_EQ(FindLastNoCase("abc", "abcd"), npos);
+  EXPECT_TRUE(ContainsNoCase("C:\\Jobs\\ÄRGER", "\\ärger"));
+  EXPECT_TRUE(StartsWithNoCase("ÄBC", "äb"));
+  EXPECT_FALSE(StartsWithNoCase("ab", "abc"));
+}
+
+TEST(TextSearchTest, ReplaceWorksLeftToRight) {
+  EXPECT_EQ(ReplaceNoCase("aXbxC", "x", "--"), "a--b--C");
+  EXPECT_EQ(ReplaceNoCase("ÄäÄ", "ä", "e"), "eee");
+  EXPECT_EQ(ReplaceNoCase("aaa", "aa", "b"), "ba");
+  EXPECT_EQ(ReplaceNoCase("abc", "", "x"), "abc");
+  EXPECT_EQ(ReplaceAll("aXbxC", "x", "-"), "aXb-C");
+  EXPECT_EQ(ReplaceAll("aaa", "a", "aa"), "aaaaaa");
+}
+
+TEST(TextCharsTest, LengthsAndSlicesCountCharacters) {
+  EXPECT_EQ(CharLength("äöü€"), 4u);
+  EXPECT_EQ(LeftChars("äöü€", 2), "äö");
+  EXPECT_EQ(RightChars("äöü€", 2), "ü€");
+  EXPECT_EQ(RightChars("ab", 5), "ab");
+  EXPECT_EQ(MidChars("äöü€", 2, 2), "öü");
+  EXPECT_EQ(MidChars("äöü€", 3), "ü€");
+  EXPECT_EQ(MidChars("abc", 9), "");
+  EXPECT_THROW(MidChars("abc", 0), KxError);
+}
+
+TEST(TextTrimSplitTest, SpacesOnlyAndEmptyPartsKept) {
+  EXPECT_EQ(Trim("  a b \t "), "a b \t");
+  EXPECT_EQ(LTrim("  a "), "a ");
+  EXPECT_EQ(RTrim("  a "), "  a");
+  EXPECT_EQ(Trim("   "), "");
+  EXPECT_EQ(Split("a,,b,", ","), (std::vector<std::string>{"a", "", "b", ""}));
+  EXPECT_EQ(Split("a::b", "::"), (std::vector<std::string>{"a", "b"}));
+  EXPECT_TRUE(Split("", ",").empty());
+  EXPECT_EQ(Join({"a", "", "b"}, ";"), "a;;b");
+}
+
+TEST(TextEncodingTest, Utf8CheckAndWindows1252) {
+  EXPECT_TRUE(IsValidUtf8("plain äöü €"));
+  EXPECT_FALSE(IsValidUtf8("\xE4"));
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
+  EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
+  EXPECT_EQ(Cp1252ToUtf8("\x80 \xE4\x9F\x81"), "€ äŸ\xC2\x81");
+  EXPECT_EQ(Cp1252ToUtf8("abc"), "abc");
+}
+
+}  // namespace
+}  // namespace kx
