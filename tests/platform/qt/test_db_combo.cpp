@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+#include "core/error.h"
+#include "platform/qt/db_combo.h"
+
+namespace kx {
+namespace {
+
+// The data-type list as the new-job dialog builds it: number hidden, caption shown.
+void MakeTypeList(DbCombo& list) {
+  list.SetFieldSeparator(";");
+  list.SetColumnCount(2);
+  list.SetColumnVisible(0, false);
+  list.SetValueField(0);
+  list.SetDisplayField(1);
+  list.AddItem("0;Milling");
+  list.AddItem("1;Turning");
+  list.AddItem("2;Wire cut");
+}
+
+TEST(DbComboColumns, SeparatorSplitsAddedTextIntoColumnsInOrder) {
+  DbCombo list;
+  MakeTypeList(list);
+  ASSERT_EQ(list.RowCount(), 3);
+  EXPECT_EQ(list.CellText(0, 0), "0");
+  EXPECT_EQ(list.CellText(1, 0), "Milling");
+  EXPECT_EQ(list.CellText(1, 2), "Wire cut");
+  EXPECT_EQ(list.CellText("column 1", 1), "Turning");  // names resolve without case
+  // Another separator keeps ";" inside a field.
+  DbCombo other;
+  other.SetFieldSeparator("|");
+  other.AddItem("a;b|c");
+  EXPECT_EQ(other.ColumnCount(), 2);
+  EXPECT_EQ(other.CellText(0, 0), "a;b");
+  EXPECT_EQ(other.CellText(1, 0), "c");
+  // A row with fewer fields leaves the rest empty.
+  other.AddItem("only");
+  EXPECT_EQ(other.CellText(1, 1), "");
+}
+
+TEST(DbComboColumns, HiddenColumnIsHiddenInTheDropDown) {
+  DbCombo list;
+  MakeTypeList(list);
+  auto* view = qobject_cast<QTableView*>(list.view());
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->isColumnHidden(0));
+  EXPECT_FALSE(view->isColumnHidden(1));
+  EXPECT_FALSE(list.ColumnVisible(0));
+  EXPECT_EQ(list.FirstVisibleColumn(), 1);
+  list.SetColumnVisible(0, true);
+  EXPECT_FALSE(view->isColumnHidden(0));
+  EXPECT_EQ(list.FirstVisibleColumn(), 0);
+}
+
+TEST(DbComboColumns, BadColumnIsAnError) {
+  DbCombo list;
+  try {
+    list.SetColumnVisible(3, false);
+    FAIL() << "no error";
+  } catch (const KxError& e) {
+    EXPECT_EQ(e.Number(), err::SubscriptOutOfRange);
+  }
+  EXPECT_THROW(list.CellText("nope", 0), KxError);
+}
+
+TEST(DbComboValue, SettingTheValueShowsTheDisplayText) {
+  DbCombo list;
+  MakeTypeList(list);
+  EXPECT_EQ(list.Text(), "");  // adding rows selects nothing
+  list.SetValue("1");
+  EXPECT_EQ(list.Value(), "1");
+  EXPECT_EQ(list.Text(), "Turning");
+  EXPECT_TRUE(list.IsItemInList());
+  list.SetValue("2");
+  EXPECT_EQ(list.Text(), "Wire cut");
+}
+
+TEST(DbComboValue, ValueMatchesRowsWithoutCase) {
+  DbCombo list;
+  list.SetColumnName(0, "Machine");
+  list.SetValueField("MACHINE");
+  list.SetDisplayField("machine");
+  list.AddItem("DMU50");
+  list.AddItem("Mazak");
+  list.SetValue("mazak");
+  EXPECT_EQ(list.Text(), "Mazak");
+  EXPECT_EQ(list.Value(), "Mazak");
+  EXPECT_TRUE(list.IsItemInList());
+}
+
+TEST(DbComboValue, ValueOfNoRowIsShownAsItIs) {
+  DbCombo list;
+  MakeTypeList(list);
+  list.SetValue("5");  // a type the list does not offer
+  EXPECT_EQ(list.Value(), "5");
+  EXPECT_EQ(list.Text(), "5");
+  EXPECT_FALSE(list.IsItemInList());
+  list.SetValue(std::string(1, '\0'));  // the dialogs' way of showing nothing
+  EXPECT_EQ(list.Text(), "");
+  EXPECT_EQ(list.Value(), std::string(1, '\0'));
+  EXPECT_FALSE(list.IsItemInList());
+}
+
+TEST(DbComboValue, InListTestLooksAtTheEditTextNotTheValueColumn) {
+  DbCombo list;
+  MakeTypeList(list);
+  list.setEditText("Turning");
+  EXPECT_TRUE(list.IsItemInList());
+  list.setEditText("1");  // a value, but no row shows it
+  EXPECT_FALSE(list.IsItemInList());
+  list.setEditText("wire CUT");
+  EXPECT_TRUE(list.IsItemInList());
+  list.setEditText("");
+  EXPECT_FALSE(list.IsItemInList());
+}
+
+TEST(DbComboRows, FirstRowBookmarkAndCellText) {
+  DbCombo list;
+  EXPECT_EQ(list.FirstRowBookmark(), -1);
+  EXPECT_EQ(list.CellText(0, list.FirstRowBookmark()), "");
+  list.AddItem("Material;Werkstoff");
+  list.AddItem("Machine;Maschine");
+  const ListBookmark first = list.FirstRowBookmark();
+  EXPECT_EQ(list.CellText(0, first), "Material");
+  EXPECT_EQ(list.CellText(1, first), "Werkstoff");
+  EXPECT_EQ(list.CellText(0, 7), "");
+}
+
+TEST(DbComboRows, RemoveAllEmptiesTheListAndKeepsTheText) {
+  DbCombo list;
+  list.AddItem("a");
+  list.AddItem("b");
+  list.SetValue("b");
+  list.RemoveAll();
+  EXPECT_EQ(list.RowCount(), 0);
+  EXPECT_EQ(list.FirstRowBookmark(), -1);
+  EXPECT_EQ(list.Text(), "b");
+  EXPECT_FALSE(list.IsItemInList());
+  list.AddItem("c");
+  EXPECT_EQ(list.RowCount(), 1);
+  EXPECT_EQ(list.CellText(0, 0), "c");
+  EXPECT_EQ(list.Text(), "b");
+}
+
+TEST(DbComboRows, RowsOfAQueryResultBecomeNamedColumns) {
+  DbCombo list;
+  list.SetRows({"Machine"}, {{Variant("DMU50")}, {Variant::Null()}, {Variant(42)}});
+  list.SetValueField("Machine");
+  list.SetDisplayField("Machine");
+  ASSERT_EQ(list.RowCount(), 3);
+  EXPECT_EQ(list.ColumnName(0), "Machine");
+  EXPECT_EQ(list.CellText("machine", 1), "");
+  EXPECT_EQ(list.CellText(0, 2), "42");
+  list.SetValue("42");
+  EXPECT_TRUE(list.IsItemInList());
+}
+
+TEST(DbComboSettings, PlainPropertiesAreKept) {
+  DbCombo list;
+  list.SetListSettings(true, false, true, false);
+  EXPECT_TRUE(list.ListSetting(DbCombo::Setting::A));
+  EXPECT_FALSE(list.ListSetting(DbCombo::Setting::B));
+  EXPECT_TRUE(list.ListSetting(DbCombo::Setting::C));
+  EXPECT_FALSE(list.ListSetting(DbCombo::Setting::D));
+  list.SetTag("a");
+  EXPECT_EQ(list.Tag(), "a");
+  EXPECT_EQ(list.FieldSeparator(), ";");
+}
+
+TEST(DbComboSignal, RaisedWhenTheProgramSetsAnotherValue) {
+  DbCombo list;
+  MakeTypeList(list);
+  QSignalSpy spy(&list, &DbCombo::valueChanged);
+  list.SetValue("1");
+  EXPECT_EQ(spy.count(), 1);
+  list.SetValue("1");  // no change, no notification
+  EXPECT_EQ(spy.count(), 1);
+  list.SetValue("9");
+  EXPECT_EQ(spy.count(), 2);
+}
+
+TEST(DbComboSignal, RaisedWhenTheUserPicksARow) {
+  DbCombo list;
+  MakeTypeList(list);
+  list.SetValue("0");
+  QSignalSpy spy(&list, &DbCombo::valueChanged);
+  list.show();
+  QTest::keyClick(list.lineEdit(), Qt::Key_Down);
+  EXPECT_EQ(spy.count(), 1);
+  EXPECT_EQ(list.Value(), "1");
+  EXPECT_EQ(list.Text(), "Turning");
+}
+
+TEST(DbComboSignal, RaisedWhenTheUserTypes) {
+  DbCombo list;
+  MakeTypeList(list);
+  QSignalSpy spy(&list, &DbCombo::valueChanged);
+  list.show();
+  QTest::keyClicks(list.lineEdit(), "Tu");
+  EXPECT_EQ(spy.count(), 2);
+  EXPECT_EQ(list.Value(), "Tu");
+  EXPECT_FALSE(list.IsItemInList());
+  QTest::keyClicks(list.lineEdit(), "rning");
+  // A typed caption stands for its row's value.
+  EXPECT_EQ(list.Text(), "Turning");
+  EXPECT_EQ(list.Value(), "1");
+  EXPECT_TRUE(list.IsItemInList());
+}
+
+}  // namespace
+}  // namespace kx
