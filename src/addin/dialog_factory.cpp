@@ -1,0 +1,22 @@
+#include "addin/dialog_factory.h"
+
+namespace kx {
+
+namespace {
+
+DialogFactory& Slot(DialogKind kind) {
+  static DialogFactory newJob;
+  static DialogFactory replace;
+  return kind == DialogKind::Replace ? replace : newJob;
+}
+
+}  // namespace
+
+void SetDialogFactory(DialogKind kind, DialogFactory factory) { Slot(kind) = std::move(factory); }
+
+std::unique_ptr<IModalDialog> CreateModalDialog(DialogKind kind) {
+  const DialogFactory& f = Slot(kind);
+  return f ? f() : nullptr;
+}
+
+}  // namespace kx

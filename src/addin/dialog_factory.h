@@ -1,0 +1,27 @@
+#pragma once
+// How Run gets its dialogs: the dialog layer registers one factory per kind; tests register fakes.
+#include <functional>
+#include <memory>
+
+namespace kx {
+
+class IModalDialog {
+ public:
+  virtual ~IModalDialog() = default;
+  // Shows the dialog without an owner window and returns when it has closed.
+  virtual void ShowModal() = 0;
+  // True when the user confirmed the dialog and its work succeeded.
+  virtual bool RetVal() const = 0;
+};
+
+enum class DialogKind { NewJob, Replace };
+
+using DialogFactory = std::function<std::unique_ptr<IModalDialog>()>;
+
+// Installs the factory of a kind for the whole process; an empty function removes it.
+// Called at start-up (library load, test set-up), not while a dialog runs.
+void SetDialogFactory(DialogKind kind, DialogFactory factory);
+// A new dialog of that kind, or null when no factory is installed.
+std::unique_ptr<IModalDialog> CreateModalDialog(DialogKind kind);
+
+}  // namespace kx

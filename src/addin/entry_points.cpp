@@ -1,0 +1,297 @@
+// The library's C entry points: registration, class object, unload check and the calls a
+// host makes on an IFace object. Nothing may leave these functions but a return code.
+#include <dlfcn.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <new>
+
+#include "addin/IFace.h"
+#include "addin/dialog_factory.h"
+#include "addin/grid_handle.h"
+#include "addin/kestrafix.h"
+#include "config/shared_state.h"
+#include "core/text.h"
+#include "fs/ini_profile.h"
+
+#if defined(KX_WITH_DIALOGS) && __has_include("dialogs/qt/dialog_registration.h")
+#include "dialogs/qt/dialog_registration.h"
+#define KX_REGISTER_DIALOGS 1
+#endif
+
+namespace {
+
+// Objects, class objects and server locks alive; the library may unload at 0.
+std::atomic<long> g_live{0};
+
+constexpr std::string_view kProgId = KX_PROGID;
+
+bool IsOurProgId(const char* progid) { return progid && kx::EqualsNoCase(progid, kProgId); }
+
+void EnsureDialogsRegistered() {
+#ifdef KX_REGISTER_DIALOGS
+  static std::once_flag once;
+  std::call_once(once, [] { kx::RegisterQtDialogs(); });
+#endif
+}
+
+std::filesystem::path RegistryFile() {
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  std::filesystem::path base;
+  if (xdg && *xdg == '/') {
+    base = xdg;
+  } else {
+    const char* home = std::getenv("HOME");
+    if (!home || *home != '/') return {};
+    base = std::filesystem::path(home) / ".config";
+  }
+  return base / "kestrafix" / "addins.ini";
+}
+
+std::string LibraryFile() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&kx_register_server), &info) == 0 || !info.dli_fname) return {};
+  std::error_code ec;
+  auto p = std::filesystem::absolute(info.dli_fname, ec);
+  return ec ? std::string() : p.lexically_normal().string();
+}
+
+// Exceptions end here, as return codes.
+template <class F>
+int Guard(F&& f) noexcept {
+  try {
+    return f();
+  } catch (const std::bad_alloc&) {
+    return KX_E_FAIL;
+  } catch (...) {
+    return KX_E_FAIL;
+  }
+}
+
+// A fake dialog played by a C callback (test seam).
+class CallbackDialog : public kx::IModalDialog {
+ public:
+  CallbackDialog(kx_fake_dialog_fn fn, void* context) : fn_(fn), context_(context) {}
+  void ShowModal() override {
+    const auto& s = kx::Shared();
+    const kx_run_view view{s.gsIniFile.c_str(), s.gsFilename.c_str(), s.gsParameter.c_str(),
+                           s.goSSDBGrid ? 1 : 0, s.goData.get()};
+    const int r = fn_(context_, &view);
+    if (r < 0) throw std::runtime_error("fake dialog failed");
+    retVal_ = r != 0;
+  }
+  bool RetVal() const override { return retVal_; }
+
+ private:
+  kx_fake_dialog_fn fn_;
+  void* context_;
+  bool retVal_ = false;
+};
+
+}  // namespace
+
+struct kx_object {
+  std::atomic<long> refs{1};
+  kx::IFace iface;
+  std::shared_ptr<void> gridHandle;  // what the host set as SSDBGrid, released at the end
+};
+
+struct kx_class_factory {
+  std::atomic<long> refs{1};
+  std::atomic<long> locks{0};
+};
+
+extern "C" {
+
+KX_API int kx_api_version(void) { return KX_API_VERSION; }
+
+KX_API int kx_register_server(void) {
+  return Guard([] {
+    const auto file = RegistryFile();
+    const std::string lib = LibraryFile();
+    if (file.empty() || lib.empty()) return KX_E_IO;
+    std::error_code ec;
+    std::filesystem::create_directories(file.parent_path(), ec);
+    if (ec) return KX_E_IO;
+    return kx::WritePrivateProfileString(file.string(), kProgId, "Library", lib) ? KX_OK : KX_E_IO;
+  });
+}
+
+KX_API int kx_unregister_server(void) {
+  return Guard([] {
+    const auto file = RegistryFile();
+    if (file.empty()) return KX_E_IO;
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) return KX_OK;  // nothing registered
+    return kx::WritePrivateProfileString(file.string(), kProgId, std::nullopt, std::nullopt) ? KX_OK
+                                                                                             : KX_E_IO;
+  });
+}
+
+KX_API int kx_get_class_object(const char* progid, kx_class_factory** factory) {
+  return Guard([&] {
+    if (!factory) return KX_E_INVALID_ARG;
+    *factory = nullptr;
+    if (!IsOurProgId(progid)) return KX_E_CLASS_NOT_AVAILABLE;
+    EnsureDialogsRegistered();
+    *factory = new kx_class_factory;
+    ++g_live;
+    return KX_OK;
+  });
+}
+
+KX_API int kx_factory_create_instance(kx_class_factory* factory, kx_object** object) {
+  return Guard([&] {
+    if (!factory || !object) return KX_E_INVALID_ARG;
+    *object = new kx_object;
+    ++g_live;
+    return KX_OK;
+  });
+}
+
+KX_API int kx_factory_lock_server(kx_class_factory* factory, int lock) {
+  return Guard([&] {
+    if (!factory) return KX_E_INVALID_ARG;
+    if (lock) {
+      ++factory->locks;
+      ++g_live;
+    } else {
+      long n = factory->locks.load();
+      while (n > 0 && !factory->locks.compare_exchange_weak(n, n - 1)) {
+      }
+      if (n <= 0) return KX_E_INVALID_ARG;  // not locked
+      --g_live;
+    }
+    return KX_OK;
+  });
+}
+
+KX_API int kx_factory_release(kx_class_factory* factory) {
+  return Guard([&] {
+    if (!factory) return KX_E_INVALID_ARG;
+    if (--factory->refs == 0) {
+      g_live -= factory->locks.load();  // locks end with the class object
+      delete factory;
+      --g_live;
+    }
+    return KX_OK;
+  });
+}
+
+KX_API int kx_can_unload_now(void) { return g_live.load() == 0 ? 1 : 0; }
+
+KX_API int kx_create_object(const char* progid, kx_object** object) {
+  return Guard([&] {
+    if (!object) return KX_E_INVALID_ARG;
+    *object = nullptr;
+    kx_class_factory* f = nullptr;
+    int rc = kx_get_class_object(progid, &f);
+    if (rc != KX_OK) return rc;
+    rc = kx_factory_create_instance(f, object);
+    kx_factory_release(f);
+    return rc;
+  });
+}
+
+KX_API int kx_object_add_ref(kx_object* object) {
+  if (!object) return KX_E_INVALID_ARG;
+  ++object->refs;
+  return KX_OK;
+}
+
+KX_API int kx_object_release(kx_object* object) {
+  return Guard([&] {
+    if (!object) return KX_E_INVALID_ARG;
+    if (--object->refs == 0) {
+      delete object;  // IFace ends: clears its shared state and releases the host's handles
+      --g_live;
+    }
+    return KX_OK;
+  });
+}
+
+KX_API int kx_object_put_string(kx_object* object, const char* name, const char* value) {
+  return Guard([&] {
+    if (!object || !name) return KX_E_INVALID_ARG;
+    const std::string v = value ? value : "";
+    if (kx::EqualsNoCase(name, "IniFile")) {
+      object->iface.IniFile(v);
+    } else if (kx::EqualsNoCase(name, "filename")) {
+      object->iface.filename(v);
+    } else if (kx::EqualsNoCase(name, "Parameter")) {
+      object->iface.Parameter(v);
+    } else if (kx::EqualsNoCase(name, "Parameters")) {
+      object->iface.Parameters = v;
+    } else {
+      return KX_E_UNKNOWN_NAME;
+    }
+    return KX_OK;
+  });
+}
+
+KX_API int kx_object_get_string(kx_object* object, const char* name, char* buffer, size_t size,
+                                size_t* needed) {
+  return Guard([&] {
+    if (!object || !name) return KX_E_INVALID_ARG;
+    if (!kx::EqualsNoCase(name, "Parameters")) {
+      for (const char* p : {"IniFile", "filename", "Parameter", "SSDBGrid", "Data"}) {
+        if (kx::EqualsNoCase(name, p)) return KX_E_WRITE_ONLY;
+      }
+      return KX_E_UNKNOWN_NAME;
+    }
+    const std::string& v = object->iface.Parameters;
+    if (needed) *needed = v.size() + 1;
+    if (!buffer || size < v.size() + 1) return KX_E_BUFFER_TOO_SMALL;
+    std::memcpy(buffer, v.c_str(), v.size() + 1);
+    return KX_OK;
+  });
+}
+
+KX_API int kx_object_put_object(kx_object* object, const char* name, void* handle, void (*release)(void*)) {
+  return Guard([&] {
+    if (!object || !name) return KX_E_INVALID_ARG;
+    const bool grid = kx::EqualsNoCase(name, "SSDBGrid");
+    if (!grid && !kx::EqualsNoCase(name, "Data")) return KX_E_UNKNOWN_NAME;
+    std::shared_ptr<void> ref;
+    if (handle) {
+      // The host's reference, given back through its callback when the add-in drops it.
+      ref = release ? std::shared_ptr<void>(handle, release) : std::shared_ptr<void>(handle, [](void*) {});
+    }
+    if (grid) {
+      object->iface.SSDBGrid(kx::GridOfHandle(handle));
+      object->gridHandle = std::move(ref);
+    } else {
+      object->iface.Data(std::move(ref));
+    }
+    return KX_OK;
+  });
+}
+
+KX_API int kx_object_run(kx_object* object, int32_t* result) {
+  if (!object || !result) return KX_E_INVALID_ARG;
+  *result = object->iface.Run();  // Run lets nothing out
+  return KX_OK;
+}
+
+KX_API int kx_grid_release(kx_grid* grid) { return kx::ReleaseGridHandle(grid) ? KX_OK : KX_E_INVALID_ARG; }
+
+KX_API int kx_testing_set_dialog(int kind, kx_fake_dialog_fn fn, void* context) {
+  return Guard([&] {
+    const char* mode = std::getenv("KX_TEST_MODE");
+    if (!mode || std::strcmp(mode, "1") != 0) return KX_E_ACCESS_DENIED;
+    if (kind != KX_DIALOG_NEW_JOB && kind != KX_DIALOG_REPLACE) return KX_E_INVALID_ARG;
+    EnsureDialogsRegistered();  // first, so that the fake replaces the real dialog
+    const auto k = kind == KX_DIALOG_REPLACE ? kx::DialogKind::Replace : kx::DialogKind::NewJob;
+    if (!fn) {
+      kx::SetDialogFactory(k, nullptr);
+    } else {
+      kx::SetDialogFactory(k, [fn, context] { return std::make_unique<CallbackDialog>(fn, context); });
+    }
+    return KX_OK;
+  });
+}
+
+}  // extern "C"

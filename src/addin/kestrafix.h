@@ -1,0 +1,137 @@
+/*
+ * Kestrafix add-in: the C interface a host uses after dlopen("libkestrafix.so").
+ *
+ * Finding the library: kx_register_server() writes the per-user add-in registry file
+ *   $XDG_CONFIG_HOME/kestrafix/addins.ini   (XDG_CONFIG_HOME unset: $HOME/.config)
+ * with the section [Kestrafix.IFace] and the key Library = the absolute path of this library.
+ * A host reads Library there, dlopens it and resolves the functions below with dlsym.
+ *
+ * Objects: kx_create_object("Kestrafix.IFace") gives an IFace object. Set its properties
+ * (names compared without regard to case), call kx_object_run once, then release it.
+ * An object belongs to the thread that created it: the add-in keeps the host's inputs per
+ * thread, so every call on an object must come from that thread.
+ *
+ * Errors come back as the return codes below; no call lets an exception or a signal out.
+ */
+#ifndef KESTRAFIX_H
+#define KESTRAFIX_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define KX_API __attribute__((visibility("default")))
+#else
+#define KX_API
+#endif
+
+#define KX_API_VERSION 1
+
+#define KX_PROGID "Kestrafix.IFace"
+
+/* Return codes. */
+#define KX_OK 0
+#define KX_E_INVALID_ARG (-1)         /* null pointer or a handle this library did not make */
+#define KX_E_CLASS_NOT_AVAILABLE (-2) /* unknown programmatic identifier */
+#define KX_E_UNKNOWN_NAME (-3)        /* no property of that name */
+#define KX_E_WRITE_ONLY (-4)          /* the property can be set but not read */
+#define KX_E_BUFFER_TOO_SMALL (-5)    /* *needed tells the size, terminating NUL included */
+#define KX_E_IO (-6)                  /* the registry file could not be written */
+#define KX_E_ACCESS_DENIED (-7)       /* a test seam outside test mode */
+#define KX_E_FAIL (-8)                /* anything else (out of memory, ...) */
+
+typedef struct kx_object kx_object;               /* an IFace */
+typedef struct kx_class_factory kx_class_factory; /* makes IFace objects */
+typedef struct kx_grid kx_grid;                   /* a job grid made by this library */
+
+KX_API int kx_api_version(void);
+
+/* Registration in the per-user add-in registry file (see above). */
+KX_API int kx_register_server(void);
+KX_API int kx_unregister_server(void);
+
+/* Class object for a programmatic identifier ("Kestrafix.IFace", case ignored). */
+KX_API int kx_get_class_object(const char* progid, kx_class_factory** factory);
+KX_API int kx_factory_create_instance(kx_class_factory* factory, kx_object** object);
+/* lock != 0 keeps the library loaded (kx_can_unload_now gives 0) until unlocked. */
+KX_API int kx_factory_lock_server(kx_class_factory* factory, int lock);
+KX_API int kx_factory_release(kx_class_factory* factory);
+
+/* 1 when no object, class object or lock lives, so the host may dlclose; else 0. */
+KX_API int kx_can_unload_now(void);
+
+/* Shortcut: class object, create instance, release the class object. */
+KX_API int kx_create_object(const char* progid, kx_object** object);
+
+/* Reference counting; the last release ends the object, which clears what it set. */
+KX_API int kx_object_add_ref(kx_object* object);
+KX_API int kx_object_release(kx_object* object);
+
+/* String properties: "IniFile", "filename", "Parameter", and the variable "Parameters".
+ * value is UTF-8; NULL counts as "". */
+KX_API int kx_object_put_string(kx_object* object, const char* name, const char* value);
+/* Readable: "Parameters" only. Copies the value with its NUL into buffer (size bytes);
+ * *needed (optional) receives the size required. */
+KX_API int kx_object_get_string(kx_object* object, const char* name, char* buffer, size_t size,
+                                size_t* needed);
+
+/* Object properties: "SSDBGrid" and "Data". The add-in keeps the handle until the object
+ * ends or the property is set again, then calls release(handle) once (release may be NULL).
+ * For "SSDBGrid" a kx_grid* made by this library is the grid the dialogs work on; any other
+ * handle is kept and released the same way but gives the dialogs no grid. NULL clears. */
+KX_API int kx_object_put_object(kx_object* object, const char* name, void* handle,
+                                void (*release)(void* handle));
+
+/* Runs the add-in: *result = 1 new job created, 2 replace confirmed, 0 otherwise. */
+KX_API int kx_object_run(kx_object* object, int32_t* result);
+
+/* Ends the caller's reference to a grid handle; objects that hold the grid keep it. */
+KX_API int kx_grid_release(kx_grid* grid);
+
+/* ---- Test seam: only when the environment has KX_TEST_MODE=1, else KX_E_ACCESS_DENIED. ----
+ * Replaces the dialog of a kind (KX_DIALOG_NEW_JOB, KX_DIALOG_REPLACE) by a callback that
+ * plays it: it gets what the host handed over and returns the dialog's RetVal (0 or 1);
+ * a negative return makes the dialog fail. fn NULL removes the fake. */
+#define KX_DIALOG_NEW_JOB 0
+#define KX_DIALOG_REPLACE 1
+
+typedef struct kx_run_view {
+  const char* ini_file;
+  const char* filename;
+  const char* parameter;
+  int has_grid;            /* the dialogs have a grid to work on */
+  const void* data_handle; /* the Data handle the host set, or NULL */
+} kx_run_view;
+
+typedef int (*kx_fake_dialog_fn)(void* context, const kx_run_view* view);
+
+KX_API int kx_testing_set_dialog(int kind, kx_fake_dialog_fn fn, void* context);
+
+/* Pointer types of the entry points, for hosts that resolve them with dlsym. */
+typedef int (*kx_api_version_fn)(void);
+typedef int (*kx_register_server_fn)(void);
+typedef int (*kx_unregister_server_fn)(void);
+typedef int (*kx_get_class_object_fn)(const char*, kx_class_factory**);
+typedef int (*kx_factory_create_instance_fn)(kx_class_factory*, kx_object**);
+typedef int (*kx_factory_lock_server_fn)(kx_class_factory*, int);
+typedef int (*kx_factory_release_fn)(kx_class_factory*);
+typedef int (*kx_can_unload_now_fn)(void);
+typedef int (*kx_create_object_fn)(const char*, kx_object**);
+typedef int (*kx_object_add_ref_fn)(kx_object*);
+typedef int (*kx_object_release_fn)(kx_object*);
+typedef int (*kx_object_put_string_fn)(kx_object*, const char*, const char*);
+typedef int (*kx_object_get_string_fn)(kx_object*, const char*, char*, size_t, size_t*);
+typedef int (*kx_object_put_object_fn)(kx_object*, const char*, void*, void (*)(void*));
+typedef int (*kx_object_run_fn)(kx_object*, int32_t*);
+typedef int (*kx_grid_release_fn)(kx_grid*);
+typedef int (*kx_testing_set_dialog_fn)(int, kx_fake_dialog_fn, void*);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KESTRAFIX_H */

@@ -1,0 +1,277 @@
+// The library as a host sees it: dlopen, the C entry points and nothing else.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+
+#include "addin/kestrafix.h"
+#include "temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Api {
+  void* lib = nullptr;
+#define KX_FN(name) decltype(&::name) name = nullptr
+  KX_FN(kx_api_version);
+  KX_FN(kx_register_server);
+  KX_FN(kx_unregister_server);
+  KX_FN(kx_get_class_object);
+  KX_FN(kx_factory_create_instance);
+  KX_FN(kx_factory_lock_server);
+  KX_FN(kx_factory_release);
+  KX_FN(kx_can_unload_now);
+  KX_FN(kx_create_object);
+  KX_FN(kx_object_add_ref);
+  KX_FN(kx_object_release);
+  KX_FN(kx_object_put_string);
+  KX_FN(kx_object_get_string);
+  KX_FN(kx_object_put_object);
+  KX_FN(kx_object_run);
+  KX_FN(kx_testing_set_dialog);
+#undef KX_FN
+
+  template <class F>
+  void Load(F& f, const char* name) {
+    f = reinterpret_cast<F>(dlsym(lib, name));
+    if (!f) ADD_FAILURE() << "missing entry point " << name;
+  }
+  void Open() {
+    lib = dlopen(KX_ADDIN_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(lib, nullptr) << dlerror();
+#define KX_LOAD(name) Load(name, #name)
+    KX_LOAD(kx_api_version);
+    KX_LOAD(kx_register_server);
+    KX_LOAD(kx_unregister_server);
+    KX_LOAD(kx_get_class_object);
+    KX_LOAD(kx_factory_create_instance);
+    KX_LOAD(kx_factory_lock_server);
+    KX_LOAD(kx_factory_release);
+    KX_LOAD(kx_can_unload_now);
+    KX_LOAD(kx_create_object);
+    KX_LOAD(kx_object_add_ref);
+    KX_LOAD(kx_object_release);
+    KX_LOAD(kx_object_put_string);
+    KX_LOAD(kx_object_get_string);
+    KX_LOAD(kx_object_put_object);
+    KX_LOAD(kx_object_run);
+    KX_LOAD(kx_testing_set_dialog);
+#undef KX_LOAD
+  }
+};
+
+struct Fake {
+  int retVal = 0;
+  int calls = 0;
+  kx_run_view seen{};
+  std::string ini, filename, parameter;
+};
+
+int PlayDialog(void* context, const kx_run_view* view) {
+  auto* f = static_cast<Fake*>(context);
+  ++f->calls;
+  f->seen = *view;
+  f->ini = view->ini_file;
+  f->filename = view->filename;
+  f->parameter = view->parameter;
+  return f->retVal;
+}
+
+int g_released = 0;
+void CountRelease(void*) { ++g_released; }
+
+class CEntryPoints : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("KX_TEST_MODE", "1", 1);
+    setenv("XDG_CONFIG_HOME", (tmp / "xdg").c_str(), 1);
+    setenv("XDG_CONFIG_DIRS", (tmp / "xdg-dirs").c_str(), 1);
+    setenv("HOME", (tmp / "home").c_str(), 1);
+    unsetenv("KESTRAFIX_DRIVE_MAP");
+    setenv("KESTRAFIX_COMMON_DOCUMENTS", (tmp / "docs").c_str(), 1);
+    setenv("KESTRAFIX_ADDIN_PATH", (tmp / "Host/AddIns/Kx").c_str(), 1);
+    api.Open();
+    ASSERT_EQ(api.kx_testing_set_dialog(KX_DIALOG_NEW_JOB, PlayDialog, &newJob), KX_OK);
+    ASSERT_EQ(api.kx_testing_set_dialog(KX_DIALOG_REPLACE, PlayDialog, &replace), KX_OK);
+    g_released = 0;
+  }
+  void TearDown() override {
+    if (api.lib) {
+      api.kx_testing_set_dialog(KX_DIALOG_NEW_JOB, nullptr, nullptr);
+      api.kx_testing_set_dialog(KX_DIALOG_REPLACE, nullptr, nullptr);
+      dlclose(api.lib);
+    }
+  }
+  kx_object* Create() {
+    kx_object* o = nullptr;
+    EXPECT_EQ(api.kx_create_object("Kestrafix.IFace", &o), KX_OK);
+    return o;
+  }
+  std::string Parameters(kx_object* o) {
+    char buf[128];
+    size_t needed = 0;
+    EXPECT_EQ(api.kx_object_get_string(o, "Parameters", buf, sizeof buf, &needed), KX_OK);
+    return buf;
+  }
+
+  kx::test::TempDir tmp;
+  Api api;
+  Fake newJob, replace;
+};
+
+TEST_F(CEntryPoints, EveryPropertySetAndRunGivesTheDialogsCode) {
+  kx_object* o = Create();
+  ASSERT_NE(o, nullptr);
+  EXPECT_EQ(Parameters(o), "IniFile;Filename;SSDBGrid;Data;Parameter");
+  int grid = 0, data = 0;
+  EXPECT_EQ(api.kx_object_put_string(o, "IniFile", "C:\\Host\\torvel.cfg"), KX_OK);
+  EXPECT_EQ(api.kx_object_put_string(o, "Filename", "A100.nc"), KX_OK);
+  EXPECT_EQ(api.kx_object_put_object(o, "SSDBGrid", &grid, CountRelease), KX_OK);
+  EXPECT_EQ(api.kx_object_put_object(o, "Data", &data, CountRelease), KX_OK);
+  EXPECT_EQ(api.kx_object_put_string(o, "Parameter", nullptr), KX_OK);
+  newJob.retVal = 1;
+  int32_t result = -1;
+  EXPECT_EQ(api.kx_object_run(o, &result), KX_OK);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(newJob.calls, 1);
+  EXPECT_EQ(replace.calls, 0);
+  EXPECT_EQ(newJob.ini, "C:\\Host\\torvel.cfg");
+  EXPECT_EQ(newJob.filename, "A100.nc");
+  EXPECT_EQ(newJob.parameter, "");
+  EXPECT_EQ(newJob.seen.data_handle, &data);
+  EXPECT_EQ(newJob.seen.has_grid, 0);  // a foreign handle is kept, but it is no grid of ours
+
+  EXPECT_EQ(api.kx_object_put_string(o, "parameter", "/replace"), KX_OK);
+  replace.retVal = 1;
+  EXPECT_EQ(api.kx_object_run(o, &result), KX_OK);
+  EXPECT_EQ(result, 2);
+  replace.retVal = 0;
+  EXPECT_EQ(api.kx_object_run(o, &result), KX_OK);
+  EXPECT_EQ(result, 0);
+  replace.retVal = -1;  // the dialog fails
+  EXPECT_EQ(api.kx_object_run(o, &result), KX_OK);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(api.kx_object_put_string(o, "PARAMETER", " /Replace"), KX_OK);
+  EXPECT_EQ(api.kx_object_run(o, &result), KX_OK);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(newJob.calls, 2);
+
+  EXPECT_EQ(g_released, 0);
+  EXPECT_EQ(api.kx_object_release(o), KX_OK);
+  EXPECT_EQ(g_released, 2);  // grid and data handed back once each
+
+  // The next object starts clean.
+  kx_object* next = Create();
+  EXPECT_EQ(Parameters(next), "IniFile;Filename;SSDBGrid;Data;Parameter");
+  newJob.retVal = 0;
+  EXPECT_EQ(api.kx_object_run(next, &result), KX_OK);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(newJob.ini, "");
+  EXPECT_EQ(newJob.seen.data_handle, nullptr);
+  api.kx_object_release(next);
+}
+
+TEST_F(CEntryPoints, ObjectHandlesAreReleasedWhenReplacedOrCleared) {
+  kx_object* o = Create();
+  int a = 0, b = 0;
+  api.kx_object_put_object(o, "Data", &a, CountRelease);
+  api.kx_object_put_object(o, "data", &b, CountRelease);
+  EXPECT_EQ(g_released, 1);
+  api.kx_object_put_object(o, "Data", nullptr, nullptr);
+  EXPECT_EQ(g_released, 2);
+  api.kx_object_put_object(o, "SSDBGrid", &a, nullptr);  // no callback: nothing to call
+  EXPECT_EQ(api.kx_object_release(o), KX_OK);
+  EXPECT_EQ(g_released, 2);
+}
+
+TEST_F(CEntryPoints, BadCallsGiveCodesNotCrashes) {
+  kx_object* o = nullptr;
+  EXPECT_EQ(api.kx_create_object("Kestrafix.Other", &o), KX_E_CLASS_NOT_AVAILABLE);
+  EXPECT_EQ(o, nullptr);
+  EXPECT_EQ(api.kx_create_object(nullptr, &o), KX_E_CLASS_NOT_AVAILABLE);
+  EXPECT_EQ(api.kx_create_object("Kestrafix.IFace", nullptr), KX_E_INVALID_ARG);
+  ASSERT_EQ(api.kx_create_object("kestrafix.iface", &o), KX_OK);
+  EXPECT_EQ(api.kx_object_put_string(o, "Color", "red"), KX_E_UNKNOWN_NAME);
+  EXPECT_EQ(api.kx_object_put_string(o, nullptr, "x"), KX_E_INVALID_ARG);
+  EXPECT_EQ(api.kx_object_put_object(o, "IniFile", o, nullptr), KX_E_UNKNOWN_NAME);
+  char small[4];
+  size_t needed = 0;
+  EXPECT_EQ(api.kx_object_get_string(o, "Parameters", small, sizeof small, &needed), KX_E_BUFFER_TOO_SMALL);
+  EXPECT_EQ(needed, sizeof "IniFile;Filename;SSDBGrid;Data;Parameter");
+  EXPECT_EQ(api.kx_object_get_string(o, "IniFile", small, sizeof small, nullptr), KX_E_WRITE_ONLY);
+  EXPECT_EQ(api.kx_object_get_string(o, "Nope", small, sizeof small, nullptr), KX_E_UNKNOWN_NAME);
+  EXPECT_EQ(api.kx_object_run(o, nullptr), KX_E_INVALID_ARG);
+  EXPECT_EQ(api.kx_object_run(nullptr, nullptr), KX_E_INVALID_ARG);
+  EXPECT_EQ(api.kx_object_release(nullptr), KX_E_INVALID_ARG);
+  EXPECT_EQ(api.kx_testing_set_dialog(7, PlayDialog, nullptr), KX_E_INVALID_ARG);
+  api.kx_object_release(o);
+
+  unsetenv("KX_TEST_MODE");
+  EXPECT_EQ(api.kx_testing_set_dialog(KX_DIALOG_NEW_JOB, PlayDialog, &newJob), KX_E_ACCESS_DENIED);
+}
+
+TEST_F(CEntryPoints, UnloadOnlyWhenNothingLives) {
+  EXPECT_EQ(api.kx_can_unload_now(), 1);
+  kx_class_factory* f = nullptr;
+  ASSERT_EQ(api.kx_get_class_object("Kestrafix.IFace", &f), KX_OK);
+  EXPECT_EQ(api.kx_can_unload_now(), 0);
+  kx_object* o = nullptr;
+  ASSERT_EQ(api.kx_factory_create_instance(f, &o), KX_OK);
+  EXPECT_EQ(api.kx_factory_lock_server(f, 1), KX_OK);
+  EXPECT_EQ(api.kx_factory_release(f), KX_OK);  // its lock ends with it
+  EXPECT_EQ(api.kx_can_unload_now(), 0);        // the object still lives
+  EXPECT_EQ(api.kx_object_add_ref(o), KX_OK);
+  EXPECT_EQ(api.kx_object_release(o), KX_OK);
+  EXPECT_EQ(api.kx_can_unload_now(), 0);
+  EXPECT_EQ(api.kx_object_release(o), KX_OK);
+  EXPECT_EQ(api.kx_can_unload_now(), 1);
+
+  ASSERT_EQ(api.kx_get_class_object("Kestrafix.IFace", &f), KX_OK);
+  EXPECT_EQ(api.kx_factory_lock_server(f, 1), KX_OK);
+  EXPECT_EQ(api.kx_factory_lock_server(f, 0), KX_OK);
+  EXPECT_EQ(api.kx_factory_lock_server(f, 0), KX_E_INVALID_ARG);  // not locked
+  EXPECT_EQ(api.kx_factory_release(f), KX_OK);
+  EXPECT_EQ(api.kx_can_unload_now(), 1);
+}
+
+TEST_F(CEntryPoints, RegistrationWritesAndRemovesTheRegistryEntry) {
+  const fs::path registry = tmp / "xdg/kestrafix/addins.ini";
+  // Another add-in's entry must survive.
+  tmp.Write("xdg/kestrafix/addins.ini", "[Other.Thing]\r\nLibrary=/opt/other.so\r\n");
+  ASSERT_EQ(api.kx_register_server(), KX_OK);
+  const std::string text = kx::test::ReadAll(registry);
+  EXPECT_NE(text.find("[Other.Thing]\r\nLibrary=/opt/other.so\r\n"), std::string::npos);
+  const auto at = text.find("[Kestrafix.IFace]\r\nLibrary=");
+  ASSERT_NE(at, std::string::npos) << text;
+  std::string lib = text.substr(at + sizeof "[Kestrafix.IFace]\r\nLibrary=" - 1);
+  lib = lib.substr(0, lib.find('\r'));
+  EXPECT_TRUE(fs::equivalent(lib, KX_ADDIN_LIBRARY)) << lib;
+  EXPECT_TRUE(fs::path(lib).is_absolute());
+  ASSERT_EQ(api.kx_register_server(), KX_OK);  // again: still one entry
+  EXPECT_EQ(kx::test::ReadAll(registry), text);
+
+  ASSERT_EQ(api.kx_unregister_server(), KX_OK);
+  EXPECT_EQ(kx::test::ReadAll(registry).find("Kestrafix"), std::string::npos);
+  EXPECT_NE(kx::test::ReadAll(registry).find("[Other.Thing]"), std::string::npos);
+  EXPECT_EQ(api.kx_unregister_server(), KX_OK);
+
+  // Without XDG_CONFIG_HOME the file goes below $HOME/.config.
+  unsetenv("XDG_CONFIG_HOME");
+  ASSERT_EQ(api.kx_register_server(), KX_OK);
+  EXPECT_NE(kx::test::ReadAll(tmp / "home/.config/kestrafix/addins.ini").find("[Kestrafix.IFace]"),
+            std::string::npos);
+}
+
+TEST_F(CEntryPoints, OnlyTheCEntryPointsAreExported) {
+  EXPECT_EQ(api.kx_api_version(), KX_API_VERSION);
+  EXPECT_EQ(dlsym(api.lib, "_ZN2kx6SharedEv"), nullptr);  // kx::Shared()
+  EXPECT_EQ(dlsym(api.lib,
+                  "_ZN2kx15SetDialogFactoryENS_10DialogKindESt8functionIFSt10unique_ptrINS_"
+                  "12IModalDialogESt14default_deleteIS3_EEvEE"),
+            nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+// IFace: properties into the shared state, run dispatch and result codes with fake dialogs.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <stdexcept>
+
+#include "addin/IFace.h"
+#include "addin/dialog_factory.h"
+#include "config/shared_state.h"
+#include "fs/native_path.h"
+#include "platform/host_grid.h"
+#include "temp_dir.h"
+
+namespace kx {
+namespace {
+
+struct DialogScript {
+  bool retVal = false;
+  bool throwOnShow = false;
+  bool throwOnCreate = false;
+  int shown = 0;
+  std::string iniSeen;
+};
+
+class FakeDialog : public IModalDialog {
+ public:
+  explicit FakeDialog(DialogScript& s) : s_(s) {}
+  void ShowModal() override {
+    ++s_.shown;
+    s_.iniSeen = Shared().gsIniFile;
+    if (s_.throwOnShow) throw std::runtime_error("dialog broke");
+    ret_ = s_.retVal;
+  }
+  bool RetVal() const override { return ret_; }
+
+ private:
+  DialogScript& s_;
+  bool ret_ = false;
+};
+
+class FakeGrid : public IHostGrid {
+ public:
+  IGridColumn& Columns(std::string_view) override { throw KxError(9, "grid", "none"); }
+  long ColumnCount() const override { return 0; }
+  IGridColumn& ColumnAt(long) override { throw KxError(9, "grid", "none"); }
+  long Col() const override { return -1; }
+  long Rows() const override { return 0; }
+  Bookmark GetBookmark() const override { return 0; }
+  void AddNew() override {}
+  void Update() override {}
+  void MoveLast() override {}
+};
+
+class IFaceRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("XDG_CONFIG_HOME", (tmp / "xdg").c_str(), 1);
+    setenv("XDG_CONFIG_DIRS", (tmp / "xdg-dirs").c_str(), 1);
+    unsetenv("KESTRAFIX_DRIVE_MAP");
+    setenv("KESTRAFIX_COMMON_DOCUMENTS", (tmp / "docs").c_str(), 1);
+    setenv("KESTRAFIX_ADDIN_PATH", (tmp / "Host/AddIns/Kx").c_str(), 1);
+    Shared() = SharedState{};
+    Install(DialogKind::NewJob, newJob);
+    Install(DialogKind::Replace, replace);
+  }
+  void TearDown() override {
+    SetDialogFactory(DialogKind::NewJob, nullptr);
+    SetDialogFactory(DialogKind::Replace, nullptr);
+    Shared() = SharedState{};
+    unsetenv("KESTRAFIX_ADDIN_PATH");
+  }
+  static void Install(DialogKind kind, DialogScript& s) {
+    SetDialogFactory(kind, [&s]() -> std::unique_ptr<IModalDialog> {
+      if (s.throwOnCreate) throw std::runtime_error("cannot create");
+      return std::make_unique<FakeDialog>(s);
+    });
+  }
+  std::int32_t RunWith(const char* parameter) {
+    IFace f;
+    if (parameter) f.Parameter(parameter);
+    return f.Run();
+  }
+
+  test::TempDir tmp;
+  DialogScript newJob, replace;
+};
+
+TEST_F(IFaceRun, ParameterSelectsTheDialog) {
+  const struct {
+    const char* parameter;  // null: never set
+    bool replaceDialog;
+  } table[] = {{nullptr, false},     {"", false},          {"/Replace", true}, {"/replace", true},
+               {"/REPLACE", true},   {" /Replace", false}, {"Replace", false}, {"/Replace ", false},
+               {"/ReplaceX", false}, {"/new", false}};
+  for (const auto& row : table) {
+    SCOPED_TRACE(row.parameter ? row.parameter : "(never set)");
+    newJob.shown = replace.shown = 0;
+    RunWith(row.parameter);
+    EXPECT_EQ(replace.shown, row.replaceDialog ? 1 : 0);
+    EXPECT_EQ(newJob.shown, row.replaceDialog ? 0 : 1);
+  }
+}
+
+TEST_F(IFaceRun, ResultCodes) {
+  newJob.retVal = false;
+  EXPECT_EQ(RunWith(nullptr), 0);  // cancelled
+  newJob.retVal = true;
+  EXPECT_EQ(RunWith(nullptr), 1);
+  replace.retVal = false;
+  EXPECT_EQ(RunWith("/Replace"), 0);
+  replace.retVal = true;
+  EXPECT_EQ(RunWith("/Replace"), 2);
+}
+
+TEST_F(IFaceRun, NothingEscapesRun) {
+  newJob.retVal = true;
+  newJob.throwOnShow = true;
+  EXPECT_EQ(RunWith(nullptr), 0);
+  replace.retVal = true;
+  replace.throwOnCreate = true;
+  EXPECT_EQ(RunWith("/replace"), 0);
+  SetDialogFactory(DialogKind::NewJob, nullptr);  // no dialog at all
+  EXPECT_EQ(RunWith(nullptr), 0);
+}
+
+TEST_F(IFaceRun, CreatesFsoAndAppliesFsoSettings) {
+  // The add-in INI lives at <docs>\Host\AddIns\Kx\Kestrafix.ini.
+  test::TempDir& t = tmp;
+  t.Write("docs/Host/AddIns/Kx/Kestrafix.ini", "[FSO]\r\nFoldersActive=False\r\n");
+  ASSERT_EQ(Shared().goFso, nullptr);
+  newJob.retVal = true;
+  EXPECT_EQ(RunWith(nullptr), 1);
+  ASSERT_NE(Shared().goFso, nullptr);
+  EXPECT_TRUE(Shared().goFso->FsoActive());
+  EXPECT_FALSE(Shared().goFso->FsoFoldersActive());
+
+  // A broken [FSO] value leaves the defaults and the dialog still opens.
+  Shared().goFso.reset();
+  t.Write("docs/Host/AddIns/Kx/Kestrafix.ini", "[FSO]\r\nActive=perhaps\r\n");
+  newJob.shown = 0;
+  EXPECT_EQ(RunWith(nullptr), 1);
+  EXPECT_EQ(newJob.shown, 1);
+  EXPECT_TRUE(Shared().goFso->FsoActive());
+}
+
+TEST_F(IFaceRun, PropertiesReachTheSharedStateAndEndWithTheObject) {
+  auto grid = std::make_shared<FakeGrid>();
+  auto data = std::make_shared<int>(7);
+  std::weak_ptr<FakeGrid> gridAlive = grid;
+  {
+    IFace f;
+    EXPECT_EQ(f.Parameters, "IniFile;Filename;SSDBGrid;Data;Parameter");
+    f.IniFile("C:\\Host\\torvel.cfg");
+    f.filename("A100.nc");
+    f.SSDBGrid(grid);
+    f.Data(data);
+    f.Parameter("/Replace");
+    grid.reset();
+    EXPECT_EQ(Shared().gsIniFile, "C:\\Host\\torvel.cfg");
+    EXPECT_EQ(Shared().gsFilename, "A100.nc");
+    EXPECT_EQ(Shared().gsParameter, "/Replace");
+    EXPECT_FALSE(gridAlive.expired());
+    EXPECT_EQ(Shared().goData.get(), data.get());
+    replace.retVal = true;
+    EXPECT_EQ(f.Run(), 2);
+    EXPECT_EQ(replace.iniSeen, "C:\\Host\\torvel.cfg");
+    Shared().gsCountry = "049";
+    Shared().glSubFolderCount = 2;
+    Shared().glOpenRecordsetOptions = 8;
+  }
+  EXPECT_EQ(Shared().gsIniFile, "");
+  EXPECT_EQ(Shared().gsFilename, "");
+  EXPECT_EQ(Shared().gsParameter, "");
+  EXPECT_TRUE(gridAlive.expired());
+  EXPECT_EQ(Shared().goData, nullptr);
+  EXPECT_EQ(data.use_count(), 1);
+  // What the dialogs read and the file-system object stay for the next run.
+  EXPECT_NE(Shared().goFso, nullptr);
+  EXPECT_EQ(Shared().gsCountry, "049");
+  EXPECT_EQ(Shared().glSubFolderCount, 2);
+  EXPECT_EQ(Shared().glOpenRecordsetOptions, 8);
+
+  IFace next;
+  EXPECT_EQ(next.Parameters, "IniFile;Filename;SSDBGrid;Data;Parameter");
+}
+
+}  // namespace
+}  // namespace kx

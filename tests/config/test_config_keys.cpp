@@ -1,0 +1,205 @@
+// The key table: every reader returns its documented value, whatever the file holds.
+#include <gtest/gtest.h>
+
+#include "config/config_keys.h"
+#include "config/mdlIniFile.h"
+#include "config_fixture.h"
+
+namespace kx {
+namespace {
+
+using test::ConfigWorld;
+using test::ReadAll;
+
+TEST(IniConversions, NumbersFollowTheLeadingNumberRuleAndRoundHalfToEven) {
+  EXPECT_EQ(IniLong(""), 0);
+  EXPECT_EQ(IniLong("abc"), 0);
+  EXPECT_EQ(IniLong(" 42abc"), 42);
+  EXPECT_EQ(IniLong("1e3"), 1000);
+  EXPECT_EQ(IniLong("-0.5"), 0);
+  EXPECT_EQ(IniLong("0.5"), 0);
+  EXPECT_EQ(IniLong("1.5"), 2);
+  EXPECT_EQ(IniLong("2.5"), 2);
+  EXPECT_EQ(IniLong("-2.5"), -2);
+  EXPECT_EQ(IniLong("2.6"), 3);
+  EXPECT_EQ(IniLong("2147483647"), 2147483647);
+  EXPECT_EQ(IniLong("-2147483648"), -2147483647 - 1);
+  EXPECT_EQ(IniInt("32767"), 32767);
+  EXPECT_EQ(IniInt("-32768"), -32768);
+}
+
+TEST(IniConversions, OutOfRangeGivesTheMissingValue) {
+  EXPECT_EQ(IniLong("2147483648"), 0);
+  EXPECT_EQ(IniLong("1e300"), 0);
+  EXPECT_EQ(IniLong("-1e999"), 0);
+  EXPECT_EQ(IniInt("32768"), 0);
+  EXPECT_EQ(IniInt("70000"), 0);
+  EXPECT_EQ(IniInt("-32768.5"), -32768);  // rounds to even, inside the range
+  EXPECT_EQ(IniInt("32767.5"), 0);        // rounds to 32768: outside
+}
+
+TEST(IniConversions, FlagsAreRoundedNumbersOtherThanZero) {
+  EXPECT_FALSE(IniFlag(""));
+  EXPECT_FALSE(IniFlag("True"));  // a number is expected; text reads as 0
+  EXPECT_FALSE(IniFlag("0"));
+  EXPECT_FALSE(IniFlag("0.5"));
+  EXPECT_FALSE(IniFlag("-0.5"));
+  EXPECT_TRUE(IniFlag("0.6"));
+  EXPECT_TRUE(IniFlag("1"));
+  EXPECT_TRUE(IniFlag("-1"));
+  EXPECT_TRUE(IniFlag(" 2 apples"));
+  EXPECT_TRUE(IniFlag("1e10"));
+}
+
+TEST(IniConversions, CountryAsCodeAndAsFileExtension) {
+  EXPECT_EQ(CountryCode("49"), "049");
+  EXPECT_EQ(CountryCode(""), "000");
+  EXPECT_EQ(CountryCode("1234"), "1234");
+  EXPECT_EQ(CountryCode("de"), "000");
+  EXPECT_EQ(CountryCode(" 7x"), "007");
+  EXPECT_EQ(CountryFileExtension("49"), "049");
+  EXPECT_EQ(CountryFileExtension("1234"), "1234");
+  EXPECT_EQ(CountryFileExtension(" 1 "), "001");
+  EXPECT_EQ(CountryFileExtension(""), "000");
+  EXPECT_EQ(CountryFileExtension("de"), "de");
+  EXPECT_EQ(CountryFileExtension("7x"), "7x");
+}
+
+class TorvelKeys : public ConfigWorld {
+ protected:
+  std::string Host(std::string_view content) {
+    hostFile = tmp.Write("C/Programs/Host/torvel.cfg", content);
+    Shared().gsIniFile = "C:\\Programs\\Host\\torvel.cfg";
+    return Shared().gsIniFile;
+  }
+  std::filesystem::path hostFile;
+};
+
+TEST_F(TorvelKeys, FullSectionReadsTyped) {
+  Host(
+      "[TORVEL]\r\nSynchron=1\r\nShowElectrode=-1\r\nDbName=\"D:\\Jobs\\nc.mdb\"\r\nOpenRecordsetOptions="
+      "70000\r\n"
+      "UserId= mk \r\nCountry=49\r\nSubFolderCount=2.5\r\nAutoValueType=3\r\nAutoValueNumericLength=6\r\n"
+      "KeyValueUpperAndLowerCase=1\r\n");
+  const TorvelSettings s = ReadTorvelSettings();
+  EXPECT_TRUE(s.Synchron);
+  EXPECT_TRUE(s.ShowElectrode);
+  EXPECT_EQ(s.DbName, "D:\\Jobs\\nc.mdb");
+  EXPECT_EQ(s.OpenRecordsetOptions, 70000);
+  EXPECT_EQ(s.OpenRecordsetOptions16, 0);  // too wide for a data source's options
+  EXPECT_EQ(s.UserId, "mk");
+  EXPECT_EQ(s.CountryText, "49");
+  EXPECT_EQ(s.Country, "049");
+  EXPECT_EQ(s.CountryExtension, "049");
+  EXPECT_EQ(s.SubFolderCount, 2);
+  EXPECT_EQ(s.AutoValueType, 3);
+  EXPECT_EQ(s.AutoValueNumericLength, 6);
+  EXPECT_EQ(s.KeyValueUpperAndLowerCase, 1);
+
+  EXPECT_TRUE(torvel::Synchron());
+  EXPECT_EQ(torvel::DbName(), "D:\\Jobs\\nc.mdb");
+  EXPECT_EQ(torvel::OpenRecordsetOptions(), 70000);
+  EXPECT_EQ(torvel::OpenRecordsetOptions16(), 0);
+  EXPECT_EQ(torvel::Country(), "049");
+  EXPECT_EQ(torvel::CountryExtension(), "049");
+  EXPECT_EQ(torvel::SubFolderCount(), 2);
+  EXPECT_EQ(torvel::KeyValueUpperAndLowerCase(), 1);
+
+  ApplyToSharedState(s);
+  EXPECT_EQ(Shared().glOpenRecordsetOptions, 70000);
+  EXPECT_EQ(Shared().gsCountry, "049");
+  EXPECT_EQ(Shared().glSubFolderCount, 2);
+}
+
+void ExpectAllMissing(const TorvelSettings& s) {
+  EXPECT_FALSE(s.Synchron);
+  EXPECT_FALSE(s.ShowElectrode);
+  EXPECT_EQ(s.DbName, "");
+  EXPECT_EQ(s.OpenRecordsetOptions, 0);
+  EXPECT_EQ(s.OpenRecordsetOptions16, 0);
+  EXPECT_EQ(s.UserId, "");
+  EXPECT_EQ(s.Country, "000");
+  EXPECT_EQ(s.CountryExtension, "000");
+  EXPECT_EQ(s.SubFolderCount, 0);
+  EXPECT_EQ(s.AutoValueType, 0);
+  EXPECT_EQ(s.AutoValueNumericLength, 0);
+  EXPECT_EQ(s.KeyValueUpperAndLowerCase, 0);
+}
+
+TEST_F(TorvelKeys, BrokenFilesReadAsMissing) {
+  Shared().gsIniFile = "C:\\Programs\\Host\\none.cfg";
+  ExpectAllMissing(ReadTorvelSettings());
+  Shared().gsIniFile = "";
+  ExpectAllMissing(ReadTorvelSettings());
+  static const char kBinary[] = "\0\x01\xFF\xFE[TORVEL]\0Synchron=1\0\x80\x81\r\nDbName=\x90\0";
+  const struct {
+    const char* name;
+    std::string content;
+  } cases[] = {
+      {"empty", ""},
+      {"binary", std::string(kBinary, sizeof kBinary - 1)},
+      {"keys without section", "Synchron=1\r\nDbName=x\r\nCountry=49\r\n"},
+      {"other section", "[TORVELX]\r\nSynchron=1\r\n"},
+      {"no equals signs", "[TORVEL]\r\nSynchron\r\nCountry 49\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Host(c.content);
+    ExpectAllMissing(ReadTorvelSettings());
+    EXPECT_EQ(ReadAll(hostFile), c.content);
+  }
+}
+
+TEST_F(TorvelKeys, OddNumbersGiveTheDocumentedValues) {
+  Host(
+      "[TORVEL]\r\nSynchron=abc\r\nOpenRecordsetOptions=1e3\r\nSubFolderCount= "
+      "42abc\r\nAutoValueType=-0.5\r\n"
+      "AutoValueNumericLength=99999\r\nCountry=de\r\nKeyValueUpperAndLowerCase=1.5\r\n");
+  const TorvelSettings s = ReadTorvelSettings();
+  EXPECT_FALSE(s.Synchron);
+  EXPECT_EQ(s.OpenRecordsetOptions, 1000);
+  EXPECT_EQ(s.OpenRecordsetOptions16, 1000);
+  EXPECT_EQ(s.SubFolderCount, 42);
+  EXPECT_EQ(s.AutoValueType, 0);
+  EXPECT_EQ(s.AutoValueNumericLength, 0);
+  EXPECT_EQ(s.Country, "000");
+  EXPECT_EQ(s.CountryExtension, "de");
+  EXPECT_EQ(s.KeyValueUpperAndLowerCase, 2);
+}
+
+TEST_F(TorvelKeys, NothingTheAddInDoesWritesTheHostConfiguration) {
+  const std::string content = "[TORVEL]\r\nCountry=49\r\n[frmMain]\r\nCaption=host\r\n";
+  Host(content);
+  // The add-in INI lives elsewhere; reading everything and writing the add-in's keys must
+  // leave the host's bytes alone.
+  ReadTorvelSettings();
+  ReadFrmMainTexts();
+  ReadFrmReplaceTexts();
+  EXPECT_TRUE(WriteFrmMainBaseFolder("C:\\Jobs"));
+  EXPECT_EQ(ReadAll(hostFile), content);
+  EXPECT_EQ(ReadFrmMainTexts().BaseFolder, "C:\\Jobs");
+}
+
+TEST_F(ConfigWorld, AddInTextsComeFromTheAddInIni) {
+  tmp.Write(
+      "D/Docs/Host/AddIns/Tools/Kestrafix.ini",
+      "[frmMain]\r\nCaption=Neuer "
+      "Job\r\nLabel2(0).Caption=Basis\r\nText2(0).Text=\"$(ComDocsPath)\\Jobs\"\r\n"
+      "Check2(3).Caption=Dateien kopieren\r\n[frmReplace]\r\nCaption=Ersetzen\r\nLabel1(0).Caption=Spalte\r\n"
+      "Label1(2).Caption=Neu\r\n[MSG]\r\nQuestion=Frage\r\nUpdate=/1 Jobs aendern?\r\n");
+  const FrmMainTexts m = ReadFrmMainTexts();
+  EXPECT_EQ(m.Caption, "Neuer Job");
+  EXPECT_EQ(m.BaseFolderLabel, "Basis");
+  EXPECT_EQ(m.BaseFolder, "$(ComDocsPath)\\Jobs");
+  EXPECT_EQ(m.CopyFilesLabel, "Dateien kopieren");
+  const FrmReplaceTexts r = ReadFrmReplaceTexts();
+  EXPECT_EQ(r.Caption, "Ersetzen");
+  EXPECT_EQ(r.Labels[0], "Spalte");
+  EXPECT_EQ(r.Labels[1], "");
+  EXPECT_EQ(r.Labels[2], "Neu");
+  EXPECT_EQ(r.Question, "Frage");
+  EXPECT_EQ(r.Update, "/1 Jobs aendern?");
+}
+
+}  // namespace
+}  // namespace kx
