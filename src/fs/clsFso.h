@@ -75,10 +75,12 @@ class clsFso {
   void FileDate(const std::string& Path, std::int32_t TimeType, const std::string& vNewValue);
 
   // Enumeration: keyed collections of full paths sorted without regard to case.
-  PathList GetFiles(const std::string& FolderPath, const std::string& Filters = "", std::int32_t FileCount = 0) const;
+  PathList GetFiles(const std::string& FolderPath, const std::string& Filters = "",
+                    std::int32_t FileCount = 0) const;
   PathList GetFolders(const std::string& FolderPath, std::int32_t FolderCount = 0) const;
   PathList GetAllFolders(const std::string& FolderPaths, std::int32_t Level = 0) const;
-  PathList GetAllFiles(const std::string& FolderPaths, const std::string& Filters = "", std::int32_t Level = 0) const;
+  PathList GetAllFiles(const std::string& FolderPaths, const std::string& Filters = "",
+                       std::int32_t Level = 0) const;
   PathList GetDrives() const;
 
  private:

@@ -1,0 +1,32 @@
+#pragma once
+// Native copy, move and delete that never lose the source. Results are errno values
+// (0 = done). A copy goes to a temp name beside the target and is renamed into place, so a
+// target is either the old file or the complete new one. A move renames on the same file
+// system; across file systems it copies completely (flushed to disk) before the source goes.
+#include <filesystem>
+
+namespace kx::nativefs {
+
+// One regular file. An existing target is replaced only when `overwrite` (EEXIST otherwise).
+// `durable` flushes the copy to disk before it is renamed into place.
+int CopyFile(const std::filesystem::path& src, const std::filesystem::path& dst, bool overwrite,
+             bool durable = false);
+
+// A folder tree merged into `dst` (created when missing). A clashing file without
+// `overwrite` stops the copy with EEXIST; what was copied before stays.
+int CopyTree(const std::filesystem::path& src, const std::filesystem::path& dst, bool overwrite,
+             bool durable = false);
+
+// A file or folder to `dst`. With `overwrite` an existing file target is replaced; an
+// existing folder target receives the source's contents merged into it.
+int Move(const std::filesystem::path& src, const std::filesystem::path& dst, bool overwrite);
+
+// A file, link or whole folder tree, read-only entries included (links are not followed).
+int Remove(const std::filesystem::path& path);
+
+// Moves a file or folder into the user's freedesktop.org trash ($XDG_DATA_HOME/Trash, by
+// default ~/.local/share/Trash): the entry goes to files/, its origin and deletion time to
+// info/<name>.trashinfo. Names are made unique with ".2", ".3", ... suffixes.
+int MoveToTrash(const std::filesystem::path& path);
+
+}  // namespace kx::nativefs

@@ -1,0 +1,74 @@
+#include "fs/fs_env.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "core/text.h"
+#include "fs/native_path.h"
+
+namespace kx::fsenv {
+
+namespace fsys = std::filesystem;
+
+namespace {
+
+std::string Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? std::string(v) : std::string();
+}
+
+// An override may be given in either form.
+fsys::path FromOverride(const std::string& value) {
+  return IsNativeAbsolute(value) ? fsys::path(value) : ToNative(value);
+}
+
+}  // namespace
+
+fsys::path HomeFolder() {
+  std::string home = Env("HOME");
+  if (!home.empty()) return home;
+  if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
+  return "/";
+}
+
+fsys::path CommonAppDataFolder() {
+  std::string v = Env("KESTRAFIX_COMMON_APPDATA");
+  if (!v.empty()) return FromOverride(v);
+  std::string data = Env("XDG_DATA_HOME");
+  if (!data.empty() && IsNativeAbsolute(data)) return data;
+  return HomeFolder() / ".local" / "share";
+}
+
+fsys::path ProgramFilesFolder() {
+  std::string v = Env("KESTRAFIX_PROGRAM_FILES");
+  if (!v.empty()) return FromOverride(v);
+  return "/opt";
+}
+
+fsys::path CommonDocumentsFolder() {
+  std::string v = Env("KESTRAFIX_COMMON_DOCUMENTS");
+  if (!v.empty()) return FromOverride(v);
+  std::string docs = Env("XDG_DOCUMENTS_DIR");
+  if (!docs.empty() && IsNativeAbsolute(docs)) return docs;
+  return HomeFolder() / "Documents";
+}
+
+std::optional<std::string> ValueOrStandIn(std::string_view name) {
+  if (auto v = GetEnvNoCase(name)) return NormalizeInputPath(*v);
+  if (EqualsNoCase(name, "SystemDrive")) {
+    std::string root = ToWindows("/");
+    return root.size() >= 2 && root[1] == ':' ? root.substr(0, 2) : std::string("Z:");
+  }
+  if (EqualsNoCase(name, "SystemRoot")) return ToWindows("/usr");
+  if (EqualsNoCase(name, "windir")) return ToWindows("/etc");
+  if (EqualsNoCase(name, "ProgramFiles")) return ToWindows(ProgramFilesFolder());
+  if (EqualsNoCase(name, "Temp") || EqualsNoCase(name, "Tmp")) {
+    std::string tmp = Env("TMPDIR");
+    return ToWindows(IsNativeAbsolute(tmp) ? fsys::path(tmp) : fsys::path("/tmp"));
+  }
+  return std::nullopt;
+}
+
+}  // namespace kx::fsenv
