@@ -1,0 +1,305 @@
+#include "platform/sql_dialect.h"
+
+#include <cctype>
+#include <optional>
+#include <vector>
+
+#include "core/error.h"
+#include "platform/database.h"
+
+namespace kx {
+namespace {
+
+constexpr const char* kSource = "DAO.Database";
+
+enum class Tok { Space, Word, Number, SingleQuoted, DoubleQuoted, Bracketed, Punct };
+
+struct Token {
+  Tok kind;
+  std::string text;  // raw text; the content without quotes for DoubleQuoted and Bracketed
+};
+
+bool IsWordStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
+bool IsWordChar(unsigned char c) { return std::isalnum(c) || c == '_' || c == '$' || c >= 0x80; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool EqualsAscii(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}
+
+[[noreturn]] void SyntaxError(std::string_view what, std::string_view statement) {
+  throw KxError(dberr::Syntax, kSource,
+                std::string(what) + " in query expression '" + std::string(statement) + "'.");
+}
+
+// Reads a literal or bracketed name closed by `close`; a doubled closing character stands
+// for itself when `doubling` (quotes), never for brackets.
+std::size_t ReadDelimited(std::string_view s, std::size_t pos, char close, bool doubling,
+                          std::string& content) {
+  for (std::size_t i = pos + 1; i < s.size(); ++i) {
+    if (s[i] != close) {
+      content += s[i];
+    } else if (doubling && i + 1 < s.size() && s[i + 1] == close) {
+      content += close;
+      ++i;
+    } else {
+      return i + 1;
+    }
+  }
+  return std::string_view::npos;
+}
+
+std::vector<Token> Tokenize(std::string_view s) {
+  std::vector<Token> out;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    std::size_t j = i + 1;
+    if (std::isspace(c)) {
+      while (j < s.size() && std::isspace(static_cast<unsigned char>(s[j]))) ++j;
+      out.push_back({Tok::Space, std::string(s.substr(i, j - i))});
+    } else if (IsWordStart(c)) {
+      while (j < s.size() && IsWordChar(static_cast<unsigned char>(s[j]))) ++j;
+      out.push_back({Tok::Word, std::string(s.substr(i, j - i))});
+    } else if (IsDigit(s[i]) || (c == '.' && j < s.size() && IsDigit(s[j]))) {
+      while (j < s.size() && (IsDigit(s[j]) || s[j] == '.')) ++j;
+      if (j < s.size() && (s[j] == 'e' || s[j] == 'E')) {
+        std::size_t k = j + 1;
+        if (k < s.size() && (s[k] == '+' || s[k] == '-')) ++k;
+        if (k < s.size() && IsDigit(s[k])) {
+          j = k;
+          while (j < s.size() && IsDigit(s[j])) ++j;
+        }
+      }
+      out.push_back({Tok::Number, std::string(s.substr(i, j - i))});
+    } else if (c == '\'' || c == '"' || c == '[') {
+      std::string content;
+      const char close = c == '[' ? ']' : static_cast<char>(c);
+      j = ReadDelimited(s, i, close, c != '[', content);
+      if (j == std::string_view::npos)
+        SyntaxError(c == '[' ? "Invalid bracketing of name" : "Syntax error in string", s);
+      if (c == '\'') {
+        out.push_back({Tok::SingleQuoted, std::string(s.substr(i, j - i))});
+      } else {
+        out.push_back({c == '"' ? Tok::DoubleQuoted : Tok::Bracketed, std::move(content)});
+      }
+    } else {
+      out.push_back({Tok::Punct, std::string(1, static_cast<char>(c))});
+    }
+    i = j;
+  }
+  return out;
+}
+
+std::optional<std::string_view> TableFor(std::string_view name) {
+  if (EqualsAscii(name, "data") || EqualsAscii(name, "ncdata")) return kJobTable;
+  if (EqualsAscii(name, "machine")) return kMachineTable;
+  return std::nullopt;
+}
+
+std::string QuoteIdentifier(std::string_view name) { return QuoteSqlText(name, '"'); }
+
+bool IsWord(const Token& t, std::string_view w) { return t.kind == Tok::Word && EqualsAscii(t.text, w); }
+
+bool EndsFromList(const Token& t) {
+  static constexpr std::string_view kWords[] = {"where",     "group", "order", "having", "union",  "except",
+                                                "intersect", "limit", "on",    "set",    "values", "window"};
+  if (t.kind != Tok::Word) return false;
+  for (auto w : kWords)
+    if (EqualsAscii(t.text, w)) return true;
+  return false;
+}
+
+class Translator {
+ public:
+  Translator(const std::vector<Token>& toks, std::string_view statement)
+      : toks_(toks), statement_(statement) {}
+
+  std::string Run(std::size_t end) {
+    Emit(0, end);
+    return std::move(out_);
+  }
+
+ private:
+  // Next token after i that is not blank, or end.
+  std::size_t NextSignificant(std::size_t i, std::size_t end) const {
+    while (i < end && toks_[i].kind == Tok::Space) ++i;
+    return i;
+  }
+
+  void Emit(std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+      const Token& t = toks_[i];
+      if (t.kind == Tok::Space) {
+        out_ += t.text;
+        continue;
+      }
+      const bool tablePosition = expectTable_;
+      expectTable_ = false;
+      switch (t.kind) {
+        case Tok::Word:
+          i = EmitWord(i, end, tablePosition);
+          break;
+        case Tok::Bracketed: {
+          auto table = tablePosition || FollowedByDot(i, end) ? TableFor(t.text) : std::nullopt;
+          out_ += QuoteIdentifier(table ? *table : std::string_view(t.text));
+          break;
+        }
+        case Tok::DoubleQuoted:
+          out_ += QuoteSqlText(t.text, '\'');
+          break;
+        case Tok::Punct:
+          EmitPunct(t.text[0], i, end);
+          break;
+        default:
+          out_ += t.text;
+          break;
+      }
+    }
+  }
+
+  bool FollowedByDot(std::size_t i, std::size_t end) const {
+    return i + 1 < end && toks_[i + 1].kind == Tok::Punct && toks_[i + 1].text == ".";
+  }
+
+  void EmitPunct(char c, std::size_t i, std::size_t end) {
+    if (c == '(') {
+      ++depth_;
+    } else if (c == ')') {
+      if (depth_ > 0) --depth_;
+      while (!fromDepths_.empty() && fromDepths_.back() > depth_) fromDepths_.pop_back();
+    } else if (c == ',' && !fromDepths_.empty() && fromDepths_.back() == depth_) {
+      expectTable_ = true;
+    }
+    out_ += c;
+    // "--" would open a comment in SQLite; in the dialect it is minus and a negative sign.
+    if (c == '-' && i + 1 < end && toks_[i + 1].kind == Tok::Punct && toks_[i + 1].text == "-") out_ += ' ';
+  }
+
+  std::size_t EmitWord(std::size_t i, std::size_t end, bool tablePosition) {
+    const Token& t = toks_[i];
+    if (tablePosition || FollowedByDot(i, end)) {
+      if (auto table = TableFor(t.text)) {
+        out_ += *table;
+        return i;
+      }
+    }
+    if (IsWord(t, "like")) {
+      out_ += "MATCH";
+      return i;
+    }
+    if (IsWord(t, "iif")) {
+      if (auto last = EmitIif(i, end)) return *last;
+    }
+    if (IsWord(t, "from") || IsWord(t, "join") || IsWord(t, "update") || IsWord(t, "into")) {
+      expectTable_ = true;
+      if (IsWord(t, "from")) fromDepths_.push_back(depth_);
+    } else if (EndsFromList(t) && !fromDepths_.empty() && fromDepths_.back() == depth_) {
+      fromDepths_.pop_back();
+    }
+    out_ += t.text;
+    return i;
+  }
+
+  // IIF(c, a, b) -> CASE WHEN c THEN a ELSE b END; returns the index of the closing
+  // parenthesis, or nothing when the call does not have that shape (left to SQLite).
+  std::optional<std::size_t> EmitIif(std::size_t i, std::size_t end) {
+    std::size_t open = NextSignificant(i + 1, end);
+    if (open >= end || toks_[open].kind != Tok::Punct || toks_[open].text != "(") return std::nullopt;
+    std::vector<std::size_t> commas;
+    int depth = 0;
+    std::size_t close = end;
+    for (std::size_t k = open + 1; k < end && close == end; ++k) {
+      if (toks_[k].kind != Tok::Punct) continue;
+      const char c = toks_[k].text[0];
+      if (c == '(') {
+        ++depth;
+      } else if (c == ')') {
+        if (depth == 0) close = k;
+        --depth;
+      } else if (c == ',' && depth == 0) {
+        commas.push_back(k);
+      }
+    }
+    if (close == end || commas.size() != 2) return std::nullopt;
+    out_ += "CASE WHEN (";
+    Emit(open + 1, commas[0]);
+    out_ += ") THEN (";
+    Emit(commas[0] + 1, commas[1]);
+    out_ += ") ELSE (";
+    Emit(commas[1] + 1, close);
+    out_ += ") END";
+    return close;
+  }
+
+  const std::vector<Token>& toks_;
+  std::string_view statement_;
+  std::string out_;
+  int depth_ = 0;
+  bool expectTable_ = false;
+  std::vector<int> fromDepths_;  // paren depths at which a FROM list is open
+};
+
+}  // namespace
+
+std::string QuoteSqlText(std::string_view value, char quote) {
+  std::string out;
+  out.reserve(value.size() + 2);
+  out += quote;
+  for (char c : value) {
+    out += c;
+    if (c == quote) out += quote;
+  }
+  out += quote;
+  return out;
+}
+
+std::string TranslateStatement(std::string_view statement, const TranslateOptions& options) {
+  std::vector<Token> toks = Tokenize(statement);
+
+  // A closing ";" may end the statement; only blanks may follow it.
+  std::size_t end = toks.size();
+  for (std::size_t i = 0; i < toks.size(); ++i) {
+    if (toks[i].kind == Tok::Punct && toks[i].text == ";") {
+      for (std::size_t k = i + 1; k < toks.size(); ++k) {
+        if (toks[k].kind != Tok::Space && !(toks[k].kind == Tok::Punct && toks[k].text == ";"))
+          throw KxError(dberr::TrailingText, kSource,
+                        "Characters found after end of SQL statement: '" + std::string(statement) + "'.");
+      }
+      end = i;
+      break;
+    }
+  }
+  while (end > 0 && toks[end - 1].kind == Tok::Space) --end;
+  std::size_t first = 0;
+  while (first < end && toks[first].kind == Tok::Space) ++first;
+  if (first == end) throw KxError(dberr::Syntax, kSource, "Invalid SQL statement: the statement is empty.");
+
+  // A table name alone opens the whole table.
+  if (first + 1 == end && (toks[first].kind == Tok::Word || toks[first].kind == Tok::Bracketed)) {
+    auto table = TableFor(toks[first].text);
+    return "SELECT * FROM " + QuoteIdentifier(table ? *table : std::string_view(toks[first].text));
+  }
+
+  std::string sql = Translator(toks, statement).Run(end);
+
+  if (options.maxRows > 0 && IsWord(toks[first], "select")) {
+    int depth = 0;
+    bool hasLimit = false;
+    for (std::size_t i = first; i < end; ++i) {
+      const Token& t = toks[i];
+      if (t.kind == Tok::Punct && t.text == "(") ++depth;
+      if (t.kind == Tok::Punct && t.text == ")") --depth;
+      if (depth == 0 && IsWord(t, "limit")) hasLimit = true;
+    }
+    if (!hasLimit) sql += " LIMIT " + std::to_string(options.maxRows);
+  }
+  return sql;
+}
+
+}  // namespace kx

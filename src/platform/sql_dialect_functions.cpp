@@ -1,0 +1,126 @@
+#include "platform/sql_dialect_functions.h"
+
+#ifdef KX_SQLITE_EXTENSION
+#include <sqlite3ext.h>
+SQLITE_EXTENSION_INIT3
+#else
+#include <sqlite3.h>
+#endif
+
+#include <cstring>
+#include <new>
+#include <string_view>
+
+#include "core/error.h"
+#include "core/like.h"
+#include "core/numbers.h"
+#include "core/text.h"
+#include "platform/database.h"
+
+namespace kx {
+namespace {
+
+std::string_view TextOf(sqlite3_value* v) {
+  const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+  return p ? std::string_view(p, static_cast<std::size_t>(sqlite3_value_bytes(v))) : std::string_view();
+}
+
+void Fail(sqlite3_context* ctx, long number, const std::string& description) {
+  if (auto* sink = static_cast<DialectErrorSink*>(sqlite3_user_data(ctx))) {
+    sink->number = number;
+    sink->description = description;
+  }
+  sqlite3_result_error(ctx, description.c_str(), static_cast<int>(description.size()));
+}
+
+bool ValueIsNumeric(sqlite3_value* v) {
+  switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+      return true;
+    case SQLITE_NULL:
+      return false;
+    default:
+      return kx::IsNumeric(TextOf(v));
+  }
+}
+
+void IsNumericFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  try {
+    sqlite3_result_int(ctx, ValueIsNumeric(argv[0]) ? 1 : 0);
+  } catch (const std::bad_alloc&) {
+    sqlite3_result_error_nomem(ctx);
+  } catch (const std::exception& e) {
+    Fail(ctx, dberr::TypeMismatch, e.what());
+  }
+}
+
+void CDblFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  try {
+    sqlite3_value* v = argv[0];
+    switch (sqlite3_value_type(v)) {
+      case SQLITE_NULL:
+        sqlite3_result_null(ctx);
+        return;
+      case SQLITE_INTEGER:
+      case SQLITE_FLOAT:
+        sqlite3_result_double(ctx, sqlite3_value_double(v));
+        return;
+      default: {
+        const std::string_view text = TextOf(v);
+        if (!kx::IsNumeric(text)) {
+          Fail(ctx, dberr::TypeMismatch,
+               "Data type mismatch in criteria expression: CDbl('" + std::string(text) + "').");
+          return;
+        }
+        sqlite3_result_double(ctx, kx::CDbl(text));
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    sqlite3_result_error_nomem(ctx);
+  } catch (const std::exception& e) {
+    Fail(ctx, dberr::TypeMismatch, e.what());
+  }
+}
+
+// x MATCH p calls match(p, x).
+void MatchFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
+  if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+    sqlite3_result_null(ctx);
+    return;
+  }
+  const std::string_view pattern = TextOf(argv[0]);
+  try {
+    sqlite3_result_int(ctx, kx::LikeMatch(TextOf(argv[1]), pattern, true) ? 1 : 0);
+  } catch (const std::bad_alloc&) {
+    sqlite3_result_error_nomem(ctx);
+  } catch (const std::exception&) {
+    Fail(ctx, dberr::Syntax, "Invalid pattern string in Like: '" + std::string(pattern) + "'.");
+  }
+}
+
+int CompareCollation(void*, int n1, const void* s1, int n2, const void* s2) {
+  const std::string_view a(static_cast<const char*>(s1), static_cast<std::size_t>(n1));
+  const std::string_view b(static_cast<const char*>(s2), static_cast<std::size_t>(n2));
+  try {
+    return kx::CompareNoCase(a, b);
+  } catch (...) {
+    // A collation must answer; byte order keeps the index consistent for such a text.
+    const int c = a.compare(b);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+  }
+}
+
+}  // namespace
+
+int RegisterDialect(sqlite3* db, DialectErrorSink* sink) {
+  constexpr int kFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
+  int rc = sqlite3_create_collation(db, kNoCaseCollation, SQLITE_UTF8, nullptr, CompareCollation);
+  if (rc == SQLITE_OK)
+    rc = sqlite3_create_function(db, "IsNumeric", 1, kFlags, sink, IsNumericFn, nullptr, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_create_function(db, "CDbl", 1, kFlags, sink, CDblFn, nullptr, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_create_function(db, "match", 2, kFlags, sink, MatchFn, nullptr, nullptr);
+  return rc;
+}
+
+}  // namespace kx
