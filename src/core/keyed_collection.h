@@ -19,11 +19,13 @@
 #include <iterator>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "core/error.h"
+#include "core/key_index.h"
 #include "core/text.h"
 
 namespace kx {
@@ -117,7 +119,7 @@ class KeyedCollection {
   using iterator = Iter<false>;
   using const_iterator = Iter<true>;
 
-  KeyedCollection() { InitEmpty(); }
+  KeyedCollection() noexcept = default;
   ~KeyedCollection() { Destroy(); }
   KeyedCollection(KeyedCollection&& o) noexcept { Steal(o); }
   KeyedCollection& operator=(KeyedCollection&& o) noexcept {
@@ -157,8 +159,9 @@ class KeyedCollection {
   // is present (nothing added).
   long InsertSorted(T item, std::string_view key) {
     Probe probe = MakeProbe(key);
-    if (FindEntry(probe) != nullptr) return 0;
-    ReserveIndex(indexUsed_ + 1);
+    if (index_.Find(probe.hash, probe.ckey) != nullptr) return 0;
+    index_.ReserveOneMore();
+    ReserveNodes();
     Node* node = root_;
     std::size_t pos = 0;
     while (!node->isLeaf) {
@@ -187,7 +190,7 @@ class KeyedCollection {
     }
     Entry* entry = NewEntry(std::move(item), key, probe);
     InsertIntoLeaf(leaf, lo, entry);
-    IndexInsert(entry);
+    index_.Insert(entry);
     return static_cast<long>(pos + static_cast<std::size_t>(lo) + 1);
   }
 
@@ -196,17 +199,17 @@ class KeyedCollection {
   T& Item(std::string_view key) { return RequireKey(key)->value; }
   const T& Item(std::string_view key) const { return RequireKey(key)->value; }
   T* Find(std::string_view key) {
-    Entry* e = FindEntry(MakeProbe(key));
+    Entry* e = FindKey(key);
     return e ? &e->value : nullptr;
   }
   const T* Find(std::string_view key) const {
-    const Entry* e = FindEntry(MakeProbe(key));
+    const Entry* e = FindKey(key);
     return e ? &e->value : nullptr;
   }
-  bool HasKey(std::string_view key) const { return FindEntry(MakeProbe(key)) != nullptr; }
+  bool HasKey(std::string_view key) const { return FindKey(key) != nullptr; }
   // 1-based position of the item under key, 0 when absent.
   long PositionOf(std::string_view key) const {
-    const Entry* e = FindEntry(MakeProbe(key));
+    const Entry* e = FindKey(key);
     return e ? static_cast<long>(PositionOfEntry(e)) + 1 : 0;
   }
   // The key as it was given; nullopt for an item added without one.
@@ -285,8 +288,12 @@ class KeyedCollection {
     ::operator delete(static_cast<void*>(e));
   }
 
+  Entry* FindKey(std::string_view key) const {
+    const Probe p = MakeProbe(key);
+    return index_.Find(p.hash, p.ckey);
+  }
   Entry* RequireKey(std::string_view key) const {
-    Entry* e = FindEntry(MakeProbe(key));
+    Entry* e = FindKey(key);
     if (!e) throw KxError(err::InvalidProcedureCall, "Collection", "Invalid procedure call or argument");
     return e;
   }
@@ -302,69 +309,24 @@ class KeyedCollection {
     Entry* e;
     if (key) {
       Probe probe = MakeProbe(*key);
-      if (FindEntry(probe) != nullptr) {
+      if (index_.Find(probe.hash, probe.ckey) != nullptr) {
         throw KxError(err::KeyAlreadyExists, "Collection",
                       "This key is already associated with an element of this collection");
       }
-      ReserveIndex(indexUsed_ + 1);
+      index_.ReserveOneMore();
       e = NewEntry(std::move(item), *key, probe);
     } else {
       e = NewEntry(std::move(item), std::nullopt, nullptr);
     }
+    try {
+      ReserveNodes();
+    } catch (...) {
+      FreeEntry(e);
+      throw;
+    }
     auto [leaf, idx] = LocateForInsert(pos);
     InsertIntoLeaf(leaf, idx, e);
-    if (key) IndexInsert(e);
-  }
-
-  // ---- hash index: linear probing over entry pointers, backward-shift deletion ----
-  std::size_t Slot(std::uint64_t h) const { return static_cast<std::size_t>(h) & (indexCap_ - 1); }
-
-  Entry* FindEntry(const Probe& p) const {
-    if (indexCap_ == 0) return nullptr;
-    for (std::size_t i = Slot(p.hash);; i = (i + 1) & (indexCap_ - 1)) {
-      Entry* e = index_[i];
-      if (!e) return nullptr;
-      if (e->hash == p.hash && e->CKey() == std::string_view(p.ckey)) return e;
-    }
-  }
-  void ReserveIndex(std::size_t used) {
-    if (used * 2 <= indexCap_) return;
-    std::size_t cap = indexCap_ ? indexCap_ * 2 : 16;
-    while (used * 2 > cap) cap *= 2;
-    Entry** fresh = new Entry*[cap]();
-    Entry** old = index_;
-    const std::size_t oldCap = indexCap_;
-    index_ = fresh;
-    indexCap_ = cap;
-    for (std::size_t i = 0; i < oldCap; ++i) {
-      if (old[i]) PlaceInIndex(old[i]);
-    }
-    delete[] old;
-  }
-  void PlaceInIndex(Entry* e) {
-    std::size_t i = Slot(e->hash);
-    while (index_[i]) i = (i + 1) & (indexCap_ - 1);
-    index_[i] = e;
-  }
-  void IndexInsert(Entry* e) {
-    PlaceInIndex(e);
-    ++indexUsed_;
-  }
-  void IndexErase(Entry* e) {
-    std::size_t i = Slot(e->hash);
-    while (index_[i] != e) i = (i + 1) & (indexCap_ - 1);
-    std::size_t hole = i;
-    for (std::size_t j = (i + 1) & (indexCap_ - 1); index_[j]; j = (j + 1) & (indexCap_ - 1)) {
-      const std::size_t home = Slot(index_[j]->hash);
-      // Move j back into the hole unless its home lies cyclically in (hole, j].
-      const bool stays = hole <= j ? (home > hole && home <= j) : (home > hole || home <= j);
-      if (!stays) {
-        index_[hole] = index_[j];
-        hole = j;
-      }
-    }
-    index_[hole] = nullptr;
-    --indexUsed_;
+    if (key) index_.Insert(e);
   }
 
   // ---- counted B+tree ----
@@ -452,7 +414,7 @@ class KeyedCollection {
   }
 
   Leaf* SplitLeaf(Leaf* a) {
-    auto* b = new Leaf;
+    auto* b = TakeSpare(spareLeaf_);
     const int half = a->n / 2;
     b->n = a->n - half;
     std::copy(a->e + half, a->e + a->n, b->e);
@@ -470,7 +432,7 @@ class KeyedCollection {
   void InsertChildAfter(Node* after, Node* nn, std::size_t nnCount) {
     Inner* p = after->parent;
     if (!p) {
-      auto* root = new Inner;
+      auto* root = TakeSpare(spareInner_[--spareInners_]);
       root->n = 2;
       root->child[0] = after;
       root->child[1] = nn;
@@ -500,7 +462,7 @@ class KeyedCollection {
   }
 
   Inner* SplitInner(Inner* a) {
-    auto* b = new Inner;
+    auto* b = TakeSpare(spareInner_[--spareInners_]);
     const int half = a->n / 2;
     b->n = a->n - half;
     std::copy(a->child + half, a->child + a->n, b->child);
@@ -517,7 +479,7 @@ class KeyedCollection {
   }
 
   void RemoveEntry(Entry* e) {
-    if (e->hasKey) IndexErase(e);
+    if (e->hasKey) index_.Erase(e);
     Leaf* leaf = e->leaf;
     int idx = 0;
     while (leaf->e[idx] != e) ++idx;
@@ -560,7 +522,7 @@ class KeyedCollection {
     }
     if (!root_->isLeaf && root_->n == 0) {  // every leaf went away
       delete static_cast<Inner*>(root_);
-      InitEmptyTree();
+      InitEmpty();
     }
   }
 
@@ -609,17 +571,39 @@ class KeyedCollection {
     RemoveChild(p, left + 1);
   }
 
-  void InitEmptyTree() {
-    auto* leaf = new Leaf;
-    root_ = leaf;
-    head_ = leaf;
+  // Every node an insertion may need (one leaf, one inner node per level and a new
+  // root) is allocated before anything changes, so a failed allocation leaves the
+  // collection as it was. The tree itself is made on first insertion: an empty or
+  // moved-from collection owns nothing.
+  void ReserveNodes() {
+    if (!spareLeaf_) spareLeaf_ = new Leaf;
+    if (!root_) {
+      root_ = head_ = TakeSpare(spareLeaf_);
+      spareLeaf_ = new Leaf;
+    }
+    int levels = 1;
+    for (const Node* n = root_; !n->isLeaf; n = static_cast<const Inner*>(n)->child[0]) ++levels;
+    if (levels > kMaxSpareInners) throw std::length_error("KeyedCollection too deep");
+    while (spareInners_ < levels) spareInner_[spareInners_++] = new Inner;
   }
+  template <class N>
+  static N* TakeSpare(N*& slot) {
+    N* n = slot;
+    slot = nullptr;
+    *n = N();
+    return n;
+  }
+  void FreeSpares() {
+    delete spareLeaf_;
+    spareLeaf_ = nullptr;
+    while (spareInners_ > 0) delete spareInner_[--spareInners_];
+  }
+
   void InitEmpty() {
+    root_ = nullptr;
+    head_ = nullptr;
     size_ = 0;
-    index_ = nullptr;
-    indexCap_ = 0;
-    indexUsed_ = 0;
-    InitEmptyTree();
+    index_.Clear();
   }
 
   static void FreeNode(Node* n) {
@@ -637,20 +621,16 @@ class KeyedCollection {
     if (root_) FreeNode(root_);
     root_ = nullptr;
     head_ = nullptr;
-    delete[] index_;
-    index_ = nullptr;
-    indexCap_ = indexUsed_ = size_ = 0;
+    index_.Clear();
+    size_ = 0;
+    FreeSpares();
   }
   void Steal(KeyedCollection& o) {
     root_ = o.root_;
     head_ = o.head_;
     size_ = o.size_;
-    index_ = o.index_;
-    indexCap_ = o.indexCap_;
-    indexUsed_ = o.indexUsed_;
-    o.root_ = nullptr;
-    o.index_ = nullptr;
-    o.InitEmpty();  // a moved-from collection is empty and usable; may throw bad_alloc only
+    index_ = std::move(o.index_);
+    o.InitEmpty();
   }
   void CopyFrom(const KeyedCollection& o) {
     for (Leaf* l = o.size_ ? o.head_ : nullptr; l; l = l->next) {
@@ -669,9 +649,11 @@ class KeyedCollection {
   Node* root_ = nullptr;
   Leaf* head_ = nullptr;
   std::size_t size_ = 0;
-  Entry** index_ = nullptr;
-  std::size_t indexCap_ = 0;
-  std::size_t indexUsed_ = 0;
+  detail::KeyIndex<Entry> index_;
+  static constexpr int kMaxSpareInners = 24;
+  Leaf* spareLeaf_ = nullptr;
+  Inner* spareInner_[kMaxSpareInners] = {};
+  int spareInners_ = 0;
 };
 
 }  // namespace kx
