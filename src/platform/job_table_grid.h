@@ -1,0 +1,102 @@
+#pragma once
+// The library's job grid: the rows of a job database's job table in table order, with a
+// current row, a current column, and writes that go straight to the table through the engine.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/variant.h"
+#include "platform/host_grid.h"
+
+namespace kx {
+
+class Database;
+
+class JobTableGrid : public IHostGrid {
+ public:
+  // The title of a column as the host shows it; the column's name when none is given.
+  using CaptionSource = std::function<std::string(std::string_view column)>;
+
+  // Reads the job table of the database (DbName, Windows form or native).
+  // Engine errors (missing file, no job table) raise KxError.
+  explicit JobTableGrid(std::string dbName, CaptionSource captions = {});
+  ~JobTableGrid() override;
+  JobTableGrid(const JobTableGrid&) = delete;
+  JobTableGrid& operator=(const JobTableGrid&) = delete;
+
+  // Columns resolve without case; an unknown name raises KxError(dberr::ItemNotFound).
+  // References stay valid until Refresh.
+  IGridColumn& Columns(std::string_view name) override;
+  long ColumnCount() const override { return static_cast<long>(columns_.size()); }
+  IGridColumn& ColumnAt(long index) override;
+  long ColumnIndex(std::string_view name) const;  // -1 when none
+
+  long Col() const override { return col_; }
+  // -1 (no current column) or a column position; anything else raises KxError.
+  void SetCol(long col);
+
+  long Rows() const override { return static_cast<long>(rows_.size()); }
+  // The row's rowid. No current row raises KxError(dberr::NoCurrentRecord).
+  Bookmark GetBookmark() const override;
+  // Starts a new row; a pending change of the current row is dropped.
+  void AddNew() override;
+  // Stores the new row (INSERT of the columns set) or the changed columns of the current
+  // row (UPDATE). After a new row is stored the current row is the one before AddNew, as a
+  // bound record set does. On an error nothing is stored and the pending row stays.
+  void Update() override;
+  // The last row becomes current; a pending new row or change is dropped.
+  void MoveLast() override;
+
+  // Drops a pending new row or change.
+  void CancelUpdate();
+  // Rereads the table. The current row stays when it still exists, else the first row.
+  void Refresh();
+
+  // For a host that shows the grid: rows by position (0 .. Rows()-1).
+  long CurrentRow() const { return current_; }  // -1 when none
+  void MoveTo(long row);                        // drops pending changes; bad rows raise KxError
+  void MoveFirst();
+  Bookmark BookmarkAt(long row) const;
+  long RowOf(Bookmark bookmark) const;  // -1 when no row carries it
+  const Variant& Cell(long row, long column) const;
+  bool IsAddingNew() const { return edit_ && edit_->isNew; }
+
+  const std::string& DbName() const { return dbName_; }
+
+ private:
+  class Column;
+  struct Row {
+    Bookmark rowid = 0;
+    std::vector<Variant> values;
+  };
+  struct Edit {
+    bool isNew = false;
+    std::vector<Variant> values;
+    std::vector<bool> changed;
+  };
+
+  Variant ValueOf(long column) const;
+  void SetValueOf(long column, const Variant& value);
+  Variant CellValueOf(long column, Bookmark bookmark) const;
+  std::string CaptionOf(long column) const;
+  Edit& BeginEdit();
+  void StoreNew(const Edit& edit);
+  void StoreChanges(const Edit& edit);
+  Row ReadRow(Database& db, Bookmark rowid) const;
+
+  std::string dbName_;
+  CaptionSource captions_;
+  std::vector<std::unique_ptr<Column>> columns_;
+  std::vector<Row> rows_;
+  long current_ = -1;
+  long col_ = -1;
+  std::optional<Edit> edit_;
+};
+
+// The literal of a value in a statement of the engine's dialect: Null, a number, or a quoted text.
+std::string SqlLiteral(const Variant& value);
+
+}  // namespace kx

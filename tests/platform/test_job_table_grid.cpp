@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/error.h"
+#include "platform/database.h"
+#include "platform/job_schema.h"
+#include "platform/job_table_grid.h"
+#include "temp_dir.h"
+
+namespace kx {
+namespace {
+
+class JobTableGridTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db_ = (dir_ / "jobs.db").string();
+    CreateJobDatabase(db_);
+  }
+
+  void Run(const std::string& statement) {
+    auto db = Engine().OpenDatabase(db_);
+    db->Execute(statement);
+    db->Close();
+  }
+
+  // Two jobs, A100 (version 7) and B200, in this order.
+  void SeedTwoJobs() {
+    Run("insert into NcData ([Filename], [ProgramNumber], [Machine], [Version], [Material]) "
+        "values ('A100', '100', 'DMU50', 7, 'ST37')");
+    Run("insert into NcData ([Filename], [ProgramNumber], [Machine], [Version]) "
+        "values ('B200', '200', 'Mazak', 1)");
+  }
+
+  long CountRows(const std::string& where) {
+    auto db = Engine().OpenDatabase(db_);
+    auto rs = db->OpenRecordset("select count(*) from NcData where " + where);
+    const long n = static_cast<long>(rs->Fields(0).Value().ToNumber());
+    rs->Close();
+    db->Close();
+    return n;
+  }
+
+  test::TempDir dir_;
+  std::string db_;
+};
+
+TEST_F(JobTableGridTest, ColumnsFollowTheTableWithoutTheRowKey) {
+  JobTableGrid grid(db_);
+  ASSERT_GT(grid.ColumnCount(), 10);
+  EXPECT_EQ(grid.ColumnAt(0).Name(), "Filename");
+  EXPECT_EQ(grid.ColumnAt(1).Name(), "ProgramNumber");
+  EXPECT_EQ(grid.ColumnAt(2).Name(), "DataType");
+  EXPECT_EQ(grid.ColumnIndex("ID"), -1);  // the rowid is the bookmark, not a column
+  EXPECT_EQ(&grid.Columns("FILENAME"), &grid.ColumnAt(0));
+  EXPECT_EQ(grid.Columns("programnumber").Name(), "ProgramNumber");
+  try {
+    grid.Columns("NoSuchColumn");
+    FAIL() << "no error";
+  } catch (const KxError& e) {
+    EXPECT_EQ(e.Number(), dberr::ItemNotFound);
+  }
+  EXPECT_THROW(grid.ColumnAt(grid.ColumnCount()), KxError);
+}
+
+TEST_F(JobTableGridTest, CaptionsComeFromTheHost) {
+  JobTableGrid plain(db_);
+  EXPECT_EQ(plain.Columns("filename").Caption(), "Filename");
+  JobTableGrid titled(db_, [](std::string_view column) { return "Title of " + std::string(column); });
+  EXPECT_EQ(titled.Columns("adresstext").Caption(), "Title of Adresstext");
+}
+
+TEST_F(JobTableGridTest, EmptyTable) {
+  JobTableGrid grid(db_);
+  EXPECT_EQ(grid.Rows(), 0);
+  EXPECT_EQ(grid.CurrentRow(), -1);
+  EXPECT_THROW(grid.GetBookmark(), KxError);
+  EXPECT_THROW(grid.Columns("Filename").Value(), KxError);
+  EXPECT_THROW(grid.Columns("Filename").Value(Variant("x")), KxError);
+}
+
+TEST_F(JobTableGridTest, RowsCurrentRowAndCol) {
+  SeedTwoJobs();
+  JobTableGrid grid(db_);
+  EXPECT_EQ(grid.Rows(), 2);
+  EXPECT_EQ(grid.Columns("Filename").Value().ToText(), "A100");  // starts on the first row
+  EXPECT_EQ(grid.Columns("version").Text(), "7");
+  EXPECT_TRUE(grid.Columns("Comment").Value().IsNull());
+  EXPECT_EQ(grid.Columns("Comment").Text(), "");
+  grid.MoveLast();
+  EXPECT_EQ(grid.Columns("Filename").Text(), "B200");
+
+  EXPECT_EQ(grid.Col(), -1);
+  grid.SetCol(grid.ColumnIndex("Material"));
+  EXPECT_EQ(grid.ColumnAt(grid.Col()).Name(), "Material");
+  EXPECT_THROW(grid.SetCol(grid.ColumnCount()), KxError);
+  EXPECT_THROW(grid.SetCol(-2), KxError);
+  grid.SetCol(-1);
+  EXPECT_EQ(grid.Col(), -1);
+}
+
+TEST_F(JobTableGridTest, CellValueReadsAnotherRow) {
+  SeedTwoJobs();
+  JobTableGrid grid(db_);
+  const Bookmark first = grid.GetBookmark();
+  grid.MoveLast();
+  EXPECT_EQ(grid.Columns("Material").CellValue(first).ToText(), "ST37");
+  EXPECT_EQ(grid.Columns("Version").CellValue(first).ToNumber(), 7);
+  EXPECT_EQ(grid.Columns("Filename").Text(), "B200");
+  try {
+    grid.Columns("Material").CellValue(first + 1000);
+    FAIL() << "no error";
+  } catch (const KxError& e) {
+    EXPECT_EQ(e.Number(), 3159);
+  }
+}
+
+// The record creation's three writes: keys, then clearing, then the rest.
+TEST_F(JobTableGridTest, ThreeWritesLeaveOneCompleteRow) {
+  SeedTwoJobs();
+  JobTableGrid grid(db_);
+  const Bookmark source = grid.GetBookmark();
+
+  grid.AddNew();
+  EXPECT_TRUE(grid.Columns("Filename").Value().IsNull());
+  grid.Columns("Filename").Value(Variant("C300"));
+  grid.Columns("ProgramNumber").Value(Variant("300"));
+  grid.Columns("DataType").Value(Variant("2"));
+  grid.Columns("Text10").Value(Variant("C300"));
+  grid.Columns("NestComment").Value(Variant("C300"));
+  EXPECT_EQ(grid.Columns("Filename").Text(), "C300");  // the row being added
+  grid.Update();
+  EXPECT_EQ(grid.Rows(), 3);
+  EXPECT_EQ(grid.Columns("Filename").Text(), "A100");  // back on the row before AddNew
+  grid.MoveLast();
+  EXPECT_EQ(grid.Columns("Filename").Text(), "C300");
+  const Bookmark added = grid.GetBookmark();
+
+  grid.Columns("Text10").Value(Variant(""));
+  grid.Columns("NestComment").Value(Variant(""));
+  grid.Update();
+  EXPECT_EQ(CountRows("[Filename] = 'C300' and [Text10] = '' and [NestComment] = ''"), 1);
+
+  for (long i = 0; i < grid.ColumnCount(); ++i) {
+    const std::string name = grid.ColumnAt(i).Name();
+    if (name == "Filename" || name == "ProgramNumber" || name == "DataType") continue;
+    grid.ColumnAt(i).Value(grid.ColumnAt(i).CellValue(source));
+  }
+  grid.Columns("Version").Value(Variant(grid.Columns("Version").CellValue(source).ToNumber() + 1));
+  grid.Columns("Author").Value(Variant("jdoe"));
+  grid.Columns("Createdate").Value(Variant::Date("2024-05-06 07:08:09"));
+  grid.Columns("Released").Value(Variant(0));
+  grid.Update();
+
+  EXPECT_EQ(grid.GetBookmark(), added);  // the bookmark outlived the writes
+  EXPECT_EQ(grid.Columns("Filename").CellValue(source).ToText(), "A100");
+  EXPECT_EQ(CountRows("[Filename] = 'C300'"), 1);
+  EXPECT_EQ(CountRows("1 = 1"), 3);
+
+  // A fresh grid reads what was stored, in table order.
+  JobTableGrid reread(db_);
+  ASSERT_EQ(reread.Rows(), 3);
+  reread.MoveLast();
+  EXPECT_EQ(reread.GetBookmark(), added);
+  auto text = [&](const char* column) { return reread.Columns(column).Text(); };
+  EXPECT_EQ(text("Filename"), "C300");
+  EXPECT_EQ(text("ProgramNumber"), "300");
+  EXPECT_EQ(reread.Columns("DataType").Value().ToNumber(), 2);
+  EXPECT_TRUE(reread.Columns("Text10").Value().IsNull());  // copied from the source job
+  EXPECT_EQ(text("Material"), "ST37");
+  EXPECT_EQ(text("Machine"), "DMU50");
+  EXPECT_EQ(reread.Columns("Version").Value().ToNumber(), 8);
+  EXPECT_EQ(text("Author"), "jdoe");
+  EXPECT_EQ(reread.Columns("Released").Value().ToNumber(), 0);
+  EXPECT_TRUE(reread.Columns("Comment").Value().IsNull());
+  EXPECT_EQ(text("Createdate"), "2024-05-06 07:08:09");
+}
+
+TEST_F(JobTableGridTest, QuotesAndNullsAreStoredAsValues) {
+  SeedTwoJobs();
+  JobTableGrid grid(db_);
+  grid.Columns("Comment").Value(Variant("it's \"x\"; drop table NcData"));
+  grid.Columns("Material").Value(Variant::Null());
+  grid.Columns("Materialthickness").Value(Variant(2.5));
+  grid.Update();
+  JobTableGrid reread(db_);
+  EXPECT_EQ(reread.Columns("Comment").Text(), "it's \"x\"; drop table NcData");
+  EXPECT_TRUE(reread.Columns("Material").Value().IsNull());
+  EXPECT_EQ(reread.Columns("Materialthickness").Value().ToNumber(), 2.5);
+  EXPECT_EQ(reread.Rows(), 2);
+}
+
+TEST_F(JobTableGridTest, UpdateWritesOnlyTheChangedColumns) {
+  SeedTwoJobs();
+  JobTableGrid grid(db_);
+  // Another user changes a column this grid has read.
+  Run("update NcData set [Material] = 'AlMg3' where [Filename] = 'A100'");
+  grid.Columns("Comment").Value(Variant("checked"));
+  grid.Update();
+  EXPECT_EQ(CountRows("[Material] = 'AlMg3' and [Comment] = 'checked'"), 1);
+  EXPECT_EQ(grid.Columns("Material").Text(), "AlMg3");  // the stored row is read back
+}
+
+TEST_F(JobTableGridTest, DuplicateKeyIsRefusedAndLeavesNoHalfRow) {
+  SeedTwoJobs();
+  JobTableGrid grid(db_);
+  grid.AddNew();
+  grid.Columns("Filename").Value(Variant("a100"));  // the same file name in other case
+  grid.Columns("ProgramNumber").Value(Variant("999"));
+  try {
+    grid.Update();
+    FAIL() << "no error";
+  } catch (const KxError& e) {
+    EXPECT_EQ(e.Number(), dberr::DuplicateKey);
+  }
+  EXPECT_EQ(CountRows("1 = 1"), 2);
+  EXPECT_EQ(CountRows("[ProgramNumber] = '999'"), 0);
+  EXPECT_EQ(grid.Rows(), 2);
+  // The new row is still pending and can be corrected.
+  EXPECT_TRUE(grid.IsAddingNew());
+  EXPECT_EQ(grid.Columns("ProgramNumber").Text(), "999");
+  grid.Columns("Filename").Value(Variant("A101"));
+  grid.Update();
+  EXPECT_EQ(CountRows("[Filename] = 'A101' and [ProgramNumber] = '999'"), 1);
+  EXPECT_EQ(grid.Rows(), 3);
+}
+
+TEST_F(JobTableGridTest, DuplicateKeyOnAChangedRowKeepsTheStoredRow) {
+  SeedTwoJobs();
+  JobTableGrid grid(db_);
+  grid.MoveLast();
+  grid.Columns("ProgramNumber").Value(Variant("100"));
+  grid.Columns("Comment").Value(Variant("lost"));
+  EXPECT_THROW(grid.Update(), KxError);
+  EXPECT_EQ(CountRows("[Filename] = 'B200' and [ProgramNumber] = '200' and [Comment] Is Null"), 1);
+  grid.CancelUpdate();
+  EXPECT_EQ(grid.Columns("ProgramNumber").Text(), "200");
+}
+
+TEST_F(JobTableGridTest, RefreshKeepsTheCurrentRowAndSeesOtherUsersRows) {
+  SeedTwoJobs();
+  JobTableGrid grid(db_);
+  IGridColumn& filename = grid.Columns("Filename");
+  grid.MoveLast();
+  const Bookmark b = grid.GetBookmark();
+  Run("insert into NcData ([Filename], [ProgramNumber]) values ('D400', '400')");
+  grid.Refresh();
+  EXPECT_EQ(grid.Rows(), 3);
+  EXPECT_EQ(grid.GetBookmark(), b);
+  EXPECT_EQ(filename.Text(), "B200");  // column references survive a refresh
+  grid.MoveLast();
+  EXPECT_EQ(filename.Text(), "D400");
+}
+
+TEST_F(JobTableGridTest, MissingDatabaseIsAnError) {
+  try {
+    JobTableGrid grid((dir_ / "none.db").string());
+    FAIL() << "no error";
+  } catch (const KxError& e) {
+    EXPECT_EQ(e.Number(), dberr::FileNotFound);
+  }
+}
+
+TEST(SqlLiteral, ValuesNeverReachAStatementUnquoted) {
+  EXPECT_EQ(SqlLiteral(Variant::Null()), "Null");
+  EXPECT_EQ(SqlLiteral(Variant()), "Null");
+  EXPECT_EQ(SqlLiteral(Variant(42)), "42");
+  EXPECT_EQ(SqlLiteral(Variant(-1.5)), "-1.5");
+  EXPECT_EQ(SqlLiteral(Variant(true)), "-1");
+  EXPECT_EQ(SqlLiteral(Variant("O'Brien")), "'O''Brien'");
+  EXPECT_EQ(SqlLiteral(Variant("42")), "'42'");
+  EXPECT_THROW(SqlLiteral(Variant(1.0 / 0.0)), KxError);
+}
+
+}  // namespace
+}  // namespace kx
