@@ -69,6 +69,7 @@ TEST_F(ConfigWorld, WrittenValuesReadBackUnchanged) {
     EXPECT_EQ(ReadIniValue(f, "frmMain", "Text2(0).Text"), v);
   }
   // An empty value writes the key with nothing after "=".
+  ASSERT_TRUE(WriteIniValue(f, "frmMain", "Text2(0).Text", ""));
   EXPECT_NE(ReadAll(Native("D/Docs/Host/AddIns/Tools/Kestrafix.ini")).find("Text2(0).Text=\r\n"),
             std::string::npos);
 }
