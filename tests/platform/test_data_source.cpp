@@ -1,0 +1,67 @@
+// The bound data sources behind the new-job dialog's lists.
+#include "job_db_fixture.h"
+#include "platform/data_source.h"
+
+namespace kx::test {
+namespace {
+
+class DataSourceTest : public JobDbTest {
+ protected:
+  void Bind(DataSource& ds, const std::string& statement) const {
+    ds.Visible(false);
+    ds.RecordsetType(vbRSTypeSnapShot);
+    ds.DatabaseName(path_);
+    ds.Options(static_cast<std::int16_t>(512));
+    ds.RecordSource(statement);
+  }
+};
+
+TEST_F(DataSourceTest, RefreshReadsEveryRowIntoMemory) {
+  AddMachine("M2");
+  AddMachine("m1");
+  DataSource ds;
+  Bind(ds, "select Distinct [Machine] from machine order by [Machine] ASC");
+  ds.Refresh();
+  ASSERT_EQ(ds.ColumnNames().size(), 1u);
+  EXPECT_EQ(ds.ColumnIndex("MACHINE"), 0);
+  ASSERT_EQ(ds.RowCount(), 2u);
+  EXPECT_EQ(ds.Value(0, "machine").ToText(), "m1");
+  EXPECT_EQ(ds.Row(1).at(0).ToText(), "M2");
+  EXPECT_EQ(ErrorOf([&] { ds.Value(0, "Machineset"); }).Number(), dberr::ItemNotFound);
+  // The rows are a snapshot: a later change shows only after the next Refresh.
+  AddMachine("M3");
+  EXPECT_EQ(ds.RowCount(), 2u);
+  ds.Refresh();
+  EXPECT_EQ(ds.RowCount(), 3u);
+}
+
+TEST_F(DataSourceTest, ItsDatabaseRunsTheCountStatements) {
+  AddKeys("A1", "ab12");
+  DataSource ds;
+  Bind(ds, "select Distinct [Machineset] from data order by [Machineset] ASC");
+  ds.Refresh();
+  EXPECT_EQ(ds.RowCount(), 1u);  // one Null machine set
+  EXPECT_TRUE(ds.Row(0).at(0).IsNull());
+  auto rs = ds.Database().OpenRecordset("select Count(*) from data where [ProgramNumber]='AB12'",
+                                        dbOpenForwardOnly, 512);
+  EXPECT_EQ(rs->Fields(0).Value().ToNumber(), 1.0);
+  rs->Close();
+  EXPECT_TRUE(ds.Database().IsOpen());
+}
+
+TEST_F(DataSourceTest, FailedRefreshKeepsTheRowsItHad) {
+  AddMachine("M1");
+  DataSource ds;
+  Bind(ds, "select [Machine] from machine");
+  ds.Refresh();
+  ds.RecordSource("select [Machine] from machine where");
+  EXPECT_EQ(ErrorOf([&] { ds.Refresh(); }).Number(), dberr::Syntax);
+  ASSERT_EQ(ds.RowCount(), 1u);
+  EXPECT_EQ(ds.Row(0).at(0).ToText(), "M1");
+  // Another database name reopens; a missing one is reported.
+  ds.DatabaseName((dir_ / "none.db").string());
+  EXPECT_EQ(ErrorOf([&] { ds.Refresh(); }).Number(), dberr::FileNotFound);
+}
+
+}  // namespace
+}  // namespace kx::test

@@ -1,0 +1,66 @@
+// The loadable extension in the sqlite3 shell: a job database is read and written there
+// exactly as through the engine.
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "job_db_fixture.h"
+
+#if __has_include("kx_sqlite_ext_path.h")
+#include "kx_sqlite_ext_path.h"
+#endif
+
+namespace kx::test {
+namespace {
+
+std::string RunShell(const std::string& db, const std::string& script, const TempDir& dir) {
+  const auto scriptFile = dir.Write("script.sql", script);
+  const std::string cmd = "sqlite3 -batch '" + db + "' < '" + scriptFile.string() + "' 2>&1";
+  std::string out;
+  if (FILE* p = popen(cmd.c_str(), "r")) {
+    char buf[512];
+    while (std::fgets(buf, sizeof buf, p)) out += buf;
+    pclose(p);
+  }
+  return out;
+}
+
+class ExtensionTest : public JobDbTest {
+ protected:
+  void SetUp() override {
+#if defined(__SANITIZE_ADDRESS__) || !defined(KX_SQLITE_EXT_PATH)
+    GTEST_SKIP() << "the extension is not loadable into the shell in this build";
+#else
+    if (std::system("command -v sqlite3 >/dev/null 2>&1") != 0) GTEST_SKIP() << "sqlite3 shell not installed";
+    load_ = std::string(".load ") + KX_SQLITE_EXT_PATH + "\n";
+#endif
+  }
+  std::string load_;
+};
+
+TEST_F(ExtensionTest, ShellWritesAndReadsWithTheDialect) {
+  AddKeys("ab12", "100");
+  const std::string out =
+      RunShell(path_,
+               load_ +
+                   "INSERT INTO NCDATA (Filename, ProgramNumber) VALUES ('AB13', '0042');\n"
+                   "INSERT INTO NCDATA (Filename, ProgramNumber) VALUES ('AB12', 'x');\n"
+                   "SELECT count(*) FROM NCDATA WHERE Filename = 'AB12';\n"
+                   "SELECT Filename FROM NCDATA WHERE Filename MATCH 'AB##' ORDER BY Filename;\n"
+                   "SELECT ProgramNumber FROM NCDATA WHERE IsNumeric(ProgramNumber) "
+                   "ORDER BY CDbl(ProgramNumber) DESC LIMIT 1;\n",
+               dir_);
+  EXPECT_NE(out.find("UNIQUE constraint failed"), std::string::npos) << out;  // AB12 exists as ab12
+  EXPECT_NE(out.find("1\nab12\nAB13\n100\n"), std::string::npos) << out;
+  EXPECT_EQ(Rows("select ProgramNumber from data where Filename = 'ab13'"),
+            (std::vector<std::string>{"0042"}));
+}
+
+TEST_F(ExtensionTest, WithoutTheExtensionTheShellCannotBreakTheIndexes) {
+  const std::string out = RunShell(path_, "INSERT INTO NCDATA (Filename) VALUES ('x');\n", dir_);
+  EXPECT_NE(out.find("rror"), std::string::npos) << out;
+  EXPECT_TRUE(Rows("select Filename from data").empty());
+}
+
+}  // namespace
+}  // namespace kx::test
