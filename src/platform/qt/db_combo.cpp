@@ -7,6 +7,7 @@
 
 #include "core/error.h"
 #include "core/text.h"
+#include "platform/data_source.h"
 
 namespace kx {
 
@@ -161,19 +162,30 @@ void DbCombo::RemoveAll() {
 
 int DbCombo::RowCount() const { return model_->rowCount(); }
 
-void DbCombo::SetRows(const std::vector<std::string>& columnNames,
-                      const std::vector<std::vector<Variant>>& rows) {
+void DbCombo::ResetColumns(const std::vector<std::string>& names) {
   RemoveAll();
   columns_.clear();
-  for (const auto& name : columnNames) columns_.push_back({name, true});
+  for (const auto& name : names) columns_.push_back({name, true});
   if (columns_.empty()) columns_.push_back({DefaultColumnName(0), true});
   ApplyColumns();
-  for (const auto& row : rows) {
-    std::vector<std::string> cells;
-    cells.reserve(row.size());
-    for (const auto& v : row) cells.push_back(v.ToText());
-    AppendRow(cells);
-  }
+}
+
+void DbCombo::AppendRow(const std::vector<Variant>& cells) {
+  std::vector<std::string> texts;
+  texts.reserve(cells.size());
+  for (const auto& v : cells) texts.push_back(v.ToText());
+  AppendRow(texts);
+}
+
+void DbCombo::SetRows(const std::vector<std::string>& columnNames,
+                      const std::vector<std::vector<Variant>>& rows) {
+  ResetColumns(columnNames);
+  for (const auto& row : rows) AppendRow(row);
+}
+
+void DbCombo::Bind(const DataSource& source) {
+  ResetColumns(source.ColumnNames());
+  for (std::size_t r = 0; r < source.RowCount(); ++r) AppendRow(source.Row(r));
 }
 
 std::string DbCombo::CellText(int column, ListBookmark bookmark) const {

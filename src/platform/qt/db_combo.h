@@ -14,6 +14,8 @@ class QTableView;
 
 namespace kx {
 
+class DataSource;
+
 using ListBookmark = long;  // a row's position; -1 means no row
 
 class DbCombo : public QComboBox {
@@ -57,6 +59,8 @@ class DbCombo : public QComboBox {
 
   // Replaces columns and rows with those of a query result (Null cells become "").
   void SetRows(const std::vector<std::string>& columnNames, const std::vector<std::vector<Variant>>& rows);
+  // Fills the list from the rows of a refreshed data source; its columns take the field names.
+  void Bind(const DataSource& source);
 
   // The chosen row's value; a value that no row carries is kept as it is.
   std::string Value() const { return value_; }
@@ -97,6 +101,8 @@ class DbCombo : public QComboBox {
 
   void CheckColumn(int index) const;
   void ApplyColumns();
+  void ResetColumns(const std::vector<std::string>& names);
+  void AppendRow(const std::vector<Variant>& cells);
   void AppendRow(const std::vector<std::string>& cells);
   int ValueColumn() const;
   int DisplayColumn() const;

@@ -6,7 +6,11 @@
 #include <QTest>
 
 #include "core/error.h"
+#include "platform/data_source.h"
+#include "platform/database.h"
+#include "platform/job_schema.h"
 #include "platform/qt/db_combo.h"
+#include "temp_dir.h"
 
 namespace kx {
 namespace {
@@ -157,6 +161,33 @@ TEST(DbComboRows, RowsOfAQueryResultBecomeNamedColumns) {
   EXPECT_EQ(list.CellText("machine", 1), "");
   EXPECT_EQ(list.CellText(0, 2), "42");
   list.SetValue("42");
+  EXPECT_TRUE(list.IsItemInList());
+}
+
+TEST(DbComboRows, BindsToTheRowsOfADataSource) {
+  test::TempDir dir;
+  const std::string path = (dir / "jobs.db").string();
+  CreateJobDatabase(path);
+  {
+    auto db = Engine().OpenDatabase(path);
+    db->Execute("insert into Machine ([Machine]) values ('Mazak')");
+    db->Execute("insert into Machine ([Machine]) values ('DMU50')");
+    db->Close();
+  }
+  DataSource source;
+  source.DatabaseName(path);
+  source.RecordSource("select Distinct [Machine] from machine order by [Machine] ASC");
+  source.Refresh();
+  DbCombo list;
+  list.AddItem("stale");
+  list.Bind(source);
+  list.SetValueField("Machine");
+  list.SetDisplayField("Machine");
+  ASSERT_EQ(list.RowCount(), 2);
+  EXPECT_EQ(list.CellText("Machine", list.FirstRowBookmark()), "DMU50");
+  EXPECT_EQ(list.CellText(0, 1), "Mazak");
+  list.SetValue("MAZAK");
+  EXPECT_EQ(list.Value(), "Mazak");
   EXPECT_TRUE(list.IsItemInList());
 }
 
