@@ -1,0 +1,243 @@
+#include "jobfiles/mdlTorvel.h"
+
+#include <sys/stat.h>
+
+#include <memory>
+#include <vector>
+
+#include "config/shared_state.h"
+#include "core/keyed_collection.h"
+#include "core/text.h"
+#include "fs/fs_env.h"
+#include "fs/native_path.h"
+#include "jobdata/clsRsData.h"
+#include "jobdata/mdlString.h"
+#include "jobfiles/ClsFiles.h"
+#include "jobfiles/mdlCollection.h"
+#include "jobfiles/mdlTorvel_internal.h"
+#include "jobfiles/mdlTxtFile.h"
+#include "messages/clsResStrs.h"
+#include "platform/ui_services.h"
+
+namespace kx {
+
+namespace {
+
+constexpr std::int16_t kFileFlags = 0x94;    // silent, no confirmation, files only
+constexpr std::int16_t kFolderFlags = 0x14;  // silent, no confirmation
+constexpr std::int16_t kOwnFolderPerJob = 1;
+
+// Data-file table entry: the old data file, the new one, then the new one's lines.
+using DatFileTable = KeyedCollection<std::vector<std::string>>;
+
+// True when both names reach one and the same file (another drive letter or a linked folder
+// for the same place): replacing the target would destroy the source.
+bool SameNativeFile(const std::string& a, const std::string& b) {
+  struct stat sa {
+  }, sb{};
+  if (::stat(ToNative(a).c_str(), &sa) != 0 || ::stat(ToNative(b).c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// A folder text that names or lies in the program files or the system folder. The values come
+// from the same environment (with Linux stand-ins) as the file layer's deletion guards; an
+// empty value is contained in every text, so it refuses everything.
+bool InSystemFolders(const std::string& sFolder) {
+  for (const char* name : {"ProgramFiles", "SystemRoot"}) {
+    if (ContainsNoCase(sFolder, fsenv::ValueOrStandIn(name).value_or(""))) return true;
+  }
+  return false;
+}
+
+// Every occurrence of the target NC base and a "\" removed: a path relative to that base.
+std::string RelativeToNcBase(const std::string& sPath, const clsRsData& oTarget) {
+  if (oTarget.DirNcBase().empty()) return sPath;  // nothing to be relative to
+  return ReplaceNoCase(sPath, oTarget.DirNcBase() + "\\", "");
+}
+
+bool Asked(const std::string& t, const std::string& s) {
+  clsResStrs& msgs = ResStrs();
+  const std::string text = msgs.Msg("MSG(ImportFiles_003)", t, s);
+  const std::string title = msgs.Item("MSG(Question)");
+  return Ui().MessageBox(text, title, MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes;
+}
+
+}  // namespace
+
+namespace torvel {
+
+std::string GetTargetFileName(const std::string& sFullFile, const std::string& sFileNameSource,
+                              const std::string& sFileNameTarget, std::int32_t sMode) {
+  clsFso& fso = Fso();
+  const std::string name = fso.GetFileName(sFullFile);
+  switch (sMode) {
+    case 0:
+      return name;
+    case 1:
+      if (EqualsNoCase(fso.GetBaseName(sFullFile), sFileNameSource))
+        return ReplaceNoCase(name, sFileNameSource, sFileNameTarget);
+      return name;
+    case 3: {
+      const std::string ext = fso.GetExtensionName(sFullFile);
+      return ext.empty() ? sFileNameTarget : sFileNameTarget + "." + ext;
+    }
+    default:
+      return ReplaceNoCase(name, sFileNameSource, sFileNameTarget);
+  }
+}
+
+void TransferJobFiles(const clsRsData& oSource, const clsRsData& oTarget, bool bJobFiles, bool bNcFiles,
+                      bool bMove, std::uint8_t iOverwrite, std::int16_t iRenameMode,
+                      const std::string& sFilter, std::int16_t iDatMode) {
+  clsFso& fso = Fso();
+  // The source set is complete before the first file is written, so targets never feed back.
+  ClsFiles files;
+  files.Initialize(oSource, Shared().glSubFolderCount);
+
+  // Files named in a data file only get the job name inside their names replaced.
+  const std::int32_t refMode = iRenameMode == 3 ? 2 : iRenameMode;
+  const std::string& srcName = oSource.filename();
+  const std::string& dstName = oTarget.filename();
+  auto inTree = [&](const std::string& s, const std::string& from, const std::string& to) {
+    return ReplaceNoCase(fso.GetParentFolderName(s), from, to);
+  };
+  DatFileTable dats;
+
+  for (const std::shared_ptr<clsFile>& f : files) {
+    const std::string& s = f->FullFile();
+    std::string t;
+    switch (f->FileType()) {
+      case filetype::Job:
+        if (bJobFiles)
+          t = inTree(s, oSource.DirJobBase(), oTarget.DirJobBase()) + "\\" +
+              GetTargetFileName(s, srcName, dstName, iRenameMode);
+        break;
+      case filetype::Nc:
+        if (bNcFiles)
+          t = inTree(s, oSource.DirNcBase(), oTarget.DirNcBase()) + "\\" +
+              GetTargetFileName(s, srcName, dstName, iRenameMode);
+        break;
+      case filetype::DatReference:
+        if (bNcFiles) {
+          const std::string& d = f->FullFileDat();
+          const std::string D = inTree(d, oSource.DirNcBase(), oTarget.DirNcBase()) + "\\" +
+                                GetTargetFileName(d, srcName, dstName, iRenameMode);
+          if (!CollectionHasKey(dats, D)) dats.Add({d, D}, D);
+          fso.CreateFolder(D, false);
+          const std::string folder = fso.GetParentFolderName(D);
+          const std::string name = GetTargetFileName(s, srcName, dstName, refMode);
+          t = iDatMode == 1 ? folder + "\\" + name : folder + "\\" + fso.GetBaseName(D) + "\\" + name;
+          AppendTextLine(D, iDatMode == 2 ? t : RelativeToNcBase(t, oTarget));
+        }
+        break;
+      case filetype::Optimised:
+        if (bNcFiles) {
+          const std::string name = GetTargetFileName(s, srcName, dstName, iRenameMode);
+          if (oTarget.DirOpt().empty()) {
+            t = inTree(s, oSource.DirNcBase(), oTarget.DirNcBase()) + "\\" + name;
+          } else if (fso.DriveExists(fso.GetDriveName(oTarget.DirOpt()))) {
+            t = oSource.DirOpt() + "\\" + name;
+          } else {  // relative to the NC folder
+            t = ReplaceNoCase(inTree(s, oSource.DirNcBase(), oTarget.DirNcBase()), oSource.DirOpt(),
+                              oTarget.DirOpt()) +
+                "\\" + name;
+          }
+        }
+        break;
+      default:  // data files are written anew below
+        break;
+    }
+
+    if (t.empty() || EqualsNoCase(t, s)) continue;
+    if (!sFilter.empty() && !MatchesPatternList(s, sFilter)) continue;
+    if (SameNativeFile(s, t)) continue;
+    if (fso.FileExists(t)) {
+      if (iOverwrite == 1 || (iOverwrite == 2 && Asked(t, s))) fso.DeleteFile(t, false, kFileFlags);
+    } else {
+      fso.CreateFolder(t, false);
+    }
+    // A target that is still there (kept, or its delete refused) leaves both files alone.
+    if (fso.FileExists(t)) continue;
+    if (bMove) {
+      fso.MoveFile(s, t, false, kFileFlags);
+    } else {
+      fso.CopyFile(s, t, true, kFileFlags);
+    }
+  }
+
+  if (bMove) {
+    for (const std::vector<std::string>& entry : dats) {
+      const std::string& d = entry[0];
+      if (d.empty() || EqualsNoCase(d, entry[1])) continue;
+      if (!sFilter.empty() && !MatchesPatternList(d, sFilter)) continue;
+      fso.DeleteFile(d, false, kFileFlags);
+    }
+    RemoveSourceJobFolders(oSource, files);
+  }
+
+  if (dats.Empty()) return;
+  // The new data files name what now lies in the target job, in path order.
+  ClsFiles targetFiles;
+  targetFiles.Initialize(oTarget, Shared().glSubFolderCount);
+  for (const std::shared_ptr<clsFile>& g : targetFiles) {
+    if (g->FileType() != filetype::DatReference) continue;
+    std::vector<std::string>* entry = dats.Find(g->FullFileDat());
+    if (entry == nullptr || !fso.FileExists(g->FullFile())) continue;
+    entry->push_back(iDatMode == 2 ? g->FullFile() : RelativeToNcBase(g->FullFile(), oTarget));
+  }
+  for (const std::vector<std::string>& entry : dats) {
+    const std::vector<std::string> lines(entry.begin() + 2, entry.end());
+    WriteTextFile(entry[1], Join(lines, "\r\n"));
+  }
+}
+
+void RemoveSourceJobFolders(const clsRsData& oSource, const ClsFiles& oFiles) noexcept {
+  const std::string& name = oSource.filename();
+  if (name.empty()) return;
+  clsFso& fso = Fso();
+  // Each folder on its own: one that cannot be tested or removed does not stop the others.
+  auto removable = [&](const std::string& dir) {
+    return dir.find('*') == std::string::npos && !InSystemFolders(dir) && fso.FolderExists(dir);
+  };
+  if (oSource.DirType() == kOwnFolderPerJob) {
+    for (const std::string* dir : {&oSource.DirJobBase(), &oSource.DirNcBase()}) {
+      try {
+        if (EqualsNoCase(fso.GetBaseName(*dir), name) && removable(*dir))
+          fso.DeleteFolder(*dir, true, kFolderFlags);
+      } catch (...) {  // trapped: the folder stays where it is
+      }
+    }
+    return;
+  }
+  std::vector<std::string> folders;
+  for (const std::shared_ptr<clsFile>& f : oFiles) folders.push_back(f->FullFile());
+  for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+    try {
+      const std::string folder = fso.GetParentFolderName(*it);
+      if (EqualsNoCase(folder, oSource.DirJobBase()) || EqualsNoCase(folder, oSource.DirNcBase()) ||
+          EqualsNoCase(folder, oSource.DirOpt()) || !removable(folder))
+        continue;
+      if (fso.GetFolders(folder, 1).Empty() && fso.GetFiles(folder, "*.*", 1).Empty())
+        fso.DeleteFolder(folder, true, kFolderFlags);
+    } catch (...) {  // trapped: the folder stays where it is
+    }
+  }
+}
+
+}  // namespace torvel
+
+void ImportJobFiles(const std::string& sDbNameSource, const std::string& sFileNameSource,
+                    const std::string& sDbNameTarget, const std::string& sFileNameTarget, bool bJobFiles,
+                    bool bNcFiles, bool bMove, std::uint8_t iOverwrite, std::int16_t iRenameMode,
+                    const std::string& sFilter, std::int16_t iDatMode) {
+  if (!bJobFiles && !bNcFiles) return;
+  clsRsData source;
+  source.Initialize(sDbNameSource, sFileNameSource);
+  clsRsData target;
+  target.Initialize(sDbNameTarget, sFileNameTarget);
+  if (iRenameMode < 0 || iRenameMode > 3) iRenameMode = target.DirType() != 0 ? 0 : 3;
+  torvel::TransferJobFiles(source, target, bJobFiles, bNcFiles, bMove, iOverwrite, iRenameMode, sFilter,
+                           iDatMode);
+}
+
+}  // namespace kx
