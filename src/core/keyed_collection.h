@@ -38,7 +38,6 @@ class KeyedCollection {
   struct Leaf;
   struct Entry {
     T value;
-    std::uint64_t hash = 0;
     std::uint64_t prefix = 0;  // first 8 bytes of the collation key, big-endian
     Leaf* leaf = nullptr;
     std::uint32_t keyLen = 0;
@@ -65,12 +64,14 @@ class KeyedCollection {
     Leaf* prev = nullptr;
     Leaf* next = nullptr;
     Entry* e[kLeafCap];
+    std::uint64_t pre[kLeafCap];  // prefix of each entry, compared without touching it
   };
   struct Inner : Node {
     Inner() : Node(false) {}
     std::size_t count[kInnerCap];
     Node* child[kInnerCap];
     Entry* first[kInnerCap];  // first entry of each child's subtree
+    std::uint64_t firstPre[kInnerCap];
   };
 
   // A collation key prepared for comparisons and hashing.
@@ -159,38 +160,45 @@ class KeyedCollection {
   // is present (nothing added).
   long InsertSorted(T item, std::string_view key) {
     Probe probe = MakeProbe(key);
-    if (index_.Find(probe.hash, probe.ckey) != nullptr) return 0;
-    index_.ReserveOneMore();
-    ReserveNodes();
+    // The key check's slot and the nodes on the way down are fetched ahead, so their
+    // cache misses overlap instead of following one another.
+    index_.Prefetch(probe.hash);
+    int levels = ReserveNodes();
     Node* node = root_;
     std::size_t pos = 0;
-    while (!node->isLeaf) {
+    int path[kMaxSpareInners];
+    int depth = 0;
+    while (--levels > 0) {
       auto* in = static_cast<Inner*>(node);
       int lo = 1, hi = in->n;
       while (lo < hi) {
         const int mid = (lo + hi) / 2;
-        if (Compare(in->first[mid], probe) <= 0) {
+        if (Compare(in->firstPre[mid], in->first[mid], probe) <= 0) {
           lo = mid + 1;
         } else {
           hi = mid;
         }
       }
-      for (int i = 0; i < lo - 1; ++i) pos += in->count[i];
       node = in->child[lo - 1];
+      path[depth++] = lo - 1;
+      PrefetchNode(node, levels == 1);
+      for (int i = 0; i < lo - 1; ++i) pos += in->count[i];
     }
     auto* leaf = static_cast<Leaf*>(node);
     int lo = 0, hi = leaf->n;
     while (lo < hi) {
       const int mid = (lo + hi) / 2;
-      if (Compare(leaf->e[mid], probe) <= 0) {
+      if (Compare(leaf->pre[mid], leaf->e[mid], probe) <= 0) {
         lo = mid + 1;
       } else {
         hi = mid;
       }
     }
+    if (index_.Find(probe.hash, probe.ckey) != nullptr) return 0;
+    index_.ReserveOneMore();
     Entry* entry = NewEntry(std::move(item), key, probe);
-    InsertIntoLeaf(leaf, lo, entry);
-    index_.Insert(entry);
+    InsertIntoLeaf(leaf, lo, entry, path);
+    index_.Insert(probe.hash, entry);
     return static_cast<long>(pos + static_cast<std::size_t>(lo) + 1);
   }
 
@@ -241,7 +249,7 @@ class KeyedCollection {
   static Probe MakeProbe(std::string_view key) {
     Probe p{CollationKey(key), 0, 0};
     p.prefix = PrefixOf(p.ckey);
-    p.hash = std::hash<std::string_view>{}(p.ckey);
+    p.hash = HashOf(p.ckey);
     return p;
   }
   static std::uint64_t PrefixOf(std::string_view ckey) {
@@ -251,8 +259,10 @@ class KeyedCollection {
     }
     return v;
   }
-  static int Compare(const Entry* e, const Probe& p) {
-    if (e->prefix != p.prefix) return e->prefix < p.prefix ? -1 : 1;
+  static std::uint64_t PrefixOfEntry(const Entry* e) { return e ? e->prefix : 0; }
+  static std::uint64_t HashOf(std::string_view ckey) { return std::hash<std::string_view>{}(ckey); }
+  static int Compare(std::uint64_t prefix, const Entry* e, const Probe& p) {
+    if (prefix != p.prefix) return prefix < p.prefix ? -1 : 1;
     const std::string_view a = e->CKey();
     const int c = a.compare(p.ckey);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
@@ -276,7 +286,6 @@ class KeyedCollection {
     if (probe) {
       if (ckeyLen) std::memcpy(e->Bytes() + keyLen, probe->ckey.data(), ckeyLen);
       e->prefix = probe->prefix;
-      e->hash = probe->hash;
     }
     return e;
   }
@@ -307,8 +316,10 @@ class KeyedCollection {
 
   void InsertNew(std::size_t pos, T&& item, std::optional<std::string_view> key) {
     Entry* e;
+    std::uint64_t hash = 0;
     if (key) {
       Probe probe = MakeProbe(*key);
+      hash = probe.hash;
       if (index_.Find(probe.hash, probe.ckey) != nullptr) {
         throw KxError(err::KeyAlreadyExists, "Collection",
                       "This key is already associated with an element of this collection");
@@ -326,10 +337,15 @@ class KeyedCollection {
     }
     auto [leaf, idx] = LocateForInsert(pos);
     InsertIntoLeaf(leaf, idx, e);
-    if (key) index_.Insert(e);
+    if (key) index_.Insert(hash, e);
   }
 
   // ---- counted B+tree ----
+  static void PrefetchNode(const Node* n, bool leaf) {
+    const auto* bytes = reinterpret_cast<const char*>(n);
+    const std::size_t size = leaf ? sizeof(Leaf) : sizeof(Inner);
+    for (std::size_t off = 0; off < size; off += 64) __builtin_prefetch(bytes + off);
+  }
   static Entry* FirstOf(Node* n) {
     if (n->isLeaf) {
       auto* l = static_cast<Leaf*>(n);
@@ -352,12 +368,17 @@ class KeyedCollection {
 
   // Counts change by delta along the path above n; when n's first entry changed, the
   // remembered first entries are refreshed as far up as n is a leftmost child.
-  static void FixUp(Node* n, std::ptrdiff_t delta, bool firstChanged) {
+  static void FixUp(Node* n, std::ptrdiff_t delta, bool firstChanged, const int* path = nullptr) {
+    int depth = 0;
+    if (path) {
+      for (const Node* a = n->parent; a; a = a->parent) ++depth;
+    }
     for (Inner* p = n->parent; p; n = p, p = p->parent) {
-      const int i = ChildIndex(p, n);
+      const int i = path ? path[--depth] : ChildIndex(p, n);
       p->count[i] = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(p->count[i]) + delta);
       if (firstChanged) {
         p->first[i] = FirstOf(n);
+        p->firstPre[i] = PrefixOfEntry(p->first[i]);
         firstChanged = i == 0;
       }
       if (!firstChanged && delta == 0) return;
@@ -397,8 +418,11 @@ class KeyedCollection {
     return pos;
   }
 
-  void InsertIntoLeaf(Leaf* leaf, int idx, Entry* e) {
+  // path (root first, parent of the leaf last), when given, saves the search for each
+  // child's place on the way back up; a split changes the path, so it is dropped then.
+  void InsertIntoLeaf(Leaf* leaf, int idx, Entry* e, const int* path = nullptr) {
     if (leaf->n == kLeafCap) {
+      path = nullptr;
       Leaf* right = SplitLeaf(leaf);
       if (idx > leaf->n) {
         idx -= leaf->n;
@@ -406,11 +430,13 @@ class KeyedCollection {
       }
     }
     std::copy_backward(leaf->e + idx, leaf->e + leaf->n, leaf->e + leaf->n + 1);
+    std::copy_backward(leaf->pre + idx, leaf->pre + leaf->n, leaf->pre + leaf->n + 1);
     leaf->e[idx] = e;
+    leaf->pre[idx] = e->prefix;
     ++leaf->n;
     e->leaf = leaf;
     ++size_;
-    FixUp(leaf, 1, idx == 0);
+    FixUp(leaf, 1, idx == 0, path);
   }
 
   Leaf* SplitLeaf(Leaf* a) {
@@ -418,6 +444,7 @@ class KeyedCollection {
     const int half = a->n / 2;
     b->n = a->n - half;
     std::copy(a->e + half, a->e + a->n, b->e);
+    std::copy(a->pre + half, a->pre + a->n, b->pre);
     for (int i = 0; i < b->n; ++i) b->e[i]->leaf = b;
     a->n = half;
     b->next = a->next;
@@ -440,6 +467,8 @@ class KeyedCollection {
       root->count[1] = nnCount;
       root->first[0] = FirstOf(after);
       root->first[1] = FirstOf(nn);
+      root->firstPre[0] = PrefixOfEntry(root->first[0]);
+      root->firstPre[1] = PrefixOfEntry(root->first[1]);
       after->parent = nn->parent = root;
       root_ = root;
       return;
@@ -453,9 +482,11 @@ class KeyedCollection {
     std::copy_backward(p->child + i + 1, p->child + n, p->child + n + 1);
     std::copy_backward(p->count + i + 1, p->count + n, p->count + n + 1);
     std::copy_backward(p->first + i + 1, p->first + n, p->first + n + 1);
+    std::copy_backward(p->firstPre + i + 1, p->firstPre + n, p->firstPre + n + 1);
     p->child[i + 1] = nn;
     p->count[i + 1] = nnCount;
     p->first[i + 1] = FirstOf(nn);
+    p->firstPre[i + 1] = PrefixOfEntry(p->first[i + 1]);
     p->count[i] -= nnCount;
     ++p->n;
     nn->parent = p;
@@ -468,6 +499,7 @@ class KeyedCollection {
     std::copy(a->child + half, a->child + a->n, b->child);
     std::copy(a->count + half, a->count + a->n, b->count);
     std::copy(a->first + half, a->first + a->n, b->first);
+    std::copy(a->firstPre + half, a->firstPre + a->n, b->firstPre);
     a->n = half;
     std::size_t moved = 0;
     for (int i = 0; i < b->n; ++i) {
@@ -479,11 +511,12 @@ class KeyedCollection {
   }
 
   void RemoveEntry(Entry* e) {
-    if (e->hasKey) index_.Erase(e);
+    if (e->hasKey) index_.Erase(HashOf(e->CKey()), e);
     Leaf* leaf = e->leaf;
     int idx = 0;
     while (leaf->e[idx] != e) ++idx;
     std::copy(leaf->e + idx + 1, leaf->e + leaf->n, leaf->e + idx);
+    std::copy(leaf->pre + idx + 1, leaf->pre + leaf->n, leaf->pre + idx);
     --leaf->n;
     --size_;
     FixUp(leaf, -1, idx == 0);
@@ -541,6 +574,7 @@ class KeyedCollection {
     std::copy(p->child + i + 1, p->child + p->n, p->child + i);
     std::copy(p->count + i + 1, p->count + p->n, p->count + i);
     std::copy(p->first + i + 1, p->first + p->n, p->first + i);
+    std::copy(p->firstPre + i + 1, p->firstPre + p->n, p->firstPre + i);
     --p->n;
     if (i == 0 && p->n > 0) FixUp(p, 0, true);
   }
@@ -553,6 +587,7 @@ class KeyedCollection {
       auto* la = static_cast<Leaf*>(a);
       auto* lb = static_cast<Leaf*>(b);
       std::copy(lb->e, lb->e + lb->n, la->e + la->n);
+      std::copy(lb->pre, lb->pre + lb->n, la->pre + la->n);
       for (int k = 0; k < lb->n; ++k) lb->e[k]->leaf = la;
       la->n += lb->n;
       lb->n = 0;
@@ -562,6 +597,7 @@ class KeyedCollection {
       std::copy(ib->child, ib->child + ib->n, ia->child + ia->n);
       std::copy(ib->count, ib->count + ib->n, ia->count + ia->n);
       std::copy(ib->first, ib->first + ib->n, ia->first + ia->n);
+      std::copy(ib->firstPre, ib->firstPre + ib->n, ia->firstPre + ia->n);
       for (int k = 0; k < ib->n; ++k) ib->child[k]->parent = ia;
       ia->n += ib->n;
       ib->n = 0;
@@ -575,7 +611,8 @@ class KeyedCollection {
   // root) is allocated before anything changes, so a failed allocation leaves the
   // collection as it was. The tree itself is made on first insertion: an empty or
   // moved-from collection owns nothing.
-  void ReserveNodes() {
+  // Returns the number of levels (1 for a lone leaf).
+  int ReserveNodes() {
     if (!spareLeaf_) spareLeaf_ = new Leaf;
     if (!root_) {
       root_ = head_ = TakeSpare(spareLeaf_);
@@ -585,6 +622,7 @@ class KeyedCollection {
     for (const Node* n = root_; !n->isLeaf; n = static_cast<const Inner*>(n)->child[0]) ++levels;
     if (levels > kMaxSpareInners) throw std::length_error("KeyedCollection too deep");
     while (spareInners_ < levels) spareInner_[spareInners_++] = new Inner;
+    return levels;
   }
   template <class N>
   static N* TakeSpare(N*& slot) {

@@ -1,0 +1,1 @@
+target_link_libraries(bench_core PRIVATE kx_core)
