@@ -271,7 +271,8 @@ std::string ToWindows(const fsys::path& nativeIn) {
   const std::string s = native.string();
   const MapEntry* best = nullptr;
   std::size_t bestLen = 0;
-  for (const auto& e : Entries()) {
+  const std::vector<MapEntry> entries = Entries();
+  for (const auto& e : entries) {
     const std::string r = e.root.string();
     bool match =
         r == "/" || s == r || (s.size() > r.size() && s.compare(0, r.size(), r) == 0 && s[r.size()] == '/');

@@ -25,7 +25,10 @@ class FsTest : public ::testing::Test {
     ClearDriveMapOverrides();
     SetDriveRootForTests("T:", tmp.Path());
   }
-  void TearDown() override { ClearDriveMapOverrides(); }
+  void TearDown() override {
+    ClearDriveMapOverrides();
+    for (const char* v : {"Temp", "TEMP", "TMP"}) unsetenv(v);  // the temp folder lookup reads them
+  }
 
   // Windows form of a path inside the temp folder: "T:\rel".
   static std::string T(const std::string& rel = "") { return rel.empty() ? "T:\\" : "T:\\" + rel; }
