@@ -11,6 +11,22 @@ int DigitAt(std::string_view s, std::size_t i) {
   return (c >= '0' && c <= '9') ? c - '0' : 0;
 }
 
+// Leading zeros and every character but digits and a first "-" dropped, in place.
+void NormalizeInPlace(std::string& s) {
+  std::size_t w = 0;
+  for (const char c : s) {
+    const bool atStart = w == 0 || (w == 1 && s[0] == '-');
+    if (c >= '0' && c <= '9') {
+      if (c == '0' && atStart) continue;
+      s[w++] = c;
+    } else if (c == '-' && w == 0) {
+      s[w++] = c;
+    }
+  }
+  s.resize(w);
+  if (w == 0 || (w == 1 && s[0] == '-')) s.assign(1, '0');
+}
+
 }  // namespace
 
 int GetBigNumberSign(std::string_view s) { return (!s.empty() && s.front() == '-') ? -1 : 1; }
@@ -21,17 +37,8 @@ std::string GetBigNumberAbs(std::string_view s) {
 }
 
 std::string NormalizeBigNumber(std::string_view s) {
-  std::string r;
-  r.reserve(s.size());
-  for (char c : s) {
-    if (c >= '0' && c <= '9') {
-      if (c == '0' && (r.empty() || r == "-")) continue;
-      r += c;
-    } else if (c == '-' && r.empty()) {
-      r += c;
-    }
-  }
-  if (r.empty() || r == "-") return "0";
+  std::string r(s);
+  NormalizeInPlace(r);
   return r;
 }
 
@@ -67,42 +74,54 @@ int CompareBigNumbers(std::string_view a, std::string_view b) {
 std::string AddBigNumbers(std::string_view a, std::string_view b) {
   const int sa = GetBigNumberSign(a);
   const int sb = GetBigNumberSign(b);
-  std::string ua = GetBigNumberAbs(a);
-  std::string ub = GetBigNumberAbs(b);
-  const int c = CompareBigNumbers(ua, ub);
-  const int sign = c == 1 ? sa : sb;
+  if (sa < 0) a.remove_prefix(1);
+  if (sb < 0) b.remove_prefix(1);
+  const int sign = CompareBigNumbers(a, b) == 1 ? sa : sb;
 
-  const std::size_t m = ua.size() > ub.size() ? ua.size() : ub.size();
-  const std::string zeros(m, '0');
-  ua = PadBigNumber(ua, zeros);
-  ub = PadBigNumber(ub, zeros);
-  // result[0] takes the final carry; digit i of the operands lands at result[i + 1].
-  std::string result(m + 1, '0');
+  // The operands are read as if left-padded with "0" to the longer length m; no padded copies
+  // are made, so a long run costs one result string and one pass per step.
+  const std::size_t m = a.size() > b.size() ? a.size() : b.size();
+  const std::size_t padA = m - a.size();
+  const std::size_t padB = m - b.size();
+  auto charA = [&](std::size_t i) { return i < padA ? '0' : a[i - padA]; };
+  auto charB = [&](std::size_t i) { return i < padB ? '0' : b[i - padB]; };
+  auto digitOf = [](char c) { return (c >= '0' && c <= '9') ? c - '0' : 0; };
+
+  // Sign first (when negative), then the carry position, then digit i of the operands.
+  const std::size_t lead = sign == -1 ? 1 : 0;
+  std::string result(lead + m + 1, '0');
+  if (lead) result[0] = '-';
 
   if (sa == sb) {
     int carry = 0;
     for (std::size_t i = m; i-- > 0;) {
-      int digit = DigitAt(ua, i) + DigitAt(ub, i) + carry;
+      int digit = digitOf(charA(i)) + digitOf(charB(i)) + carry;
       carry = digit > 9 ? 1 : 0;
       if (carry) digit -= 10;
-      result[i + 1] = static_cast<char>('0' + digit);
+      result[lead + i + 1] = static_cast<char>('0' + digit);
     }
-    result[0] = static_cast<char>('0' + carry);
+    result[lead] = static_cast<char>('0' + carry);
   } else {
     // Padded to equal length, the text order is the order of the magnitudes.
-    const bool aLarger = ua > ub;
-    const std::string& larger = aLarger ? ua : ub;
-    const std::string& smaller = aLarger ? ub : ua;
+    bool aLarger = false;
+    for (std::size_t i = 0; i < m; ++i) {
+      if (charA(i) != charB(i)) {
+        aLarger = charA(i) > charB(i);
+        break;
+      }
+    }
     int borrow = 0;
     for (std::size_t i = m; i-- > 0;) {
-      int digit = DigitAt(larger, i) - DigitAt(smaller, i) - borrow;
+      const int da = digitOf(charA(i));
+      const int db = digitOf(charB(i));
+      int digit = (aLarger ? da - db : db - da) - borrow;
       borrow = digit < 0 ? 1 : 0;
       if (borrow) digit += 10;
-      result[i + 1] = static_cast<char>('0' + digit);
+      result[lead + i + 1] = static_cast<char>('0' + digit);
     }
   }
-  if (sign == -1) result.insert(result.begin(), '-');
-  return NormalizeBigNumber(result);
+  NormalizeInPlace(result);
+  return result;
 }
 
 }  // namespace kx

@@ -38,10 +38,10 @@ std::string IncrementStrValue(std::string_view sValue) {
   } else if (IsDigit(c)) {
     const std::size_t d = TrailingDigits(sValue);
     const std::size_t k = sValue.size() - d;
-    std::string sum = AddBigNumbers(sValue.substr(k), "1");
-    // Leading zeros of the run stay: 007 -> 008.
-    if (sum.size() < d) sum.insert(0, d - sum.size(), '0');
+    const std::string sum = AddBigNumbers(sValue.substr(k), "1");
     result.resize(k);
+    // Leading zeros of the run stay: 007 -> 008.
+    if (sum.size() < d) result.append(d - sum.size(), '0');
     result += sum;
   } else {
     result += 'A';

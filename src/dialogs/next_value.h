@@ -1,11 +1,11 @@
 #pragma once
 // The widget-free part of the new-job dialog's value proposal: the successor of a key,
-// the bounds of the taken-value query, membership in the taken-value set, letter case.
+// the bounds of the taken-value query, letter case.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "core/keyed_collection.h"
+#include "jobfiles/mdlCollection.h"  // CollectionHasKey: membership in the taken-value set
 
 namespace kx {
 
@@ -16,12 +16,6 @@ std::string IncrementStrValue(std::string_view sValue);
 // Lower bound and Like pattern of the stored values a search from sValue can reach.
 // A numeric value gives its number written back ("0042" -> "42") and no pattern.
 void GetStrSearchBounds(std::string_view sValue, std::string& sLowerBound, std::string& sPattern);
-
-// True when the set holds an item under the key (keys compare without case).
-template <class T>
-bool CollectionHasKey(const KeyedCollection<T>& oCollection, std::string_view sKey) {
-  return oCollection.HasKey(sKey);
-}
 
 // 1: upper case, 2: lower case, any other mode: unchanged.
 std::string ApplyKeyValueCase(std::string_view sValue, std::int16_t iMode);

@@ -1,0 +1,1 @@
+target_link_libraries(bench_nextvalue PRIVATE kx_dialogs_core)
