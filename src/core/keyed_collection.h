@@ -7,9 +7,10 @@
 //
 // Layout: every item lives in its own entry (item, given key and collation key in one
 // allocation, so entries never move); a counted B+tree of entry pointers gives positions
-// in O(log n), and an open-addressing hash table over the entries gives key lookups.
-// Inner nodes remember the first entry of each child and the first 8 bytes of its
-// collation key, so a sorted insertion is one descent that rarely leaves the tree.
+// in O(log n). Inner nodes remember the first entry of each child and the first 8 bytes
+// of its collation key, leaves the 8 bytes of each entry, so a sorted insertion is one
+// descent that rarely leaves the tree. Keys are found by that same descent while the
+// items are in key order, and through an open-addressing hash index once they are not.
 #include <algorithm>
 #include <concepts>
 #include <cstddef>
@@ -34,6 +35,7 @@ template <class T>
 class KeyedCollection {
   static constexpr int kLeafCap = 64;
   static constexpr int kInnerCap = 64;
+  static constexpr int kMaxLevels = 24;
 
   struct Leaf;
   struct Entry {
@@ -160,46 +162,16 @@ class KeyedCollection {
   // is present (nothing added).
   long InsertSorted(T item, std::string_view key) {
     Probe probe = MakeProbe(key);
-    // The key check's slot and the nodes on the way down are fetched ahead, so their
-    // cache misses overlap instead of following one another.
-    index_.Prefetch(probe.hash);
-    int levels = ReserveNodes();
-    Node* node = root_;
-    std::size_t pos = 0;
-    int path[kMaxSpareInners];
-    int depth = 0;
-    while (--levels > 0) {
-      auto* in = static_cast<Inner*>(node);
-      int lo = 1, hi = in->n;
-      while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (Compare(in->firstPre[mid], in->first[mid], probe) <= 0) {
-          lo = mid + 1;
-        } else {
-          hi = mid;
-        }
-      }
-      node = in->child[lo - 1];
-      path[depth++] = lo - 1;
-      PrefetchNode(node, levels == 1);
-      for (int i = 0; i < lo - 1; ++i) pos += in->count[i];
-    }
-    auto* leaf = static_cast<Leaf*>(node);
-    int lo = 0, hi = leaf->n;
-    while (lo < hi) {
-      const int mid = (lo + hi) / 2;
-      if (Compare(leaf->pre[mid], leaf->e[mid], probe) <= 0) {
-        lo = mid + 1;
-      } else {
-        hi = mid;
-      }
-    }
-    if (index_.Find(probe.hash, probe.ckey) != nullptr) return 0;
-    index_.ReserveOneMore();
+    if (!sorted_) index_.Prefetch(probe.hash);
+    ReserveNodes();
+    Spot spot;
+    Descend(probe, spot);
+    if (sorted_ ? IsPredecessor(spot, probe) : index_.Find(probe.hash, probe.ckey) != nullptr) return 0;
+    if (!sorted_) index_.ReserveOneMore();
     Entry* entry = NewEntry(std::move(item), key, probe);
-    InsertIntoLeaf(leaf, lo, entry, path);
-    index_.Insert(probe.hash, entry);
-    return static_cast<long>(pos + static_cast<std::size_t>(lo) + 1);
+    InsertIntoLeaf(spot.leaf, spot.idx, entry, spot.path);
+    if (!sorted_) index_.Insert(probe.hash, entry);
+    return static_cast<long>(spot.pos + static_cast<std::size_t>(spot.idx) + 1);
   }
 
   T& Item(long position) { return EntryAt(CheckPosition(position) - 1)->value; }
@@ -297,9 +269,85 @@ class KeyedCollection {
     ::operator delete(static_cast<void*>(e));
   }
 
-  Entry* FindKey(std::string_view key) const {
-    const Probe p = MakeProbe(key);
-    return index_.Find(p.hash, p.ckey);
+  // ---- finding keys ----
+  // While every item came in by sorted insertion (or kept the order), keys are found by
+  // a descent through the tree and no hash index exists; the first insertion that breaks
+  // the order builds the index once. Emptying the collection returns to sorted mode.
+  struct Spot {
+    Leaf* leaf = nullptr;
+    int idx = 0;           // upper bound of the probe within the leaf
+    std::size_t pos = 0;   // items before the leaf
+    int path[kMaxLevels];  // child taken at each inner level, root first
+  };
+
+  // Upper bound of the probe in the collation order; the nodes on the way down are
+  // fetched whole ahead of use, so their cache misses overlap.
+  void Descend(const Probe& probe, Spot& spot) const {
+    Node* node = root_;
+    int depth = 0;
+    for (int level = levels_; level > 1; --level) {
+      auto* in = static_cast<Inner*>(node);
+      int lo = 1, hi = in->n;
+      while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (Compare(in->firstPre[mid], in->first[mid], probe) <= 0) {
+          lo = mid + 1;
+        } else {
+          hi = mid;
+        }
+      }
+      node = in->child[lo - 1];
+      spot.path[depth++] = lo - 1;
+      PrefetchNode(node, level == 2);
+      for (int i = 0; i < lo - 1; ++i) spot.pos += in->count[i];
+    }
+    auto* leaf = static_cast<Leaf*>(node);
+    int lo = 0, hi = leaf->n;
+    while (lo < hi) {
+      const int mid = (lo + hi) / 2;
+      if (Compare(leaf->pre[mid], leaf->e[mid], probe) <= 0) {
+        lo = mid + 1;
+      } else {
+        hi = mid;
+      }
+    }
+    spot.leaf = leaf;
+    spot.idx = lo;
+  }
+  // In sorted mode an equal key can only be the item just before the upper bound, and
+  // the descent always ends in the leaf that holds it.
+  static bool IsPredecessor(const Spot& spot, const Probe& probe) {
+    return spot.idx > 0 && Compare(spot.leaf->pre[spot.idx - 1], spot.leaf->e[spot.idx - 1], probe) == 0;
+  }
+  Entry* FindByProbe(const Probe& p) const {
+    if (!sorted_) return index_.Find(p.hash, p.ckey);
+    if (size_ == 0) return nullptr;
+    Spot spot;
+    Descend(p, spot);
+    return IsPredecessor(spot, p) ? spot.leaf->e[spot.idx - 1] : nullptr;
+  }
+  Entry* FindKey(std::string_view key) const { return FindByProbe(MakeProbe(key)); }
+
+  // Whether a keyed item at pos keeps the collation order (the key is known absent).
+  bool KeepsOrder(std::size_t pos, const Probe& p) const {
+    if (pos > 0 && Compare(EntryAt(pos - 1)->prefix, EntryAt(pos - 1), p) > 0) return false;
+    if (pos < size_ && Compare(EntryAt(pos)->prefix, EntryAt(pos), p) < 0) return false;
+    return true;
+  }
+  void SwitchToIndex() {
+    try {
+      for (Leaf* l = size_ ? head_ : nullptr; l; l = l->next) {
+        for (int i = 0; i < l->n; ++i) {
+          if (!l->e[i]->hasKey) continue;
+          index_.ReserveOneMore();
+          index_.Insert(HashOf(l->e[i]->CKey()), l->e[i]);
+        }
+      }
+    } catch (...) {
+      index_.Clear();
+      throw;
+    }
+    sorted_ = false;
   }
   Entry* RequireKey(std::string_view key) const {
     Entry* e = FindKey(key);
@@ -320,13 +368,15 @@ class KeyedCollection {
     if (key) {
       Probe probe = MakeProbe(*key);
       hash = probe.hash;
-      if (index_.Find(probe.hash, probe.ckey) != nullptr) {
+      if (FindByProbe(probe) != nullptr) {
         throw KxError(err::KeyAlreadyExists, "Collection",
                       "This key is already associated with an element of this collection");
       }
-      index_.ReserveOneMore();
+      if (sorted_ && !KeepsOrder(pos, probe)) SwitchToIndex();
+      if (!sorted_) index_.ReserveOneMore();
       e = NewEntry(std::move(item), *key, probe);
     } else {
+      if (sorted_) SwitchToIndex();
       e = NewEntry(std::move(item), std::nullopt, nullptr);
     }
     try {
@@ -337,7 +387,7 @@ class KeyedCollection {
     }
     auto [leaf, idx] = LocateForInsert(pos);
     InsertIntoLeaf(leaf, idx, e);
-    if (key) index_.Insert(hash, e);
+    if (key && !sorted_) index_.Insert(hash, e);
   }
 
   // ---- counted B+tree ----
@@ -445,6 +495,8 @@ class KeyedCollection {
     b->n = a->n - half;
     std::copy(a->e + half, a->e + a->n, b->e);
     std::copy(a->pre + half, a->pre + a->n, b->pre);
+    // The moved entries lie anywhere in memory: fetch them all before writing to any.
+    for (int i = 0; i < b->n; ++i) __builtin_prefetch(b->e[i], 1);
     for (int i = 0; i < b->n; ++i) b->e[i]->leaf = b;
     a->n = half;
     b->next = a->next;
@@ -471,6 +523,7 @@ class KeyedCollection {
       root->firstPre[1] = PrefixOfEntry(root->first[1]);
       after->parent = nn->parent = root;
       root_ = root;
+      ++levels_;
       return;
     }
     if (p->n == kInnerCap) {
@@ -511,7 +564,7 @@ class KeyedCollection {
   }
 
   void RemoveEntry(Entry* e) {
-    if (e->hasKey) index_.Erase(HashOf(e->CKey()), e);
+    if (e->hasKey && !sorted_) index_.Erase(HashOf(e->CKey()), e);
     Leaf* leaf = e->leaf;
     int idx = 0;
     while (leaf->e[idx] != e) ++idx;
@@ -522,6 +575,10 @@ class KeyedCollection {
     FixUp(leaf, -1, idx == 0);
     FreeEntry(e);
     Rebalance(leaf);
+    if (size_ == 0 && !sorted_) {
+      index_.Clear();
+      sorted_ = true;
+    }
   }
 
   // After a removal: drop empty nodes, merge small ones into a neighbour, and shorten the
@@ -551,6 +608,7 @@ class KeyedCollection {
       Node* only = static_cast<Inner*>(root_)->child[0];
       delete static_cast<Inner*>(root_);
       root_ = only;
+      --levels_;
       root_->parent = nullptr;
     }
     if (!root_->isLeaf && root_->n == 0) {  // every leaf went away
@@ -611,18 +669,15 @@ class KeyedCollection {
   // root) is allocated before anything changes, so a failed allocation leaves the
   // collection as it was. The tree itself is made on first insertion: an empty or
   // moved-from collection owns nothing.
-  // Returns the number of levels (1 for a lone leaf).
-  int ReserveNodes() {
+  void ReserveNodes() {
     if (!spareLeaf_) spareLeaf_ = new Leaf;
     if (!root_) {
       root_ = head_ = TakeSpare(spareLeaf_);
+      levels_ = 1;
       spareLeaf_ = new Leaf;
     }
-    int levels = 1;
-    for (const Node* n = root_; !n->isLeaf; n = static_cast<const Inner*>(n)->child[0]) ++levels;
-    if (levels > kMaxSpareInners) throw std::length_error("KeyedCollection too deep");
-    while (spareInners_ < levels) spareInner_[spareInners_++] = new Inner;
-    return levels;
+    if (levels_ >= kMaxLevels) throw std::length_error("KeyedCollection too deep");
+    while (spareInners_ < levels_) spareInner_[spareInners_++] = new Inner;
   }
   template <class N>
   static N* TakeSpare(N*& slot) {
@@ -641,7 +696,9 @@ class KeyedCollection {
     root_ = nullptr;
     head_ = nullptr;
     size_ = 0;
+    levels_ = 0;
     index_.Clear();
+    sorted_ = true;
   }
 
   static void FreeNode(Node* n) {
@@ -657,16 +714,15 @@ class KeyedCollection {
   }
   void Destroy() {
     if (root_) FreeNode(root_);
-    root_ = nullptr;
-    head_ = nullptr;
-    index_.Clear();
-    size_ = 0;
+    InitEmpty();
     FreeSpares();
   }
   void Steal(KeyedCollection& o) {
     root_ = o.root_;
     head_ = o.head_;
     size_ = o.size_;
+    levels_ = o.levels_;
+    sorted_ = o.sorted_;
     index_ = std::move(o.index_);
     o.InitEmpty();
   }
@@ -687,10 +743,11 @@ class KeyedCollection {
   Node* root_ = nullptr;
   Leaf* head_ = nullptr;
   std::size_t size_ = 0;
+  int levels_ = 0;      // 1 for a lone leaf
+  bool sorted_ = true;  // see "finding keys"
   detail::KeyIndex<Entry> index_;
-  static constexpr int kMaxSpareInners = 24;
   Leaf* spareLeaf_ = nullptr;
-  Inner* spareInner_[kMaxSpareInners] = {};
+  Inner* spareInner_[kMaxLevels] = {};
   int spareInners_ = 0;
 };
 

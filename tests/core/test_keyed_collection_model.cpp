@@ -94,16 +94,20 @@ TEST(KeyedCollectionModelTest, MixedPositionalOperationsMatchModel) {
   EXPECT_EQ(c.Item("K"), "after");
 }
 
-TEST(KeyedCollectionModelTest, SortedInsertAndRemoveKeepSortedOrder) {
+// withIndex: a keyless first item makes the collection find keys through its hash index
+// instead of the tree; sorted insertion must agree in both modes.
+void RunSortedInsertAndRemove(bool withIndex) {
   std::mt19937 rng(99);
   KeyedCollection<std::string> c;
+  const long offset = withIndex ? 1 : 0;
+  if (withIndex) c.Add("keyless");
   std::vector<std::pair<std::string, std::string>> model;  // (collation key, key), sorted
   for (int step = 0; step < 40000; ++step) {
     const bool removing = (step / 10000) % 2 == 1 ? rng() % 4 != 0 : rng() % 4 == 0;
     if (removing && !model.empty()) {
       const std::size_t pos = rng() % model.size();
       if (rng() % 2) {
-        c.Remove(static_cast<long>(pos) + 1);
+        c.Remove(static_cast<long>(pos) + 1 + offset);
       } else {
         c.Remove(ToUpper(model[pos].second));
       }
@@ -114,17 +118,48 @@ TEST(KeyedCollectionModelTest, SortedInsertAndRemoveKeepSortedOrder) {
     const std::pair<std::string, std::string> entry{CollationKey(key), key};
     const auto at = std::upper_bound(model.begin(), model.end(), entry);
     const bool present = at != model.begin() && (at - 1)->first == entry.first;
+    ASSERT_EQ(c.HasKey(key), present);
     const long got = c.InsertSorted(key, key);
     if (present) {
       ASSERT_EQ(got, 0);
     } else {
-      ASSERT_EQ(got, (at - model.begin()) + 1);
+      ASSERT_EQ(got, (at - model.begin()) + 1 + offset);
       model.insert(at, entry);
     }
   }
-  ASSERT_EQ(c.Count(), static_cast<long>(model.size()));
-  std::size_t i = 0;
-  for (const std::string& v : c) ASSERT_EQ(v, model[i++].second);
+  ASSERT_EQ(c.Count(), static_cast<long>(model.size()) + offset);
+  std::vector<std::string> items(c.begin(), c.end());
+  if (withIndex) {
+    ASSERT_EQ(items.front(), "keyless");
+    items.erase(items.begin());
+  }
+  for (std::size_t i = 0; i < model.size(); ++i) ASSERT_EQ(items[i], model[i].second);
+}
+
+TEST(KeyedCollectionModelTest, SortedInsertAndRemoveKeepSortedOrder) { RunSortedInsertAndRemove(false); }
+TEST(KeyedCollectionModelTest, SortedInsertAndRemoveWithHashIndex) { RunSortedInsertAndRemove(true); }
+
+// Keys found through the tree while the order holds, through the index after an
+// insertion breaks it, and through the tree again once the collection is emptied.
+TEST(KeyedCollectionModelTest, KeyLookupSurvivesOrderChanges) {
+  KeyedCollection<std::string> c;
+  for (const char* k : {"b", "d", "f"}) c.InsertSorted(k, k);
+  c.Add("g", "G");           // still in order
+  c.AddBefore(1, "a", "A");  // still in order
+  EXPECT_EQ(c.Item("g"), "g");
+  EXPECT_EQ(c.Item("a"), "a");
+  c.AddAfter(1, "z", "Z");  // breaks the order
+  EXPECT_EQ(c.PositionOf("z"), 2);
+  EXPECT_EQ(c.InsertSorted("x", "D"), 0);
+  for (const char* k : {"a", "z", "b", "d", "f", "g"}) EXPECT_TRUE(c.HasKey(k)) << k;
+  EXPECT_FALSE(c.HasKey("c"));
+  EXPECT_THROW(c.Add("again", "F"), KxError);
+  while (c.Count() > 0) c.Remove(c.Count());
+  EXPECT_FALSE(c.HasKey("a"));
+  EXPECT_EQ(c.InsertSorted("m", "m"), 1);
+  EXPECT_EQ(c.InsertSorted("c", "c"), 1);
+  EXPECT_EQ(c.Item("M"), "m");
+  EXPECT_EQ(c.InsertSorted("C", "C"), 0);
 }
 
 }  // namespace
