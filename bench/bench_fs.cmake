@@ -1,0 +1,1 @@
+target_link_libraries(bench_fs PRIVATE kx_fs)
