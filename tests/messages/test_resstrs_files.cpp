@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/shared_state.h"
+#include "fs/native_path.h"
 #include "messages/clsResStrs.h"
 #include "platform/ui_services.h"
 #include "temp_dir.h"
@@ -141,6 +142,21 @@ TEST_F(ResStrsFiles, EncodingsAreRecognised) {
                            "K=Gr\xF6\xDF"
                            "e \x80\n")));
   EXPECT_EQ(t.Item("K"), "Größe €");
+}
+
+TEST_F(ResStrsFiles, WindowsFormPathsGoThroughTheDriveMap) {
+  dir_.Write("Host/ResStr/torvel.049", "A=1\n");
+  SetDriveRootForTests("T:", dir_.Path());
+  clsResStrs t;
+  // Names are found without regard to case, as on the workstations the paths come from.
+  const bool loaded = t.Load("T:\\host\\RESSTR\\Torvel.049");
+  t.Save(false);
+  ClearDriveMapOverrides();
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(t.Item("A"), "1");
+  EXPECT_EQ(test::ReadAll(dir_ / "Host" / "ResStr" / "Kestrafix.999"),
+            AsciiUtf16Le("//<<< A\r\nA=1\r\n//>>> A\r\n"));
+  EXPECT_TRUE(ui_->shown.empty());
 }
 
 TEST_F(ResStrsFiles, UnreadableFileIsReportedOnceAndLoadGivesFalse) {
