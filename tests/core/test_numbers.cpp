@@ -112,5 +112,23 @@ TEST(NumbersTest, Format000PadsToThreeDigits) {
   EXPECT_EQ(Format000(-0.2), "000");
 }
 
+TEST(NumbersTest, SignsPointsAndExponentsInAllPlaces) {
+  EXPECT_TRUE(IsNumeric("+.5"));
+  EXPECT_TRUE(IsNumeric("-.5e-1"));
+  EXPECT_TRUE(IsNumeric("  -1.  "));
+  EXPECT_TRUE(IsNumeric("1E+05"));
+  EXPECT_FALSE(IsNumeric("1e5.5"));
+  EXPECT_FALSE(IsNumeric("+-1"));
+  EXPECT_FALSE(IsNumeric("0x10"));
+  EXPECT_FALSE(IsNumeric("1-"));
+  EXPECT_EQ(CDbl("-.5e-1"), -0.05);
+  EXPECT_EQ(LeadingNumber("1e5.5"), 100000);
+  EXPECT_EQ(LeadingNumber("0x10"), 0);
+  EXPECT_EQ(LeadingNumber("007"), 7);
+  EXPECT_EQ(LeadingNumber("1e308"), 1e308);
+  EXPECT_EQ(ErrorOf([] { LeadingNumber("1e309"); }), err::Overflow);
+  EXPECT_EQ(ErrorOf([] { CDbl(""); }), err::TypeMismatch);
+}
+
 }  // namespace
 }  // namespace kx

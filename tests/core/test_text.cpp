@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/error.h"
@@ -97,6 +99,73 @@ TEST(TextEncodingTest, Utf8CheckAndWindows1252) {
   EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
   EXPECT_EQ(Cp1252ToUtf8("\x80 \xE4\x9F\x81"), "€ äŸ\xC2\x81");
   EXPECT_EQ(Cp1252ToUtf8("abc"), "abc");
+}
+
+TEST(TextSearchTest, FoldingThatChangesByteLengthKeepsOriginalOffsets) {
+  // U+212A KELVIN SIGN (3 bytes) folds to "k", U+017F LONG S (2 bytes) to "s".
+  const std::string hay = "a\u212Ab\u017Fx";
+  EXPECT_EQ(FindNoCase(hay, "KB"), 1u);
+  EXPECT_EQ(FindNoCase(hay, "SX"), 5u);
+  EXPECT_EQ(FindLastNoCase(hay, "b"), 4u);
+  EXPECT_EQ(ReplaceNoCase(hay, "k", "-"), "a-b\u017Fx");
+  EXPECT_EQ(ReplaceNoCase(hay, "S", "[s]"), "a\u212Ab[s]x");
+  EXPECT_TRUE(StartsWithNoCase("\u212Aelvin", "kel"));
+}
+
+TEST(TextSearchTest, InvalidBytesOnlyMatchThemselves) {
+  EXPECT_EQ(FindNoCase("a\xFF"
+                       "b",
+                       "\xFF"),
+            1u);
+  EXPECT_EQ(FindNoCase("a\xFF"
+                       "b",
+                       "\xFE"),
+            npos);
+  EXPECT_EQ(FindNoCase("a\xC3"
+                       "b",
+                       "b"),
+            2u);  // a cut-off sequence is one byte
+  EXPECT_EQ(CharLength("a\xFF\xFE"), 3u);
+  EXPECT_EQ(ReplaceNoCase("x\xFFy", "\xFF", "?"), "x?y");
+  EXPECT_EQ(CompareNoCase("a\xFF", "A"), 1);  // an undecodable byte still counts
+}
+
+TEST(TextTrimSplitTest, SplitAndJoinAreInverse) {
+  for (const std::string text : {"a", ",", "a,b", ",a,,b,", "::x::"}) {
+    for (const std::string sep : {",", "::"}) {
+      EXPECT_EQ(Join(Split(text, sep), sep), text) << text << " / " << sep;
+    }
+  }
+  EXPECT_EQ(Split("abc", ""), (std::vector<std::string>{"abc"}));
+}
+
+TEST(TextCompareTest, SharedCollatorWorksFromManyThreads) {
+  const std::vector<std::string> words{"Zebra", "äpfel", "Apfel", "birne", "Über", "uber"};
+  std::vector<std::string> expected;
+  for (const auto& w : words) expected.push_back(CollationKey(w));
+  std::vector<std::thread> threads;
+  std::atomic<int> mismatches{0};
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&] {
+      for (int round = 0; round < 200; ++round) {
+        for (std::size_t i = 0; i < words.size(); ++i) {
+          if (CollationKey(words[i]) != expected[i]) ++mismatches;
+          if (CompareNoCase(words[i], ToUpper(words[i])) != 0) ++mismatches;
+        }
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(mismatches.load(), 0);
+}
+
+TEST(TextEncodingTest, Windows1252TableAndLatin1Range) {
+  EXPECT_EQ(Cp1252ToUtf8("\x8A\x8C\x8E\x9A\x9C\x9E"), "ŠŒŽšœž");
+  EXPECT_EQ(Cp1252ToUtf8("\x91\x92\x93\x94\x96\x97"), "\u2018\u2019\u201C\u201D\u2013\u2014");
+  EXPECT_EQ(Cp1252ToUtf8("\x85\x99"), "\u2026\u2122");
+  EXPECT_EQ(Cp1252ToUtf8("\x8D\x8F\x90\x9D"), "\u008D\u008F\u0090\u009D");
+  EXPECT_EQ(Cp1252ToUtf8("\xA0\xE9\xFF"), "\u00A0éÿ");
+  EXPECT_TRUE(IsValidUtf8(Cp1252ToUtf8(std::string("\x00\x7F\x80\xFF", 4))));
 }
 
 }  // namespace
