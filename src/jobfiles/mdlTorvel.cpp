@@ -55,6 +55,15 @@ std::string RelativeToNcBase(const std::string& sPath, const clsRsData& oTarget)
   return ReplaceNoCase(sPath, oTarget.DirNcBase() + "\\", "");
 }
 
+// A line that the data-file reader gives back as it was written: a name holding a comma or
+// beginning or ending with a blank is quoted (the plain form would be split or trimmed).
+std::string DatLine(const std::string& sPath) {
+  const bool blankEdge =
+      !sPath.empty() && (sPath.front() == ' ' || sPath.front() == '\t' || sPath.back() == ' ' || sPath.back() == '\t');
+  if (sPath.find(',') == std::string::npos && !blankEdge) return sPath;
+  return "\"" + sPath + "\"";
+}
+
 bool Asked(const std::string& t, const std::string& s) {
   clsResStrs& msgs = ResStrs();
   const std::string text = msgs.Msg("MSG(ImportFiles_003)", t, s);
@@ -127,7 +136,7 @@ void TransferJobFiles(const clsRsData& oSource, const clsRsData& oTarget, bool b
           const std::string folder = fso.GetParentFolderName(D);
           const std::string name = GetTargetFileName(s, srcName, dstName, refMode);
           t = iDatMode == 1 ? folder + "\\" + name : folder + "\\" + fso.GetBaseName(D) + "\\" + name;
-          AppendTextLine(D, iDatMode == 2 ? t : RelativeToNcBase(t, oTarget));
+          AppendTextLine(D, DatLine(iDatMode == 2 ? t : RelativeToNcBase(t, oTarget)));
         }
         break;
       case filetype::Optimised:
@@ -183,7 +192,7 @@ void TransferJobFiles(const clsRsData& oSource, const clsRsData& oTarget, bool b
     if (g->FileType() != filetype::DatReference) continue;
     std::vector<std::string>* entry = dats.Find(g->FullFileDat());
     if (entry == nullptr || !fso.FileExists(g->FullFile())) continue;
-    entry->push_back(iDatMode == 2 ? g->FullFile() : RelativeToNcBase(g->FullFile(), oTarget));
+    entry->push_back(DatLine(iDatMode == 2 ? g->FullFile() : RelativeToNcBase(g->FullFile(), oTarget)));
   }
   for (const std::vector<std::string>& entry : dats) {
     const std::vector<std::string> lines(entry.begin() + 2, entry.end());
@@ -200,9 +209,18 @@ void RemoveSourceJobFolders(const clsRsData& oSource, const ClsFiles& oFiles) no
     return dir.find('*') == std::string::npos && !InSystemFolders(dir) && fso.FolderExists(dir);
   };
   if (oSource.DirType() == kOwnFolderPerJob) {
+    // A file of the set that is still in place (not taken over: filtered, kept, or a job moved
+    // onto itself) keeps its job folder where it is instead of sending it to the trash.
+    auto holdsSourceFile = [&](const std::string& dir) {
+      const std::string prefix = dir + "\\";
+      for (const std::shared_ptr<clsFile>& f : oFiles) {
+        if (StartsWithNoCase(f->FullFile(), prefix) && fso.FileExists(f->FullFile())) return true;
+      }
+      return false;
+    };
     for (const std::string* dir : {&oSource.DirJobBase(), &oSource.DirNcBase()}) {
       try {
-        if (EqualsNoCase(fso.GetBaseName(*dir), name) && removable(*dir))
+        if (EqualsNoCase(fso.GetBaseName(*dir), name) && removable(*dir) && !holdsSourceFile(*dir))
           fso.DeleteFolder(*dir, true, kFolderFlags);
       } catch (...) {  // trapped: the folder stays where it is
       }

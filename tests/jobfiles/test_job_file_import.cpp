@@ -1,0 +1,302 @@
+// The job file import: targets, renaming, overwriting, data files, moves and failures.
+#include <map>
+#include <string>
+#include <vector>
+
+#include "jobdata/clsRsData.h"
+#include "jobfiles/ClsFiles.h"
+#include "jobfiles/mdlTorvel.h"
+#include "jobfiles/mdlTorvel_internal.h"
+#include "jobfiles_fixture.h"
+#include "messages/clsResStrs.h"
+
+namespace kx::test {
+namespace {
+
+class ImportTest : public JobFilesTest {
+ protected:
+  void SetUp() override {
+    JobFilesTest::SetUp();
+    AddStandardMachines();
+  }
+  void Import(const std::string& src, const std::string& dst, bool jobFiles, bool ncFiles, bool move,
+              std::uint8_t overwrite, std::int16_t rename, const std::string& filter = "",
+              std::int16_t datMode = 0) const {
+    ImportJobFiles(path_, src, path_, dst, jobFiles, ncFiles, move, overwrite, rename, filter, datMode);
+  }
+  std::vector<std::string> TempLeftovers() const {
+    std::vector<std::string> out;
+    for (const auto& [rel, content] : Tree())
+      if (rel.find("kxtmp") != std::string::npos) out.push_back(rel);
+    return out;
+  }
+};
+
+TEST(TargetFileName, ModesAndTheirFallback) {
+  using torvel::GetTargetFileName;
+  const std::string f = "D:\\Jobs\\A100\\A100_old.txt";
+  EXPECT_EQ(GetTargetFileName(f, "A100", "A101", 0), "A100_old.txt");
+  EXPECT_EQ(GetTargetFileName(f, "A100", "A101", 1), "A100_old.txt");
+  EXPECT_EQ(GetTargetFileName("D:\\x\\a100.txt", "A100", "A101", 1), "A101.txt");
+  EXPECT_EQ(GetTargetFileName("D:\\x\\A100.a100", "A100", "A101", 1), "A101.A101");
+  EXPECT_EQ(GetTargetFileName(f, "A100", "A101", 2), "A101_old.txt");
+  EXPECT_EQ(GetTargetFileName("D:\\x\\xa100y.nc", "A100", "A101", 2), "xA101y.nc");
+  EXPECT_EQ(GetTargetFileName(f, "A100", "A101", 3), "A101.txt");
+  EXPECT_EQ(GetTargetFileName("D:\\x\\README", "A100", "A101", 3), "A101");
+  EXPECT_EQ(GetTargetFileName(f, "A100", "A101", 7), "A101_old.txt");
+  EXPECT_EQ(GetTargetFileName(f, "A100", "A101", -1), "A101_old.txt");
+}
+
+TEST_F(ImportTest, WithoutJobOrNcFilesNothingIsLoadedOrChanged) {
+  AddJobOn("A100", "Own");
+  Put("Jobs\\A100\\A100.cam");
+  const std::string bad = (dir_ / "bad.db").string();
+  dir_.Write("bad.db", std::string(4096, 'x'));  // any load of a record would fail on it
+  const auto before = Tree();
+  ImportJobFiles(bad, "A100", bad, "A101", false, false, true, 1, 3, "", 0);
+  EXPECT_EQ(Tree(), before);
+  ErrorOf([&] { ImportJobFiles(bad, "A100", bad, "A101", true, false, false, 1, 3, "", 0); });
+}
+
+TEST_F(ImportTest, RenameModeThreeNamesEveryFileAfterTheTargetJob) {
+  AddJobOn("A100", "Own", "S1");
+  AddJobOn("A101", "Own", "S1");
+  Put("Jobs\\A100\\S1\\A100.cam", "cam");
+  Put("Jobs\\A100\\S1\\A100.txt", "txt");
+  Put("Jobs\\A100\\S1\\A100_old.txt", "old");
+  Put("Nc\\A100\\S1\\A100.nc", "nc");
+  const auto sources = Tree();
+  Import("A100", "A101", true, false, false, 1, 3);
+
+  EXPECT_EQ(Read("Jobs\\A101\\S1\\A101.cam"), "cam");
+  // Both text files become A101.txt: the one later in list order replaced the earlier copy.
+  clsRsData rs;
+  rs.Initialize(path_, "A100");
+  ClsFiles files;
+  files.Initialize(rs, 1);
+  std::string later;
+  for (const auto& f : files)
+    if (f->FullFile().ends_with(".txt")) later = f->FullFile().ends_with("_old.txt") ? "old" : "txt";
+  EXPECT_EQ(Read("Jobs\\A101\\S1\\A101.txt"), later);
+  EXPECT_FALSE(Exists("Nc\\A101"));  // NC files were not asked for
+  for (const auto& [rel, content] : sources) EXPECT_EQ(Read(rel), content) << rel;
+}
+
+TEST_F(ImportTest, RenameModeOutOfRangeFollowsTheTargetsDirectoryType) {
+  AddJobOn("A100", "Own");
+  AddJobOn("A101", "Own");
+  AddJobOn("B100", "Flat");
+  AddJobOn("B101", "Flat");
+  Put("Jobs\\A100\\A100_old.cam");
+  Put("Shared\\B100.cam");
+  Import("A100", "A101", true, false, false, 1, 9);  // own folders: names kept
+  EXPECT_TRUE(Exists("Jobs\\A101\\A100_old.cam"));
+  Import("B100", "B101", true, false, false, 1, -1);  // shared folders: named after the job
+  EXPECT_TRUE(Exists("Shared\\B101.cam"));
+}
+
+TEST_F(ImportTest, OverwriteModesKeepReplaceOrAsk) {
+  AddJobOn("A100", "Own");
+  AddJobOn("A101", "Own");
+  Put("Jobs\\A100\\A100.cam", "new");
+  const std::string msgFile = dir_.Write("torvel.049",
+                                         "MSG(ImportFiles_003)=Replace /1 with /2?\r\n"
+                                         "MSG(Question)=Question\r\n")
+                                  .string();
+  ASSERT_TRUE(ResStrs().Load(msgFile));
+
+  Put("Jobs\\A101\\A101.cam", "old");
+  Import("A100", "A101", true, false, false, 0, 3);
+  EXPECT_EQ(Read("Jobs\\A101\\A101.cam"), "old");
+
+  ui_->nextAnswers.push_back(MsgAnswer::No);
+  Import("A100", "A101", true, false, false, 2, 3);
+  EXPECT_EQ(Read("Jobs\\A101\\A101.cam"), "old");
+  ASSERT_EQ(ui_->shown.size(), 1u);
+  EXPECT_EQ(ui_->shown[0].text, "Replace D:\\Jobs\\A101\\A101.cam with D:\\Jobs\\A100\\A100.cam?");
+  EXPECT_EQ(ui_->shown[0].title, "Question");
+  EXPECT_EQ(ui_->shown[0].buttons, MsgButtons::YesNo);
+  EXPECT_EQ(ui_->shown[0].icon, MsgIcon::Question);
+
+  ui_->nextAnswers.push_back(MsgAnswer::Yes);
+  Import("A100", "A101", true, false, false, 2, 3);
+  EXPECT_EQ(Read("Jobs\\A101\\A101.cam"), "new");
+  EXPECT_EQ(ui_->shown.size(), 2u);
+
+  Put("Jobs\\A101\\A101.cam", "old");
+  Import("A100", "A101", true, false, false, 1, 3);
+  EXPECT_EQ(Read("Jobs\\A101\\A101.cam"), "new");
+  EXPECT_EQ(ui_->shown.size(), 2u);  // mode 1 never asks
+  EXPECT_EQ(Read("Jobs\\A100\\A100.cam"), "new");
+}
+
+TEST_F(ImportTest, CopyOntoItselfChangesNothing) {
+  AddJobOn("A100", "Own", "S1");
+  Put("Jobs\\A100\\S1\\A100.cam", "cam");
+  dir_.Write("d/Nc/A100/S1/a100.NC", "nc");  // another letter case than the database's name
+  Put("Nc\\A100\\S1\\Opt\\A100.opt", "opt");
+  const auto before = Tree();
+  Import("A100", "A100", true, true, false, 1, 3);
+  Import("a100", "A100", true, true, true, 1, 3);
+  EXPECT_EQ(Tree(), before);
+  EXPECT_TRUE(Trashed().empty());
+}
+
+TEST_F(ImportTest, FilterTakesOnlyMatchingSourcePaths) {
+  AddJobOn("A100", "Own");
+  AddJobOn("A101", "Own");
+  Put("Jobs\\A100\\A100.cam");
+  Put("Jobs\\A100\\A100.txt");
+  Import("A100", "A101", true, false, false, 1, 3, "*.xyz;*.CAM");
+  EXPECT_TRUE(Exists("Jobs\\A101\\A101.cam"));
+  EXPECT_FALSE(Exists("Jobs\\A101\\A101.txt"));
+}
+
+TEST_F(ImportTest, DataFileIsWrittenAnewForTheTargetJob) {
+  AddJobOn("A100", "Own");
+  AddJobOn("A101", "Own");
+  Put("Nc\\A100\\A100_p1.nc", "p1");
+  Put("Nc\\A100\\sub\\A100_p2.nc", "p2");
+  Put("Other\\p,3.nc", "p3");
+  const std::string dat = "A100_p1.nc, sub\\A100_p2.nc\r\n\"D:\\Other\\p,3.nc\"\r\nmissing.nc\r\n";
+  Put("Nc\\A100\\A100.dat", dat);
+  Import("A100", "A101", false, true, false, 1, 3, "", 0);
+
+  EXPECT_EQ(Read("Nc\\A101\\A101.dat"), "A101\\A101_p1.nc\r\nA101\\A101_p2.nc\r\n\"A101\\p,3.nc\"\r\n");
+  EXPECT_EQ(Read("Nc\\A101\\A101\\A101_p1.nc"), "p1");
+  EXPECT_EQ(Read("Nc\\A101\\A101\\A101_p2.nc"), "p2");
+  EXPECT_EQ(Read("Nc\\A101\\A101\\p,3.nc"), "p3");
+  EXPECT_EQ(Read("Nc\\A100\\A100.dat"), dat);
+  EXPECT_EQ(Read("Other\\p,3.nc"), "p3");
+}
+
+TEST_F(ImportTest, DataModesPlaceReferencesBesideOrInASubFolder) {
+  AddJobOn("A100", "Own");
+  AddJobOn("A101", "Own");
+  AddJobOn("A102", "Own");
+  Put("Nc\\A100\\A100_p1.nc", "p1");
+  Put("Nc\\A100\\A100.dat", "A100_p1.nc");
+  Import("A100", "A101", false, true, false, 1, 3, "", 1);
+  EXPECT_EQ(Read("Nc\\A101\\A101.dat"), "A101_p1.nc\r\n");
+  EXPECT_EQ(Read("Nc\\A101\\A101_p1.nc"), "p1");
+  Import("A100", "A102", false, true, false, 1, 3, "", 2);
+  EXPECT_EQ(Read("Nc\\A102\\A102.dat"), "D:\\Nc\\A102\\A102\\A102_p1.nc\r\n");
+  EXPECT_EQ(Read("Nc\\A102\\A102\\A102_p1.nc"), "p1");
+}
+
+TEST_F(ImportTest, OptimisedFilesFollowTheOptimisationFolder) {
+  AddMachine("OptIn", {{"DirectoryType", "0"},
+                       {"KelbDirectory", "D:\\J0"},
+                       {"NcDirectory", "D:\\N0"},
+                       {"OptNcDirectory", "D:\\N0\\Opt"},
+                       {"NcFileExtension", "nc"},
+                       {"OptNcFileExtension", "opt"}});
+  AddJobOn("A100", "Own");
+  AddJobOn("A101", "Own");
+  AddJobOn("B100", "OptIn");
+  AddJobOn("B101", "OptIn");
+  Put("Nc\\A100\\Opt\\A100.nc", "rel");  // relative folder: follows the NC tree
+  Put("N0\\Opt\\B100.nc", "abs");         // absolute folder: stays in it
+  Import("A100", "A101", false, true, false, 1, 3);
+  Import("B100", "B101", false, true, false, 1, 3);
+  EXPECT_EQ(Read("Nc\\A101\\Opt\\A101.nc"), "rel");
+  EXPECT_EQ(Read("N0\\Opt\\B101.nc"), "abs");
+}
+
+TEST_F(ImportTest, MoveOfOwnFoldersSendsTheSourceFoldersToTheTrash) {
+  AddJobOn("A100", "Own", "S1");
+  AddJobOn("A101", "Own", "S1");
+  Put("Jobs\\A100\\S1\\A100.cam", "cam");
+  Put("Nc\\A100\\S1\\A100.nc", "nc");
+  Put("Nc\\A100\\S1\\A100_p.nc", "p");
+  Put("Nc\\A100\\A100.dat", "S1\\A100_p.nc");
+  Import("A100", "A101", true, true, true, 1, 3);
+
+  EXPECT_EQ(Read("Jobs\\A101\\S1\\A101.cam"), "cam");
+  EXPECT_EQ(Read("Nc\\A101\\S1\\A101.nc"), "nc");
+  EXPECT_EQ(Read("Nc\\A101\\A101\\A101_p.nc"), "p");
+  EXPECT_EQ(Read("Nc\\A101\\A101.dat"), "A101\\A101_p.nc\r\n");
+  EXPECT_FALSE(Exists("Jobs\\A100"));
+  EXPECT_FALSE(Exists("Nc\\A100"));
+  EXPECT_EQ(Trashed(), (std::vector<std::string>{"A100", "A100.2"}));
+}
+
+TEST_F(ImportTest, MoveLeavesAJobFolderThatStillHoldsFilesOfTheJob) {
+  AddJobOn("A100", "Own");
+  AddJobOn("A101", "Own");
+  Put("Jobs\\A100\\A100.cam", "cam");
+  Put("Nc\\A100\\A100.nc", "nc");  // NC files are not taken over
+  Import("A100", "A101", true, false, true, 1, 3);
+  EXPECT_EQ(Read("Jobs\\A101\\A101.cam"), "cam");
+  EXPECT_FALSE(Exists("Jobs\\A100"));
+  EXPECT_EQ(Read("Nc\\A100\\A100.nc"), "nc");
+  EXPECT_EQ(Trashed(), std::vector<std::string>{"A100"});
+}
+
+TEST_F(ImportTest, MoveKeepsSourceFoldersInsideTheProgramFilesFolder) {
+  AddJobOn("A100", "Own");
+  AddJobOn("A101", "Own");
+  Put("Jobs\\A100\\A100.cam", "cam");
+  setenv("ProgramFiles", "D:\\Jobs", 1);
+  Import("A100", "A101", true, false, true, 1, 3);
+  EXPECT_EQ(Read("Jobs\\A101\\A101.cam"), "cam");
+  EXPECT_FALSE(Exists("Jobs\\A100\\A100.cam"));
+  EXPECT_TRUE(Exists("Jobs\\A100"));
+  EXPECT_TRUE(Trashed().empty());
+}
+
+TEST_F(ImportTest, MoveOfSharedFoldersRemovesOnlyFoldersLeftEmpty) {
+  AddMachine("Split2", {{"DirectoryType", "0"}, {"KelbDirectory", "D:\\J1"}, {"NcDirectory", "D:\\N1"}});
+  AddJobOn("A100", "Split");
+  AddJobOn("A101", "Split2");
+  Put("J0\\S1\\A100.cam", "1");
+  Put("J0\\S2\\A100.cam", "2");
+  Put("J0\\S2\\keep.txt", "k");  // not a file of the job
+  Put("J0\\A100.cam", "0");       // the base folder itself stays
+  Put("N0\\S3\\A100.nc", "3");
+  Import("A100", "A101", true, true, true, 1, 3);
+
+  EXPECT_EQ(Read("J1\\S1\\A101.cam"), "1");
+  EXPECT_EQ(Read("J1\\S2\\A101.cam"), "2");
+  EXPECT_EQ(Read("J1\\A101.cam"), "0");
+  EXPECT_EQ(Read("N1\\S3\\A101.nc"), "3");
+  EXPECT_FALSE(Exists("J0\\S1"));
+  EXPECT_FALSE(Exists("N0\\S3"));
+  EXPECT_EQ(Read("J0\\S2\\keep.txt"), "k");
+  EXPECT_TRUE(Exists("J0"));
+  EXPECT_EQ(Trashed(), (std::vector<std::string>{"S1", "S3"}));
+}
+
+TEST_F(ImportTest, NamesInAnotherLetterCaseAreFoundAndCarriedOver) {
+  AddJobOn("A100", "Own");
+  AddJobOn("A101", "Own");
+  dir_.Write("d/jobs/a100/s1/a100.CAM", "cam");
+  Import("A100", "A101", true, false, false, 1, 3);
+  EXPECT_EQ(ReadAll(dir_ / "d/jobs/A101/s1/A101.CAM"), "cam");
+}
+
+class ImportFailureTest : public ImportTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ImportFailureTest, FailurePartWayLeavesEveryFileWholeAndReachesTheCaller) {
+  const bool move = GetParam();
+  AddJobOn("A100", "Own");
+  AddJobOn("A101", "Own");
+  Put("Jobs\\A100\\S1\\A100.cam", "1");
+  Put("Jobs\\A100\\S2\\A100.cam", "2");
+  Put("Jobs\\A100\\S3\\A100.cam", "3");
+  Put("Jobs\\A101\\S2", "a file where the target needs a folder");
+  ErrorOf([&] { Import("A100", "A101", true, false, move, 1, 3); });
+
+  EXPECT_EQ(Read("Jobs\\A101\\S1\\A101.cam"), "1");
+  EXPECT_EQ(Exists("Jobs\\A100\\S1\\A100.cam"), !move);
+  EXPECT_EQ(Read("Jobs\\A100\\S2\\A100.cam"), "2");
+  EXPECT_EQ(Read("Jobs\\A100\\S3\\A100.cam"), "3");
+  EXPECT_FALSE(Exists("Jobs\\A101\\S3"));
+  EXPECT_TRUE(TempLeftovers().empty());
+  EXPECT_TRUE(Trashed().empty());  // the clean-up never ran
+}
+
+INSTANTIATE_TEST_SUITE_P(CopyAndMove, ImportFailureTest, ::testing::Values(false, true));
+
+}  // namespace
+}  // namespace kx::test
