@@ -191,18 +191,6 @@ TEST(DbComboRows, BindsToTheRowsOfADataSource) {
   EXPECT_TRUE(list.IsItemInList());
 }
 
-TEST(DbComboSettings, PlainPropertiesAreKept) {
-  DbCombo list;
-  list.SetListSettings(true, false, true, false);
-  EXPECT_TRUE(list.ListSetting(DbCombo::Setting::A));
-  EXPECT_FALSE(list.ListSetting(DbCombo::Setting::B));
-  EXPECT_TRUE(list.ListSetting(DbCombo::Setting::C));
-  EXPECT_FALSE(list.ListSetting(DbCombo::Setting::D));
-  list.SetTag("a");
-  EXPECT_EQ(list.Tag(), "a");
-  EXPECT_EQ(list.FieldSeparator(), ";");
-}
-
 TEST(DbComboSignal, RaisedWhenTheProgramSetsAnotherValue) {
   DbCombo list;
   MakeTypeList(list);
