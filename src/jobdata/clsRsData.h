@@ -111,7 +111,9 @@ class clsRsData {
   std::string GetFullFileOpt(const std::string& sFullFileNc) const;
   // "$(" column ")" by the job's value, else the machine's. bDefault: an empty value gives
   // the column's name; bFolder: the value is escaped for a folder name. A text without "$("
-  // never opens the database.
+  // never opens the database. Values become text as Variant::ToText gives them (numbers
+  // with "." and no thousands separators, dates "YYYY-MM-DD hh:mm:ss", True/False), blanks
+  // trimmed. The job and machine names are quoted for the statements (O'Brien works).
   std::string ReplaceDbParams(std::string sPath, bool bDefault, bool bFolder) const;
 
  private:

@@ -22,6 +22,11 @@ TEST_F(RsDataLoad, PerJobFolderAndMachineSetGiveTheJobDirectories) {
   // The drive map puts the job's folder under the temp folder.
   tmp.Write("d/Jobs/A100/S1/A100.job", "x");
   EXPECT_TRUE(Fso().FileExists(rs.FullFileJob()));
+  // The database named in Windows form through the drive map gives the same record.
+  drives.Map("J:", tmp.Path());
+  clsRsData viaDrive;
+  viaDrive.Initialize("J:\\jobs.db", "A100");
+  EXPECT_EQ(viaDrive.DirJob(), "D:\\Jobs\\A100\\S1");
 }
 
 TEST_F(RsDataLoad, WithoutPerJobFolderOrMachineSetTheBaseIsTheJobDirectory) {
@@ -49,10 +54,12 @@ TEST_F(RsDataLoad, NativeMachineDirectoriesGiveTheSameJobDirectories) {
 
 TEST_F(RsDataLoad, FilenamePlaceholderInCapitalsIsNotAppendedTwice) {
   db.AddMachine({{"Machine", "MF"}, {"DirectoryType", 1}, {"KelbDirectory", "D:\\Jobs\\$(FILENAME)\\cam\\"}});
-  db.AddJob({{"Filename", "A100"}, {"Machine", "MF"}});
+  db.AddJob({{"Filename", "A100"}, {"Machine", "MF"}, {"Machineset", "S1"}});
   const clsRsData rs = Load("A100");
   EXPECT_EQ(rs.DirJobBase(), "D:\\Jobs\\A100\\cam");
-  EXPECT_EQ(rs.DirNcBase(), "");  // an empty directory gets no per-job folder
+  EXPECT_EQ(rs.DirJob(), "D:\\Jobs\\A100\\cam\\S1");
+  // An empty directory gets neither a per-job folder nor the machine-set folder.
+  EXPECT_EQ(rs.DirNcBase(), "");
   EXPECT_EQ(rs.DirNc(), "");
 }
 
