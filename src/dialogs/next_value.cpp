@@ -28,6 +28,18 @@ std::size_t LastCharStart(std::string_view s) {
 std::string IncrementStrValue(std::string_view sValue) {
   if (sValue.empty()) return std::string();
   const char c = sValue.back();
+  if (IsDigit(c)) {
+    const std::size_t d = TrailingDigits(sValue);
+    const std::size_t k = sValue.size() - d;
+    std::string sum = AddBigNumbers(sValue.substr(k), "1");
+    // Leading zeros of the run stay: 007 -> 008.
+    const std::size_t zeros = sum.size() < d ? d - sum.size() : 0;
+    if (k == 0 && zeros == 0) return sum;
+    std::string result;
+    result.reserve(k + zeros + sum.size());
+    result.append(sValue.substr(0, k)).append(zeros, '0').append(sum);
+    return result;
+  }
   std::string result(sValue);
   if ((c >= 'A' && c <= 'Y') || (c >= 'a' && c <= 'y')) {
     result.back() = static_cast<char>(c + 1);
@@ -35,14 +47,6 @@ std::string IncrementStrValue(std::string_view sValue) {
     result += 'A';
   } else if (c == 'z') {
     result += 'a';
-  } else if (IsDigit(c)) {
-    const std::size_t d = TrailingDigits(sValue);
-    const std::size_t k = sValue.size() - d;
-    const std::string sum = AddBigNumbers(sValue.substr(k), "1");
-    result.resize(k);
-    // Leading zeros of the run stay: 007 -> 008.
-    if (sum.size() < d) result.append(d - sum.size(), '0');
-    result += sum;
   } else {
     result += 'A';
   }
