@@ -5,10 +5,15 @@
 
 namespace kx {
 
-const Variant& Field::Value() const {
+const Variant& Field::Value() const& {
   if (!current_)
     throw KxError(dberr::NoCurrentRecord, "DAO.Field", "No current record (field '" + name_ + "').");
   return value_;
+}
+
+Variant Field::Value() && {
+  static_cast<const Field&>(*this).Value();  // the same check
+  return std::move(value_);
 }
 
 Field Recordset::Fields(std::string_view name) const {

@@ -66,7 +66,9 @@ class Field {
   explicit Field(std::string name) : name_(std::move(name)) {}
   const std::string& Name() const { return name_; }
   // Null for a database Null; integers, doubles, texts; Date for DATE/TIME columns.
-  const Variant& Value() const;
+  // A temporary field (rs->Fields(0).Value()) hands out a copy, never a dangling reference.
+  const Variant& Value() const&;
+  Variant Value() &&;
 
  private:
   std::string name_;

@@ -28,21 +28,32 @@ std::string RunShell(const std::string& db, const std::string& script, const Tem
 class ExtensionTest : public JobDbTest {
  protected:
   void SetUp() override {
-#if defined(__SANITIZE_ADDRESS__) || !defined(KX_SQLITE_EXT_PATH)
-    GTEST_SKIP() << "the extension is not loadable into the shell in this build";
-#else
     if (std::system("command -v sqlite3 >/dev/null 2>&1") != 0) GTEST_SKIP() << "sqlite3 shell not installed";
-    load_ = std::string(".load ") + KX_SQLITE_EXT_PATH + "\n";
+  }
+  // The shell cannot load a module built with the address sanitizer.
+  static bool ExtensionLoadable() {
+#if defined(__SANITIZE_ADDRESS__) || !defined(KX_SQLITE_EXT_PATH)
+    return false;
+#else
+    return true;
 #endif
   }
-  std::string load_;
+  static std::string LoadCommand() {
+#ifdef KX_SQLITE_EXT_PATH
+    return std::string(".load ") + KX_SQLITE_EXT_PATH + "\n";
+#else
+    return {};
+#endif
+  }
 };
 
 TEST_F(ExtensionTest, ShellWritesAndReadsWithTheDialect) {
+  if (!ExtensionLoadable()) GTEST_SKIP() << "the extension cannot be loaded into the shell in this build";
+  const std::string load = LoadCommand();
   AddKeys("ab12", "100");
   const std::string out =
       RunShell(path_,
-               load_ +
+               load +
                    "INSERT INTO NCDATA (Filename, ProgramNumber) VALUES ('AB13', '0042');\n"
                    "INSERT INTO NCDATA (Filename, ProgramNumber) VALUES ('AB12', 'x');\n"
                    "SELECT count(*) FROM NCDATA WHERE Filename = 'AB12';\n"
