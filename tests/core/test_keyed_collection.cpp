@@ -123,6 +123,32 @@ TEST(KeyedCollectionTest, HoldsMoveOnlyItems) {
   EXPECT_EQ(*moved.Item(1), 3);
 }
 
+TEST(KeyedCollectionTest, CopiesAreIndependentAndMovedFromIsEmptyButUsable) {
+  KeyedCollection<std::string> a;
+  for (int i = 0; i < 300; ++i) a.InsertSorted("v" + std::to_string(i), "k" + std::to_string(i));
+  a.AddBefore(1, "nokey");
+  KeyedCollection<std::string> b(a);
+  EXPECT_EQ(Items(b), Items(a));
+  EXPECT_EQ(b.KeyAt(1), std::nullopt);
+  EXPECT_EQ(b.KeyAt(2), a.KeyAt(2));
+  b.Remove("k7");
+  b.Item(1) = "changed";
+  EXPECT_TRUE(a.HasKey("K7"));
+  EXPECT_EQ(a.Item(1), "nokey");
+  EXPECT_EQ(a.Count(), 301);
+  a = b;
+  EXPECT_EQ(a.Count(), 300);
+  EXPECT_FALSE(a.HasKey("k7"));
+
+  KeyedCollection<std::string> c(std::move(a));
+  EXPECT_EQ(c.Count(), 300);
+  EXPECT_EQ(a.Count(), 0);  // NOLINT(bugprone-use-after-move): documented state
+  EXPECT_EQ(a.begin(), a.end());
+  a.Add("fresh", "k7");
+  EXPECT_EQ(a.Item("K7"), "fresh");
+  EXPECT_FALSE(c.HasKey("k7"));
+}
+
 // Sorted insertion of many keys in random order must give the order of std::sort over
 // the collation keys, through many leaf and inner node splits.
 TEST(KeyedCollectionTest, RandomSortedInsertionMatchesSortedKeys) {
