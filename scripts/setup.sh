@@ -6,7 +6,7 @@ packages=(
   libsqlite3-dev sqlite3 libicu-dev libfmt-dev libcli11-dev
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth
+  xvfb xauth jq
 )
 missing=()
 for p in "${packages[@]}"; do
