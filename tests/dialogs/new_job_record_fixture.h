@@ -1,0 +1,98 @@
+#pragma once
+// Confirming a new job against a real job world: a job database with the standard machines,
+// drive D: on a temp folder, a message table with the dialog's texts, the host grid bound to
+// the job table, and a dialog whose controls hold a valid new job until a test changes them.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "../jobfiles/jobfiles_fixture.h"
+#include "config/shared_state.h"
+#include "dialogs/new_job_record.h"
+#include "fake_new_job_view.h"
+#include "messages/clsResStrs.h"
+#include "platform/job_table_grid.h"
+
+namespace kx::test {
+
+class NewJobRecordTest : public JobFilesTest {
+ protected:
+  void SetUp() override {
+    JobFilesTest::SetUp();
+    AddStandardMachines();
+    const auto messages = dir_.Write("torvel.049",
+                                     "MSG(VarValMissing)=missing /1\r\n"
+                                     "MSG(VarValLengthError)=/1 longer than /2\r\n"
+                                     "MSG(VarValExists)=/1 /2 exists\r\n");
+    ASSERT_TRUE(ResStrs().Load(messages.string()));
+    SetKeyCase(0);
+
+    view.texts = {{"Text1(0)", "P101"}, {"Text1(1)", "A101"}};
+    view.lists["SSDBCombo1(2)"] = {Variant(3), "Laser", true};
+    view.SetList("SSDBCombo1(3)", "Own");
+    view.SetList("SSDBCombo1(4)", "S1");
+    view.SetList("SSDBCombo2(1)", "Addr1");
+    view.SetList("SSDBCombo2(2)", "Ord1");
+    view.captions = {{"Command1(0)", "Program number"},
+                     {"Command1(1)", "File name"},
+                     {"Label1(3)", "Machine"},
+                     {"Label2(1)", "Address"},
+                     {"Label2(2)", "Order"}};
+    settings.DbName = path_;
+    settings.UserId = "jdoe";
+  }
+  void TearDown() override {
+    Shared().gsIniFile.clear();
+    JobFilesTest::TearDown();
+  }
+
+  // [TORVEL] KeyValueUpperAndLowerCase of the host configuration.
+  void SetKeyCase(int mode) {
+    Shared().gsIniFile =
+        dir_.Write("host.ini", "[TORVEL]\r\nKeyValueUpperAndLowerCase=" + std::to_string(mode) + "\r\n")
+            .string();
+  }
+
+  JobTableGrid& Grid() {
+    if (!grid) grid = std::make_unique<JobTableGrid>(path_);
+    return *grid;
+  }
+  // The grid on the job with this file name, as when the user selected it in the host.
+  void SelectInGrid(const std::string& filename) {
+    JobTableGrid& g = Grid();
+    for (long row = 0; row < g.Rows(); ++row) {
+      if (g.Cell(row, g.ColumnIndex("Filename")).ToText() == filename) return g.MoveTo(row);
+    }
+    FAIL() << "no job " << filename;
+  }
+
+  bool Confirm() {
+    auto db = Open();
+    return AddJobRecord(view, &Grid(), *db, settings);
+  }
+  bool Validate() {
+    auto db = Open();
+    return ValidateInput(view, *db, 0);
+  }
+
+  // The stored job's columns as texts ("<Null>" for Null); empty when there is no such job.
+  std::map<std::string, std::string> Job(const std::string& filename) const {
+    auto db = Open();
+    auto rs = db->OpenRecordset("select * from NcData where [Filename]=" + Lit(filename));
+    std::map<std::string, std::string> out;
+    if (!rs->Eof()) {
+      for (const Field& f : rs->AllFields())
+        out[f.Name()] = f.Value().IsNull() ? "<Null>" : f.Value().ToText();
+    }
+    return out;
+  }
+  long JobCount() const { return Count("select Count(*) from NcData"); }
+
+  FakeNewJobView view;
+  NewJobSettings settings;
+  std::unique_ptr<JobTableGrid> grid;
+};
+
+}  // namespace kx::test

@@ -1,0 +1,328 @@
+// Storing a confirmed new job: the row's columns, the copy of a selected job, the job's
+// folders and files, and the failures that leave the dialog open.
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "core/error.h"
+#include "new_job_record_fixture.h"
+
+namespace kx::test {
+namespace {
+
+using AddTest = NewJobRecordTest;
+
+std::string NowText() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
+}
+
+TEST_F(AddTest, NewJobWithoutCopyGetsFreshValuesAndItsFolders) {
+  AddJobOn("A100", "Own", "S1");
+  Put("Jobs\\A100\\S1\\A100.cam");
+  SelectInGrid("A100");
+  const std::string before = NowText();
+  ASSERT_TRUE(Confirm());
+  const std::string after = NowText();
+
+  const auto job = Job("A101");
+  EXPECT_EQ(job.at("ProgramNumber"), "P101");
+  EXPECT_EQ(job.at("DataType"), "3");
+  EXPECT_EQ(job.at("Machine"), "Own");
+  EXPECT_EQ(job.at("Machineset"), "S1");
+  EXPECT_EQ(job.at("Version"), "1");
+  for (const char* cleared : {"Text10", "ElecRefFilename", "NestComment"})
+    EXPECT_EQ(job.at(cleared), "") << cleared;
+  EXPECT_EQ(job.at("Author"), "jdoe");
+  EXPECT_GE(job.at("Createdate"), before);
+  EXPECT_LE(job.at("Createdate"), after);
+  EXPECT_EQ(job.at("DataArchive"), "0");
+  EXPECT_EQ(job.at("Released"), "0");
+  EXPECT_EQ(job.at("Adresstext"), "Addr1");
+  EXPECT_EQ(job.at("OrderNumber"), "Ord1");
+  EXPECT_EQ(job.at("Programmer"), "<Null>");  // nothing taken from the selected job
+
+  EXPECT_TRUE(std::filesystem::is_directory(Native("Jobs\\A101\\S1")));
+  EXPECT_TRUE(std::filesystem::is_directory(Native("Nc\\A101\\S1")));
+  EXPECT_TRUE(std::filesystem::is_empty(Native("Jobs\\A101\\S1")));  // no files without the copy box
+  EXPECT_EQ(ui_->beeps, 0);
+  EXPECT_TRUE(ui_->shown.empty());
+  EXPECT_TRUE(view.statuses.empty());
+  EXPECT_FALSE(Grid().IsAddingNew());
+  EXPECT_EQ(Grid().Rows(), 2);
+}
+
+TEST_F(AddTest, CopyTakesEveryOtherColumnOfTheSelectedJob) {
+  AddJob({{"Filename", "A100"},
+          {"ProgramNumber", "P100"},
+          {"DataType", "1"},
+          {"Machine", "Flat"},
+          {"Machineset", "S9"},
+          {"MachinesetMax", "S12"},
+          {"Text10", "t10"},
+          {"ElecRefFilename", "E100"},
+          {"NestComment", "nest"},
+          {"Version", "7"},
+          {"Author", "someone"},
+          {"Programmer", "prog"},
+          {"Createdate", "2001-02-03 04:05:06"},
+          {"DataArchive", "1"},
+          {"Released", "1"},
+          {"NestStatus", "2"},
+          {"Adresstext", "OldAddr"},
+          {"OrderNumber", "OldOrd"},
+          {"Material", "St37"},
+          {"Materialthickness", "2.5"},
+          {"Name", "Bracket"},
+          {"Customer", kNull},
+          {"Comment", "c"},
+          {"VEMIX_SEQUENCE", "4"}});
+  AddKeys("A050", "P050");  // the selected job is not the last row
+  SelectInGrid("A100");
+  view.checks["Check2(3)"] = true;
+  ASSERT_TRUE(Confirm());
+
+  const auto source = Job("A100");
+  const auto copy = Job("A101");
+  const std::set<std::string> set = {"ID",         "Filename",   "ProgramNumber", "DataType",   "Machine",
+                                     "Machineset", "Version",    "Author",        "Createdate", "DataArchive",
+                                     "Released",   "Adresstext", "OrderNumber"};
+  for (const auto& [column, value] : source) {
+    if (!set.count(column)) {
+      EXPECT_EQ(copy.at(column), value) << column;
+    }
+  }
+  EXPECT_EQ(copy.at("Customer"), "<Null>");
+  EXPECT_EQ(copy.at("Version"), "8");
+  EXPECT_EQ(copy.at("ProgramNumber"), "P101");
+  EXPECT_EQ(copy.at("DataType"), "3");
+  EXPECT_EQ(copy.at("Machine"), "Own");
+  EXPECT_EQ(copy.at("Machineset"), "S1");
+  EXPECT_EQ(copy.at("Author"), "jdoe");
+  EXPECT_NE(copy.at("Createdate"), "2001-02-03 04:05:06");
+  EXPECT_EQ(copy.at("DataArchive"), "0");
+  EXPECT_EQ(copy.at("Released"), "0");
+  EXPECT_EQ(copy.at("Adresstext"), "Addr1");
+  EXPECT_EQ(copy.at("OrderNumber"), "Ord1");
+  EXPECT_EQ(Job("A100"), source);  // the source row is untouched
+}
+
+struct VersionCase {
+  const char* name;
+  Cell source;
+  const char* expected;
+};
+
+class VersionTest : public NewJobRecordTest, public ::testing::WithParamInterface<VersionCase> {};
+
+TEST_P(VersionTest, CopiedVersionCountsUpBelowTheLimit) {
+  AddJob(
+      {{"Filename", "A100"}, {"ProgramNumber", "P100"}, {"Machine", "Own"}, {"Version", GetParam().source}});
+  SelectInGrid("A100");
+  view.checks["Check2(3)"] = true;
+  ASSERT_TRUE(Confirm());
+  EXPECT_EQ(Job("A101").at("Version"), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, VersionTest,
+                         ::testing::Values(VersionCase{"Seven", "7", "8"},
+                                           VersionCase{"BelowLimit", "32766", "32767"},
+                                           VersionCase{"AtLimit", "32767", "32767"},
+                                           VersionCase{"AboveLimit", "40000", "40000"},
+                                           VersionCase{"Empty", "", "1"}, VersionCase{"Null", kNull, "1"},
+                                           VersionCase{"LeadingNumber", "12abc", "13"}),
+                         [](const auto& c) { return std::string(c.param.name); });
+
+TEST_F(AddTest, CopyTakesTheJobFilesUnderTheNewName) {
+  AddJobOn("A100", "Own", "S1");
+  Put("Jobs\\A100\\S1\\A100.cam", "cam");
+  Put("Jobs\\A100\\S1\\A100.txt", "txt");
+  Put("Nc\\A100\\S1\\A100.nc", "nc");
+  SelectInGrid("A100");
+  view.checks["Check2(3)"] = true;
+  const auto before = Tree();
+  ASSERT_TRUE(Confirm());
+
+  auto after = Tree();
+  EXPECT_EQ(after["Jobs\\A101\\S1\\A101.cam"], "cam");
+  EXPECT_EQ(after["Jobs\\A101\\S1\\A101.txt"], "txt");
+  for (const auto& [rel, content] : before) EXPECT_EQ(after[rel], content) << rel;
+  EXPECT_EQ(after.size(), before.size() + 2);  // no NC files: only the job files come along
+  EXPECT_TRUE(std::filesystem::is_directory(Native("Nc\\A101\\S1")));
+}
+
+TEST_F(AddTest, FailingFileCopyIsReportedOnceAndTheRowStays) {
+  AddJobOn("A100", "Own", "S1");
+  Put("Jobs\\A100\\S1\\A100.cam", "cam");
+  Put("Jobs\\A101\\S1", "a file where the new job needs its folder");
+  SelectInGrid("A100");
+  view.checks["Check2(3)"] = true;
+  EXPECT_FALSE(Confirm());
+
+  ASSERT_EQ(ui_->shown.size(), 1u);
+  EXPECT_EQ(ui_->shown[0].icon, MsgIcon::Critical);
+  EXPECT_TRUE(ui_->shown[0].title.starts_with("Kestrafix / "));
+  EXPECT_TRUE(ui_->shown[0].title.ends_with(" / DataAdd"));
+  EXPECT_NE(ui_->shown[0].text.find("\r\n"), std::string::npos);
+  const auto job = Job("A101");
+  ASSERT_FALSE(job.empty());  // stored before the files were copied
+  EXPECT_EQ(job.at("Adresstext"), "Addr1");
+  EXPECT_EQ(view.Text("Text1(1)"), "A101");
+  EXPECT_TRUE(view.statuses.empty());
+  EXPECT_EQ(Read("Jobs\\A100\\S1\\A100.cam"), "cam");
+}
+
+TEST_F(AddTest, KeyCaseIsAppliedToTheBoxesBeforeAnyCheck) {
+  SetKeyCase(1);
+  view.texts["Text1(0)"] = "ab12";
+  view.texts["Text1(1)"] = "a\xC3\xA4";  // "aä"
+  ASSERT_TRUE(Confirm());
+  EXPECT_EQ(view.Text("Text1(0)"), "AB12");
+  EXPECT_EQ(view.Text("Text1(1)"), "A\xC3\x84");
+  EXPECT_EQ(Job("A\xC3\x84").at("ProgramNumber"), "AB12");
+  EXPECT_EQ(Count("select Count(*) from NcData where [ProgramNumber]='ab12'"), 1);
+
+  // The uniqueness test and its message see the converted value.
+  view.texts = {{"Text1(0)", "ab12"}, {"Text1(1)", "b7"}};
+  EXPECT_FALSE(Confirm());
+  EXPECT_EQ(view.Text("Text1(0)"), "AB12");
+  EXPECT_EQ(view.Text("Text1(1)"), "B7");
+  EXPECT_EQ(view.LastStatus(), "Program number AB12 exists");
+
+  // Lower case, and the boxes show it even when the address check fails.
+  SetKeyCase(2);
+  view.texts = {{"Text1(0)", "Q9"}, {"Text1(1)", "C9"}};
+  view.SetList("SSDBCombo2(1)", "nowhere", false);
+  EXPECT_FALSE(Confirm());
+  EXPECT_EQ(view.Text("Text1(0)"), "q9");
+  EXPECT_EQ(view.Text("Text1(1)"), "c9");
+}
+
+struct ChoiceCase {
+  const char* name;
+  std::string list;
+  std::string text;
+  bool inList;
+  const char* status;
+};
+
+class ListChoiceTest : public NewJobRecordTest, public ::testing::WithParamInterface<ChoiceCase> {};
+
+TEST_P(ListChoiceTest, AddressAndOrderMustBeRowsOfTheirLists) {
+  const ChoiceCase& c = GetParam();
+  view.SetList(c.list, c.text, c.inList);
+  view.texts["Text1(0)"] = "";  // the list checks come before the key checks
+  EXPECT_FALSE(Confirm());
+  EXPECT_EQ(ui_->beeps, 1);
+  EXPECT_TRUE(ui_->shown.empty());
+  ASSERT_EQ(view.statuses.size(), 1u);
+  EXPECT_EQ(view.statuses[0], c.status);
+  EXPECT_EQ(view.focused, std::vector<std::string>{c.list});
+  EXPECT_EQ(JobCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, ListChoiceTest,
+    ::testing::Values(ChoiceCase{"AddressNotARow", "SSDBCombo2(1)", "typed", false, "Address?"},
+                      ChoiceCase{"AddressEmpty", "SSDBCombo2(1)", "", true, "Address?"},
+                      ChoiceCase{"OrderNotARow", "SSDBCombo2(2)", "typed", false, "Order?"},
+                      ChoiceCase{"OrderEmpty", "SSDBCombo2(2)", "", true, "Order?"}),
+    [](const auto& c) { return std::string(c.param.name); });
+
+TEST_F(AddTest, WrongInputWritesNothing) {
+  AddKeys("A100", "P101");
+  EXPECT_FALSE(Confirm());
+  EXPECT_EQ(view.LastStatus(), "Program number P101 exists");
+  EXPECT_EQ(JobCount(), 1);
+  EXPECT_FALSE(Grid().IsAddingNew());
+  EXPECT_TRUE(ui_->shown.empty());
+}
+
+TEST_F(AddTest, KeyWithASingleQuoteIsStored) {
+  view.texts = {{"Text1(0)", "O'Brien"}, {"Text1(1)", "O'Brien"}};
+  ASSERT_TRUE(Confirm());
+  EXPECT_EQ(Job("O'Brien").at("ProgramNumber"), "O'Brien");
+  EXPECT_TRUE(std::filesystem::is_directory(Native("Jobs\\O'Brien\\S1")));
+}
+
+TEST_F(AddTest, WithoutAHostGridTheErrorIsReported) {
+  auto db = Open();
+  EXPECT_FALSE(AddJobRecord(view, nullptr, *db, settings));
+  ASSERT_EQ(ui_->shown.size(), 1u);
+  EXPECT_TRUE(ui_->shown[0].title.ends_with(" / DataAdd"));
+  EXPECT_EQ(JobCount(), 0);
+}
+
+TEST_F(AddTest, EngineErrorWhileCountingIsReportedAsDataAdd) {
+  auto db = Open();
+  db->Close();
+  EXPECT_FALSE(AddJobRecord(view, &Grid(), *db, settings));
+  ASSERT_EQ(ui_->shown.size(), 1u);
+  EXPECT_EQ(ui_->shown[0].title, "Kestrafix / DAO.Database / DataAdd");
+  EXPECT_TRUE(ui_->shown[0].text.starts_with(std::to_string(dberr::ObjectClosed) + "\r\n"));
+  EXPECT_EQ(JobCount(), 0);
+}
+
+// Another user stores the same key between our counts and our insert. The data type is read
+// only for the insert, so reading it is the moment to let the other user in.
+struct ClashCase {
+  const char* name;
+  const char* filename;
+  const char* programNumber;
+  const char* box;
+  const char* status;
+};
+
+class ClashTest : public NewJobRecordTest, public ::testing::WithParamInterface<ClashCase> {};
+
+TEST_P(ClashTest, KeyStoredMeanwhileIsReportedAsExisting) {
+  const ClashCase& c = GetParam();
+  struct Rival : FakeNewJobView {
+    std::function<void()> other;
+    Variant ListValue(std::string_view control) const override {
+      if (control == "SSDBCombo1(2)" && other) {
+        auto run = other;
+        const_cast<Rival*>(this)->other = nullptr;
+        run();
+      }
+      return FakeNewJobView::ListValue(control);
+    }
+  } rival;
+  static_cast<FakeNewJobView&>(rival) = view;
+  // The other user's own connection to the same database file.
+  rival.other = [&] {
+    auto otherDb = Engine().OpenDatabase(path_);
+    otherDb->Execute("insert into NcData ([Filename], [ProgramNumber]) values (" + Lit(c.filename) + ", " +
+                     Lit(c.programNumber) + ")");
+    otherDb->Close();
+  };
+  auto db = Open();
+  EXPECT_FALSE(AddJobRecord(rival, &Grid(), *db, settings));
+
+  EXPECT_TRUE(ui_->shown.empty());
+  EXPECT_EQ(ui_->beeps, 1);
+  EXPECT_EQ(rival.statuses, std::vector<std::string>{c.status});
+  EXPECT_EQ(rival.focused, std::vector<std::string>{c.box});
+  ASSERT_EQ(rival.selections.size(), 1u);
+  EXPECT_EQ(rival.selections[0].control, c.box);
+  EXPECT_EQ(rival.selections[0].length, 4);
+  EXPECT_EQ(JobCount(), 1);  // only the other user's row
+  EXPECT_FALSE(Grid().IsAddingNew());
+  EXPECT_EQ(rival.Text("Text1(0)"), "P101");
+  EXPECT_EQ(rival.Text("Text1(1)"), "A101");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, ClashTest,
+    ::testing::Values(ClashCase{"ProgramNumber", "Z1", "p101", "Text1(0)", "Program number P101 exists"},
+                      ClashCase{"FileName", "a101", "Z1", "Text1(1)", "File name A101 exists"}),
+    [](const auto& c) { return std::string(c.param.name); });
+
+}  // namespace
+}  // namespace kx::test
