@@ -1,0 +1,290 @@
+// The new-job dialog at work: proposal buttons, mirroring while typing, the folder picker,
+// address and order lists, OK and cancel, and the layout on resize.
+#include <QFrame>
+#include <QStatusBar>
+
+#include "config/mdlIniFile.h"
+#include "frmMain_test_util.h"
+#include "platform/qt/status_panel.h"
+
+namespace kx::test {
+namespace {
+
+class FrmMainInteraction : public FrmMainTest {
+ protected:
+  void SetUp() override {
+    FrmMainTest::SetUp();
+    AddJob({{"Filename", "F7"}, {"ProgramNumber", "7"}});
+  }
+  // A base folder D:\Jobs with addresses a (orders 1 and 2) and b (none).
+  void MakeFolderTree() const {
+    dir_.MakeDir("D/Jobs/a/1");
+    dir_.MakeDir("D/Jobs/a/2");
+    dir_.MakeDir("D/Jobs/b");
+    WriteAddInIni("[frmMain]\r\nLabel2(0).Caption=Folder\r\nText2(0).Text=D:\\Jobs\r\n");
+  }
+};
+
+TEST_F(FrmMainInteraction, SynchronProposalsAndMirroringWhileTyping) {
+  WriteHostConfig("Synchron=1\r\n");
+  UseGrid(0);
+  frmMain d;
+  ASSERT_EQ(TextOf(d, "Text1(0)"), "F8");
+  d.Command1_Click(0);
+  EXPECT_EQ(TextOf(d, "Text1(0)"), "F9");
+  EXPECT_EQ(TextOf(d, "Text1(1)"), "F9");
+  d.Command1_Click(1);
+  EXPECT_EQ(TextOf(d, "Text1(0)"), "F10");
+  EXPECT_EQ(TextOf(d, "Text1(1)"), "F10");
+
+  d.show();
+  ASSERT_TRUE(WaitActive(d));
+  auto& program = Find<QLineEdit>(d, "Text1(0)");
+  auto& file = Find<QLineEdit>(d, "Text1(1)");
+  program.setFocus();
+  program.selectAll();
+  TypeInto(program, "X");
+  EXPECT_EQ(file.text(), "X");
+  TypeInto(program, "1");
+  EXPECT_EQ(file.text(), "X1");
+  file.setFocus();
+  file.end(false);
+  TypeInto(file, "2");
+  EXPECT_EQ(program.text(), "X12");
+  // A change made while neither box has the focus is not mirrored.
+  Find<QPushButton>(d, "Command2(0)").setFocus();
+  file.setText("Y");
+  EXPECT_EQ(program.text(), "X12");
+  d.close();
+}
+
+TEST_F(FrmMainInteraction, WithoutSynchronTheBoxesAreIndependent) {
+  WriteHostConfig("Synchron=0\r\n");
+  UseGrid(0);
+  frmMain d;
+  ASSERT_EQ(TextOf(d, "Text1(0)"), "8");
+  ASSERT_EQ(TextOf(d, "Text1(1)"), "F8");
+  d.Command1_Click(0);
+  EXPECT_EQ(TextOf(d, "Text1(0)"), "9");
+  EXPECT_EQ(TextOf(d, "Text1(1)"), "F8");
+  d.Command1_Click(1);
+  EXPECT_EQ(TextOf(d, "Text1(0)"), "9");
+  EXPECT_EQ(TextOf(d, "Text1(1)"), "F9");
+  d.show();
+  ASSERT_TRUE(WaitActive(d));
+  auto& program = Find<QLineEdit>(d, "Text1(0)");
+  program.setFocus();
+  TypeInto(program, "5");
+  EXPECT_EQ(TextOf(d, "Text1(0)"), "95");
+  EXPECT_EQ(TextOf(d, "Text1(1)"), "F9");
+  d.close();
+}
+
+TEST_F(FrmMainInteraction, FailingProposalIsReportedAndTheBoxKept) {
+  WriteHostConfig();
+  UseGrid(0);
+  frmMain d;
+  ASSERT_TRUE(ui->shown.empty());
+  std::filesystem::remove(path_);
+  d.Command1_Click(0);
+  ASSERT_EQ(ui->shown.size(), 1u);
+  EXPECT_EQ(ui->shown[0].title.substr(ui->shown[0].title.size() - 17), " / Command1_Click");
+  EXPECT_EQ(TextOf(d, "Text1(0)"), "8");
+}
+
+TEST_F(FrmMainInteraction, AddressAndOrderListsFollowTheFolders) {
+  WriteHostConfig();
+  MakeFolderTree();
+  UseGrid(0);
+  frmMain d;
+  DbCombo& address = ListOf(d, "SSDBCombo2(1)");
+  DbCombo& order = ListOf(d, "SSDBCombo2(2)");
+  EXPECT_EQ(RowsOf(address), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(order.RowCount(), 0);
+  EXPECT_EQ(address.Text(), "");
+
+  address.SetValue("a");
+  EXPECT_EQ(RowsOf(order), (std::vector<std::string>{"1", "2"}));
+  // Choosing a again changes nothing: the list is not refilled.
+  order.AddItem("extra");
+  d.FillOrderList();
+  EXPECT_EQ(order.RowCount(), 3);
+
+  address.SetValue("b");
+  EXPECT_EQ(order.RowCount(), 0);
+  address.SetValue("a");
+  EXPECT_EQ(order.RowCount(), 2);
+
+  // A typed name that is no row leaves the order list empty, even when its folder exists.
+  dir_.MakeDir("D/Jobs/c/9");
+  d.show();
+  ASSERT_TRUE(WaitActive(d));
+  address.setFocus();
+  address.lineEdit()->clear();
+  TypeInto(*address.lineEdit(), "c");
+  EXPECT_EQ(address.Value(), "c");
+  EXPECT_EQ(order.RowCount(), 0);
+  EXPECT_EQ(order.Text(), "");
+  d.close();
+}
+
+TEST_F(FrmMainInteraction, BaseFolderWithPlaceholderAndMissingBase) {
+  WriteHostConfig();
+  dir_.MakeDir("C/Programs/Host/Jobs/x");
+  WriteAddInIni("[frmMain]\r\nText2(0).Text=$(AppPath)\\Jobs\r\n");
+  UseGrid(0);
+  {
+    frmMain d;
+    EXPECT_EQ(TextOf(d, "Text2(0)"), "$(AppPath)\\Jobs");
+    EXPECT_EQ(RowsOf(ListOf(d, "SSDBCombo2(1)")), std::vector<std::string>{"x"});
+  }
+  WriteAddInIni("[frmMain]\r\nText2(0).Text=D:\\Missing\r\n");
+  frmMain d;
+  EXPECT_EQ(ListOf(d, "SSDBCombo2(1)").RowCount(), 0);
+  EXPECT_TRUE(ui->shown.empty());
+}
+
+TEST_F(FrmMainInteraction, FolderPickerCancelledKeepsTextPickedRefills) {
+  WriteHostConfig();
+  dir_.MakeDir("C/Programs/Host/Jobs/x");
+  MakeFolderTree();
+  WriteAddInIni("[frmMain]\r\nLabel2(0).Caption=Folder\r\nText2(0).Text=$(AppPath)\\Jobs\r\n");
+  UseGrid(0);
+  frmMain d;
+  DbCombo& address = ListOf(d, "SSDBCombo2(1)");
+  address.AddItem("kept");
+  d.Command2_Click(0);
+  ASSERT_EQ(ui->pickerCalls.size(), 1u);
+  EXPECT_EQ(ui->pickerCalls[0].first, "Folder");
+  EXPECT_EQ(ui->pickerCalls[0].second, "C:\\Programs\\Host\\Jobs");
+  EXPECT_EQ(TextOf(d, "Text2(0)"), "$(AppPath)\\Jobs");
+  EXPECT_EQ(RowsOf(address), (std::vector<std::string>{"x", "kept"}));
+
+  ui->nextFolders.push_back("D:\\Jobs");
+  d.Command2_Click(0);
+  EXPECT_EQ(TextOf(d, "Text2(0)"), "D:\\Jobs");
+  EXPECT_EQ(RowsOf(address), (std::vector<std::string>{"a", "b"}));
+}
+
+TEST_F(FrmMainInteraction, OkRunsTheRecordCreationAndClosesOnlyOnSuccess) {
+  WriteHostConfig("UserId=ann\r\nOpenRecordsetOptions=64\r\n");
+  UseGrid(0);
+  frmMain d;
+  int calls = 0;
+  bool answer = false;
+  d.SetRecordHook([&](INewJobView& view, IHostGrid* grid, Database& db, const NewJobSettings& s) {
+    ++calls;
+    EXPECT_EQ(view.Text("Text1(1)"), "F8");
+    EXPECT_EQ(view.ListValue("SSDBCombo1(2)").ToText(), "0");
+    EXPECT_EQ(grid, Shared().goSSDBGrid.get());
+    EXPECT_EQ(s.UserId, "ann");
+    EXPECT_EQ(s.OpenRecordsetOptions, 64);
+    auto rs = db.OpenRecordset("select Count(*) from Data");
+    EXPECT_EQ(rs->Fields(0).Value().ToNumber(), 1.0);
+    view.ShowStatus("checked");
+    if (calls == 2) throw KxError(3022, "DAO", "duplicate");
+    return answer;
+  });
+  d.show();
+  Find<QPushButton>(d, "Command3(0)").click();
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_FALSE(d.RetVal());
+  EXPECT_EQ(StatusText(Find<QStatusBar>(d, "StatusBar1")), "checked");
+  EXPECT_EQ(AddInIniText(), "");  // not unloaded
+
+  d.Command3_Click(0);  // the hook raises
+  ASSERT_EQ(ui->shown.size(), 1u);
+  EXPECT_EQ(ui->shown[0].title, "Kestrafix / DAO / Command3_Click");
+  EXPECT_TRUE(d.isVisible());
+
+  answer = true;
+  d.Command3_Click(0);
+  EXPECT_TRUE(d.RetVal());
+  EXPECT_FALSE(d.isVisible());
+  EXPECT_NE(AddInIniText().find("WindowState"), std::string::npos);
+}
+
+TEST_F(FrmMainInteraction, CancelUnloadsWithoutRetVal) {
+  WriteHostConfig();
+  UseGrid(0);
+  frmMain d;
+  d.SetRecordHook([](INewJobView&, IHostGrid*, Database&, const NewJobSettings&) { return true; });
+  d.show();
+  Find<QPushButton>(d, "Command3(1)").click();
+  EXPECT_FALSE(d.isVisible());
+  EXPECT_FALSE(d.RetVal());
+  EXPECT_FALSE(Shared().goResStrs);
+  EXPECT_NE(AddInIniText().find("Text2(0).Text"), std::string::npos);
+}
+
+TEST_F(FrmMainInteraction, ResizeKeepsWidthsBelowDesignWidthAndStacksTheBlocks) {
+  WriteHostConfig();
+  UseGrid(0);
+  frmMain d;
+  d.show();
+  QApplication::processEvents();
+  auto& text = Find<QLineEdit>(d, "Text1(0)");
+  DbCombo& order = ListOf(d, "SSDBCombo2(2)");
+  const int designWidth = text.width();
+  const int x = text.x();
+  const int m = Find<QPushButton>(d, "Command1(0)").x();
+  ASSERT_GT(x, 0);
+
+  d.resize(x + m - 2, d.height());
+  QApplication::processEvents();
+  ASSERT_EQ(d.width(), x + m - 2);
+  EXPECT_EQ(text.width(), designWidth);
+  EXPECT_EQ(text.x(), x);
+  EXPECT_EQ(order.width(), designWidth);
+
+  d.resize(800, 600);
+  QApplication::processEvents();
+  ASSERT_EQ(d.size(), QSize(800, 600));
+  EXPECT_EQ(text.width(), 800 - (m + x));
+  EXPECT_EQ(order.width(), 800 - (m + x));
+  EXPECT_EQ(order.ColumnWidth(0), 800 - (m + x));
+  auto& f1 = Find<QFrame>(d, "Frame1(1)");
+  auto& f2 = Find<QFrame>(d, "Frame1(2)");
+  auto& f3 = Find<QFrame>(d, "Frame1(3)");
+  auto& bar = Find<QStatusBar>(d, "StatusBar1");
+  EXPECT_EQ(f1.geometry(), QRect(0, 0, 800, f1.height()));
+  EXPECT_EQ(f2.y(), f1.height());
+  EXPECT_EQ(bar.geometry().bottom(), 599);
+  EXPECT_EQ(f3.geometry().bottom() + 1, bar.y());
+  EXPECT_EQ(f2.geometry().bottom() + 1, f3.y());
+  EXPECT_EQ(f3.width(), 800);
+
+  // Never lower than the upper and lower blocks with the status bar.
+  d.resize(800, 10);
+  QApplication::processEvents();
+  EXPECT_EQ(d.height(), f1.height() + f3.height() + bar.height());
+  EXPECT_EQ(f3.y(), f1.height());
+  d.close();
+}
+
+TEST_F(FrmMainInteraction, ViewByControlName) {
+  WriteHostConfig();
+  UseGrid(0);
+  frmMain d;
+  d.SetText("Text1(0)", "P1");
+  EXPECT_EQ(d.Text("Text1(0)"), "P1");
+  d.Select("Text1(0)", 0, 1);
+  EXPECT_EQ(Find<QLineEdit>(d, "Text1(0)").selectedText(), "P");
+  EXPECT_EQ(d.ListText("SSDBCombo1(3)"), "");
+  EXPECT_FALSE(d.ListIsItemInList("SSDBCombo1(3)"));
+  ListOf(d, "SSDBCombo1(3)").SetValue("m1");
+  EXPECT_EQ(d.ListValue("SSDBCombo1(3)").ToText(), "M1");
+  EXPECT_TRUE(d.ListIsItemInList("SSDBCombo1(3)"));
+  EXPECT_FALSE(d.Checked("Check2(3)"));
+  Find<QCheckBox>(d, "Check2(3)").setChecked(true);
+  EXPECT_TRUE(d.Checked("Check2(3)"));
+  d.ShowStatus("busy");
+  EXPECT_EQ(StatusText(Find<QStatusBar>(d, "StatusBar1")), "busy");
+  EXPECT_THROW(d.Text("Text1(9)"), KxError);
+  EXPECT_THROW(d.ListValue("Text1(0)"), KxError);
+  EXPECT_THROW(d.Checked("Command3(0)"), KxError);
+}
+
+}  // namespace
+}  // namespace kx::test
