@@ -59,6 +59,7 @@ frmMain::frmMain(QWidget* parent) : QDialog(parent) {
   data1_[1] = std::make_unique<DataSource>();
   BuildControls();
   Form_Load();
+  FitLabelColumn();
   Form_Resize();
 }
 

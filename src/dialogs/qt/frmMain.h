@@ -100,6 +100,7 @@ class frmMain : public QDialog, public INewJobView {
   std::string GridCaption(std::string_view column) const;
   int Px(int twips) const;
   void UpdateMinimumHeight();
+  void FitLabelColumn();
   QWidget& Control(std::string_view name) const;
   DbCombo& List(std::string_view name) const;
 

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QStatusBar>
+#include <algorithm>
 #include <cstdlib>
 
 #include "dialogs/qt/frmMain.h"
@@ -128,6 +129,22 @@ void frmMain::BuildControls() {
   UpdateMinimumHeight();
   resize(Px(kInnerWidth),
          Px(kFrame1Height + kFrame2Height + kFrame3Height) + StatusBar1_->sizeHint().height());
+}
+
+void frmMain::FitLabelColumn() {
+  // The design column of captions was made for a narrower font than the desktop's; when a
+  // caption needs more room, the column grows and the inputs move right by as much.
+  QWidget* captions[] = {Command1_[0], Command1_[1], Label1_[2], Label1_[3],
+                         Label1_[4],   Command2_,    Label2_[1], Label2_[2]};
+  int need = Px(kLabelWidth);
+  for (QWidget* c : captions) need = std::max(need, c->sizeHint().width());
+  const int delta = need - Px(kLabelWidth);
+  if (delta <= 0) return;
+  for (QWidget* c : captions) c->resize(need, c->height());
+  QWidget* inputs[] = {Text1_[0],      Text1_[1], SSDBCombo1_[2], SSDBCombo1_[3],
+                       SSDBCombo1_[4], Text2_,    SSDBCombo2_[1], SSDBCombo2_[2]};
+  for (QWidget* i : inputs) i->move(Px(kInputLeft) + delta, i->y());
+  resize(std::max(width(), Px(kInnerWidth) + delta), height());
 }
 
 void frmMain::UpdateMinimumHeight() {
