@@ -1,8 +1,12 @@
 // Storing a confirmed new job: the row's columns, the copy of a selected job, the job's
 // folders and files, and the failures that leave the dialog open.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -118,6 +122,7 @@ struct VersionCase {
   Cell source;
   const char* expected;
 };
+void PrintTo(const VersionCase& c, std::ostream* os) { *os << c.name; }
 
 class VersionTest : public NewJobRecordTest, public ::testing::WithParamInterface<VersionCase> {};
 
@@ -211,6 +216,7 @@ struct ChoiceCase {
   bool inList;
   const char* status;
 };
+void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.name; }
 
 class ListChoiceTest : public NewJobRecordTest, public ::testing::WithParamInterface<ChoiceCase> {};
 
@@ -269,6 +275,40 @@ TEST_F(AddTest, EngineErrorWhileCountingIsReportedAsDataAdd) {
   EXPECT_EQ(JobCount(), 0);
 }
 
+// Two users confirm the same new job at the same moment against one database file: one job
+// is stored, the other user is told the key exists, whichever check caught it.
+TEST_F(AddTest, TwoProcessesConfirmingTheSameJobStoreItOnce) {
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(go[1]);
+    char start = 0;
+    const bool started = read(go[0], &start, 1) == 1;
+    const bool stored = started && Confirm();
+    const bool told = view.LastStatus() == "Program number P101 exists" && ui_->shown.empty();
+    _exit(stored ? 0 : told ? 1 : 2);
+  }
+  close(go[0]);
+  const bool sent = write(go[1], "x", 1) == 1;
+  close(go[1]);
+  const bool stored = Confirm();
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(sent);
+  ASSERT_TRUE(WIFEXITED(status));
+  const int other = WEXITSTATUS(status);
+  if (stored) {
+    EXPECT_EQ(other, 1);
+  } else {
+    EXPECT_EQ(other, 0);
+    EXPECT_EQ(view.LastStatus(), "Program number P101 exists");
+    EXPECT_TRUE(ui_->shown.empty());
+  }
+  EXPECT_EQ(JobCount(), 1);
+}
+
 // Another user stores the same key between our counts and our insert. The data type is read
 // only for the insert, so reading it is the moment to let the other user in.
 struct ClashCase {
@@ -278,6 +318,7 @@ struct ClashCase {
   const char* box;
   const char* status;
 };
+void PrintTo(const ClashCase& c, std::ostream* os) { *os << c.name; }
 
 class ClashTest : public NewJobRecordTest, public ::testing::WithParamInterface<ClashCase> {};
 

@@ -1,4 +1,5 @@
 // Checks of the new job's program number, file name and machine before anything is written.
+#include <ostream>
 #include <string>
 
 #include "core/error.h"
@@ -63,6 +64,7 @@ struct LengthCase {
   int count;
   const char* status;  // "" when the value passes
 };
+void PrintTo(const LengthCase& c, std::ostream* os) { *os << c.name; }
 
 class LengthTest : public NewJobRecordTest, public ::testing::WithParamInterface<LengthCase> {};
 
