@@ -13,9 +13,16 @@
 #include "addin/dialog_factory.h"
 #include "addin/grid_handle.h"
 #include "addin/kestrafix.h"
+#include "config/config_keys.h"
+#include "config/mdlPublic.h"
 #include "config/shared_state.h"
+#include "core/error.h"
 #include "core/text.h"
 #include "fs/ini_profile.h"
+#include "fs/native_path.h"
+#include "messages/clsResStrs.h"
+#include "platform/database.h"
+#include "platform/job_table_grid.h"
 
 #if defined(KX_WITH_DIALOGS) && __has_include("dialogs/qt/dialog_registration.h")
 #include "dialogs/qt/dialog_registration.h"
@@ -59,17 +66,44 @@ std::string LibraryFile() {
   return ec ? std::string() : p.lexically_normal().string();
 }
 
+// Text of the last failing call on this thread, for kx_last_error.
+thread_local std::string t_lastError;
+
+int Fail(int code, std::string text) {
+  t_lastError = std::move(text);
+  return code;
+}
+
 // Exceptions end here, as return codes.
 template <class F>
 int Guard(F&& f) noexcept {
   try {
     return f();
+  } catch (const kx::KxError& e) {
+    try {
+      const int code = e.Number() == kx::dberr::FileNotFound ? KX_E_NOT_FOUND : KX_E_ENGINE;
+      return Fail(code, std::to_string(e.Number()) + ": " + e.Description());
+    } catch (...) {
+      return KX_E_FAIL;
+    }
   } catch (const std::bad_alloc&) {
     return KX_E_FAIL;
   } catch (...) {
     return KX_E_FAIL;
   }
 }
+
+// Copies a text with its NUL into a caller's buffer.
+int CopyOut(const std::string& v, char* buffer, size_t size, size_t* needed) {
+  if (needed) *needed = v.size() + 1;
+  if (!buffer || size < v.size() + 1) return KX_E_BUFFER_TOO_SMALL;
+  std::memcpy(buffer, v.c_str(), v.size() + 1);
+  return KX_OK;
+}
+
+std::shared_ptr<kx::JobTableGrid> TableOf(kx_grid* grid) { return kx::JobTableOfHandle(grid); }
+
+bool InRange(int32_t i, long count) { return i >= 0 && i < count; }
 
 // A fake dialog played by a C callback (test seam).
 class CallbackDialog : public kx::IModalDialog {
@@ -242,11 +276,7 @@ KX_API int kx_object_get_string(kx_object* object, const char* name, char* buffe
       }
       return KX_E_UNKNOWN_NAME;
     }
-    const std::string& v = object->iface.Parameters;
-    if (needed) *needed = v.size() + 1;
-    if (!buffer || size < v.size() + 1) return KX_E_BUFFER_TOO_SMALL;
-    std::memcpy(buffer, v.c_str(), v.size() + 1);
-    return KX_OK;
+    return CopyOut(object->iface.Parameters, buffer, size, needed);
   });
 }
 
@@ -277,6 +307,155 @@ KX_API int kx_object_run(kx_object* object, int32_t* result) {
 }
 
 KX_API int kx_grid_release(kx_grid* grid) { return kx::ReleaseGridHandle(grid) ? KX_OK : KX_E_INVALID_ARG; }
+
+KX_API int kx_last_error(char* buffer, size_t size, size_t* needed) {
+  return Guard([&] { return CopyOut(t_lastError, buffer, size, needed); });
+}
+
+KX_API int kx_grid_open_job_table(const char* db_path, kx_grid** grid) {
+  return Guard([&] {
+    if (!grid) return KX_E_INVALID_ARG;
+    *grid = nullptr;
+    if (!db_path || !*db_path) return Fail(KX_E_INVALID_ARG, "No job database named.");
+    *grid = kx::OpenJobTableHandle(db_path);
+    return KX_OK;
+  });
+}
+
+KX_API int kx_grid_row_count(kx_grid* grid, int32_t* rows) {
+  return Guard([&] {
+    const auto t = TableOf(grid);
+    if (!t || !rows) return KX_E_INVALID_ARG;
+    *rows = static_cast<int32_t>(t->Rows());
+    return KX_OK;
+  });
+}
+
+KX_API int kx_grid_column_count(kx_grid* grid, int32_t* columns) {
+  return Guard([&] {
+    const auto t = TableOf(grid);
+    if (!t || !columns) return KX_E_INVALID_ARG;
+    *columns = static_cast<int32_t>(t->ColumnCount());
+    return KX_OK;
+  });
+}
+
+KX_API int kx_grid_column_name(kx_grid* grid, int32_t column, char* buffer, size_t size, size_t* needed) {
+  return Guard([&] {
+    const auto t = TableOf(grid);
+    if (!t || !InRange(column, t->ColumnCount())) return KX_E_INVALID_ARG;
+    return CopyOut(t->ColumnAt(column).Name(), buffer, size, needed);
+  });
+}
+
+KX_API int kx_grid_column_caption(kx_grid* grid, int32_t column, char* buffer, size_t size, size_t* needed) {
+  return Guard([&] {
+    const auto t = TableOf(grid);
+    if (!t || !InRange(column, t->ColumnCount())) return KX_E_INVALID_ARG;
+    return CopyOut(t->ColumnAt(column).Caption(), buffer, size, needed);
+  });
+}
+
+KX_API int kx_grid_cell_kind(kx_grid* grid, int32_t row, int32_t column, int* kind) {
+  return Guard([&] {
+    const auto t = TableOf(grid);
+    if (!t || !kind || !InRange(row, t->Rows()) || !InRange(column, t->ColumnCount()))
+      return KX_E_INVALID_ARG;
+    switch (t->Cell(row, column).GetKind()) {
+      case kx::Variant::Kind::Empty:
+      case kx::Variant::Kind::Null:
+        *kind = KX_CELL_NULL;
+        break;
+      case kx::Variant::Kind::Integer:
+      case kx::Variant::Kind::Double:
+        *kind = KX_CELL_NUMBER;
+        break;
+      default:
+        *kind = KX_CELL_TEXT;
+    }
+    return KX_OK;
+  });
+}
+
+KX_API int kx_grid_cell_text(kx_grid* grid, int32_t row, int32_t column, char* buffer, size_t size,
+                             size_t* needed) {
+  return Guard([&] {
+    const auto t = TableOf(grid);
+    if (!t || !InRange(row, t->Rows()) || !InRange(column, t->ColumnCount())) return KX_E_INVALID_ARG;
+    return CopyOut(t->Cell(row, column).ToText(), buffer, size, needed);
+  });
+}
+
+KX_API int kx_grid_current(kx_grid* grid, int32_t* row, int32_t* column) {
+  return Guard([&] {
+    const auto t = TableOf(grid);
+    if (!t || (!row && !column)) return KX_E_INVALID_ARG;
+    if (row) *row = static_cast<int32_t>(t->CurrentRow());
+    if (column) *column = static_cast<int32_t>(t->Col());
+    return KX_OK;
+  });
+}
+
+KX_API int kx_grid_set_row(kx_grid* grid, int32_t row) {
+  return Guard([&] {
+    const auto t = TableOf(grid);
+    if (!t || !InRange(row, t->Rows())) return KX_E_INVALID_ARG;
+    t->MoveTo(row);
+    return KX_OK;
+  });
+}
+
+KX_API int kx_grid_set_col(kx_grid* grid, int32_t column) {
+  return Guard([&] {
+    const auto t = TableOf(grid);
+    if (!t || column < -1 || column >= t->ColumnCount()) return KX_E_INVALID_ARG;
+    t->SetCol(column);
+    return KX_OK;
+  });
+}
+
+KX_API int kx_grid_refresh(kx_grid* grid) {
+  return Guard([&] {
+    const auto t = TableOf(grid);
+    if (!t) return KX_E_INVALID_ARG;
+    t->Refresh();
+    return KX_OK;
+  });
+}
+
+KX_API int kx_grid_set_caption_fn(kx_grid* grid, kx_caption_fn fn, void* context) {
+  return Guard([&] {
+    kx::CaptionFunction captions;
+    if (fn) {
+      captions = [fn, context](std::string_view column) {
+        const std::string name(column);
+        const char* caption = fn(context, name.c_str());
+        return caption ? std::string(caption) : name;
+      };
+    }
+    return kx::SetHandleCaptions(grid, std::move(captions)) ? KX_OK : KX_E_INVALID_ARG;
+  });
+}
+
+KX_API int kx_grid_use_message_captions(kx_grid* grid, const char* ini_file) {
+  return Guard([&] {
+    if (!TableOf(grid) || !ini_file) return KX_E_INVALID_ARG;
+    // The file the new-job dialog loads: <app>\ResStr\<configuration base name>.<country>.
+    const std::string ini = kx::NormalizeInputPath(ini_file);
+    const std::string file = kx::GetAppPath() + "\\ResStr\\" + kx::Fso().GetBaseName(ini) + "." +
+                             kx::ReadTorvelSettings(ini).CountryExtension;
+    // A table of its own: the dialogs' shared one is theirs to load and release.
+    auto table = std::make_shared<kx::clsResStrs>();
+    if (!table->Load(file)) return Fail(KX_E_NOT_FOUND, "Could not find file '" + file + "'.");
+    kx::SetHandleCaptions(grid, [table](std::string_view column) {
+      const std::string name(column);
+      // Item adds an absent key with empty text: harmless in this private table.
+      std::string text = table->Item("NcData." + name + ".Caption");
+      return text.empty() ? name : text;
+    });
+    return KX_OK;
+  });
+}
 
 KX_API int kx_testing_set_dialog(int kind, kx_fake_dialog_fn fn, void* context) {
   return Guard([&] {

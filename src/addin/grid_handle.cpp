@@ -4,9 +4,21 @@
 #include <unordered_set>
 
 #include "platform/host_grid.h"
+#include "platform/job_table_grid.h"
+
+namespace {
+
+// The grid asks this for its captions, so a host can change them after the grid exists.
+struct CaptionSlot {
+  kx::CaptionFunction fn;
+};
+
+}  // namespace
 
 struct kx_grid {
   std::shared_ptr<kx::IHostGrid> grid;
+  std::shared_ptr<kx::JobTableGrid> table;  // set when the handle was opened over a job table
+  std::shared_ptr<CaptionSlot> captions;
 };
 
 namespace kx {
@@ -24,20 +36,28 @@ Registry& Handles() {
   return r;
 }
 
-}  // namespace
-
-kx_grid* NewGridHandle(std::shared_ptr<IHostGrid> grid) {
-  auto* h = new kx_grid{std::move(grid)};
+kx_grid* Register(kx_grid* h) {
   std::lock_guard lock(Handles().mutex);
   Handles().live.insert(h);
   return h;
 }
 
-std::shared_ptr<IHostGrid> GridOfHandle(const void* handle) {
+// The live handle behind a pointer, or null.
+const kx_grid* Live(const void* handle) {
   if (!handle) return nullptr;
   std::lock_guard lock(Handles().mutex);
-  if (!Handles().live.count(handle)) return nullptr;
-  return static_cast<const kx_grid*>(handle)->grid;
+  return Handles().live.count(handle) ? static_cast<const kx_grid*>(handle) : nullptr;
+}
+
+}  // namespace
+
+kx_grid* NewGridHandle(std::shared_ptr<IHostGrid> grid) {
+  return Register(new kx_grid{std::move(grid), nullptr, nullptr});
+}
+
+std::shared_ptr<IHostGrid> GridOfHandle(const void* handle) {
+  const kx_grid* h = Live(handle);
+  return h ? h->grid : nullptr;
 }
 
 bool ReleaseGridHandle(kx_grid* handle) {
@@ -46,6 +66,26 @@ bool ReleaseGridHandle(kx_grid* handle) {
     if (!handle || Handles().live.erase(handle) == 0) return false;
   }
   delete handle;
+  return true;
+}
+
+kx_grid* OpenJobTableHandle(std::string dbName) {
+  auto slot = std::make_shared<CaptionSlot>();
+  auto table = std::make_shared<JobTableGrid>(std::move(dbName), [slot](std::string_view column) {
+    return slot->fn ? slot->fn(column) : std::string(column);
+  });
+  return Register(new kx_grid{table, table, std::move(slot)});
+}
+
+std::shared_ptr<JobTableGrid> JobTableOfHandle(const void* handle) {
+  const kx_grid* h = Live(handle);
+  return h ? h->table : nullptr;
+}
+
+bool SetHandleCaptions(const void* handle, CaptionFunction captions) {
+  const kx_grid* h = Live(handle);
+  if (!h || !h->captions) return false;
+  h->captions->fn = std::move(captions);
   return true;
 }
 

@@ -11,7 +11,12 @@
  * An object belongs to the thread that created it: the add-in keeps the host's inputs per
  * thread, so every call on an object must come from that thread.
  *
+ * Job grid: kx_grid_open_job_table() gives a kx_grid over the job table of a job database.
+ * The host shows it through the kx_grid_* calls and hands the same handle to an object as
+ * "SSDBGrid"; rows the dialogs add appear in it at once. Rows and columns count from 0.
+ *
  * Errors come back as the return codes below; no call lets an exception or a signal out.
+ * kx_last_error() gives the text of the last failing call of the thread.
  */
 #ifndef KESTRAFIX_H
 #define KESTRAFIX_H
@@ -43,6 +48,8 @@ extern "C" {
 #define KX_E_IO (-6)                  /* the registry file could not be written */
 #define KX_E_ACCESS_DENIED (-7)       /* a test seam outside test mode */
 #define KX_E_FAIL (-8)                /* anything else (out of memory, ...) */
+#define KX_E_NOT_FOUND (-9)           /* the job database file does not exist */
+#define KX_E_ENGINE (-10)             /* the database engine refused (no job table, not a database, ...) */
 
 typedef struct kx_object kx_object;               /* an IFace */
 typedef struct kx_class_factory kx_class_factory; /* makes IFace objects */
@@ -89,8 +96,51 @@ KX_API int kx_object_put_object(kx_object* object, const char* name, void* handl
 /* Runs the add-in: *result = 1 new job created, 2 replace confirmed, 0 otherwise. */
 KX_API int kx_object_run(kx_object* object, int32_t* result);
 
+/* Text of the last failing call on this thread ("" when none failed yet); copied like
+ * kx_object_get_string. Engine errors read "<number>: <description>". */
+KX_API int kx_last_error(char* buffer, size_t size, size_t* needed);
+
+/* ---- Job grid ---- */
+
+/* Opens a grid over the job table of the job database db_path (Windows form or native).
+ * KX_E_NOT_FOUND: no such file; KX_E_ENGINE: the file is no job database. */
+KX_API int kx_grid_open_job_table(const char* db_path, kx_grid** grid);
 /* Ends the caller's reference to a grid handle; objects that hold the grid keep it. */
 KX_API int kx_grid_release(kx_grid* grid);
+
+KX_API int kx_grid_row_count(kx_grid* grid, int32_t* rows);
+KX_API int kx_grid_column_count(kx_grid* grid, int32_t* columns);
+/* Name and caption of a column; copied like kx_object_get_string. A column without a
+ * caption shows its name. */
+KX_API int kx_grid_column_name(kx_grid* grid, int32_t column, char* buffer, size_t size, size_t* needed);
+KX_API int kx_grid_column_caption(kx_grid* grid, int32_t column, char* buffer, size_t size, size_t* needed);
+
+/* Kind of a cell's value, so that a host can sort numbers as numbers. */
+#define KX_CELL_NULL 0
+#define KX_CELL_NUMBER 1 /* whole or decimal number */
+#define KX_CELL_TEXT 2   /* text, date, or yes/no ("True", "False") */
+KX_API int kx_grid_cell_kind(kx_grid* grid, int32_t row, int32_t column, int* kind);
+/* The cell's shown text ("" for Null); decimals use "." */
+KX_API int kx_grid_cell_text(kx_grid* grid, int32_t row, int32_t column, char* buffer, size_t size,
+                             size_t* needed);
+
+/* Current row and column, -1 when none. */
+KX_API int kx_grid_current(kx_grid* grid, int32_t* row, int32_t* column);
+/* Makes a row current (0 .. rows-1); a pending change is dropped. */
+KX_API int kx_grid_set_row(kx_grid* grid, int32_t row);
+/* Makes a column current (-1 .. columns-1; -1 = none). */
+KX_API int kx_grid_set_col(kx_grid* grid, int32_t column);
+/* Rereads the job table; the current row stays when it still exists, else the first row. */
+KX_API int kx_grid_refresh(kx_grid* grid);
+
+/* Captions from the host: fn(context, column name) returns the caption, or NULL for the
+ * column's name. The text is copied at once. fn NULL goes back to the names. */
+typedef const char* (*kx_caption_fn)(void* context, const char* column);
+KX_API int kx_grid_set_caption_fn(kx_grid* grid, kx_caption_fn fn, void* context);
+/* Captions from the message file that the new-job dialog loads for the host configuration
+ * ini_file: the texts "NcData.<Column>.Caption", where present. KX_E_NOT_FOUND when the
+ * message file does not exist (captions are then the names). */
+KX_API int kx_grid_use_message_captions(kx_grid* grid, const char* ini_file);
 
 /* ---- Test seam: only when the environment has KX_TEST_MODE=1, else KX_E_ACCESS_DENIED. ----
  * Replaces the dialog of a kind (KX_DIALOG_NEW_JOB, KX_DIALOG_REPLACE) by a callback that
@@ -127,7 +177,21 @@ typedef int (*kx_object_put_string_fn)(kx_object*, const char*, const char*);
 typedef int (*kx_object_get_string_fn)(kx_object*, const char*, char*, size_t, size_t*);
 typedef int (*kx_object_put_object_fn)(kx_object*, const char*, void*, void (*)(void*));
 typedef int (*kx_object_run_fn)(kx_object*, int32_t*);
+typedef int (*kx_last_error_fn)(char*, size_t, size_t*);
+typedef int (*kx_grid_open_job_table_fn)(const char*, kx_grid**);
 typedef int (*kx_grid_release_fn)(kx_grid*);
+typedef int (*kx_grid_row_count_fn)(kx_grid*, int32_t*);
+typedef int (*kx_grid_column_count_fn)(kx_grid*, int32_t*);
+typedef int (*kx_grid_column_name_fn)(kx_grid*, int32_t, char*, size_t, size_t*);
+typedef int (*kx_grid_column_caption_fn)(kx_grid*, int32_t, char*, size_t, size_t*);
+typedef int (*kx_grid_cell_kind_fn)(kx_grid*, int32_t, int32_t, int*);
+typedef int (*kx_grid_cell_text_fn)(kx_grid*, int32_t, int32_t, char*, size_t, size_t*);
+typedef int (*kx_grid_current_fn)(kx_grid*, int32_t*, int32_t*);
+typedef int (*kx_grid_set_row_fn)(kx_grid*, int32_t);
+typedef int (*kx_grid_set_col_fn)(kx_grid*, int32_t);
+typedef int (*kx_grid_refresh_fn)(kx_grid*);
+typedef int (*kx_grid_set_caption_fn_fn)(kx_grid*, kx_caption_fn, void*);
+typedef int (*kx_grid_use_message_captions_fn)(kx_grid*, const char*);
 typedef int (*kx_testing_set_dialog_fn)(int, kx_fake_dialog_fn, void*);
 
 #ifdef __cplusplus

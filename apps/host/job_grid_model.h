@@ -1,0 +1,39 @@
+#pragma once
+// The add-in's job grid as a Qt table model: every count, caption and cell is read through
+// the add-in's C entry points, so the view shows exactly what the dialogs work on.
+#include <QAbstractTableModel>
+
+#include "addin_library.h"
+
+namespace kxhost {
+
+class JobGridModel : public QAbstractTableModel {
+ public:
+  // The role a sort proxy uses: numbers as numbers, texts as texts, Null as no value.
+  static constexpr int SortRole = Qt::UserRole + 1;
+
+  explicit JobGridModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+
+  // Shows a grid (null api or grid: an empty model). The model does not own the grid.
+  void SetGrid(const AddinApi* api, kx_grid* grid);
+  // Rereads the counts and captions after the grid changed (refresh, rows added).
+  void Reload();
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+  // Column position of a name (without case), -1 when none.
+  int ColumnOf(const QString& name) const;
+  QString CellText(int row, int column) const;
+
+ private:
+  const AddinApi* api_ = nullptr;
+  kx_grid* grid_ = nullptr;
+  int rows_ = 0;
+  QStringList names_;
+  QStringList captions_;
+};
+
+}  // namespace kxhost
