@@ -1,0 +1,138 @@
+#include "cli_support.h"
+
+#include <fmt/format.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <istream>
+#include <ostream>
+
+#include "config/mdlPublic.h"
+#include "config/shared_state.h"
+#include "core/text.h"
+#include "dialogs/new_job_record.h"
+#include "embedded_messages.h"
+#include "fs/native_path.h"
+#include "messages/clsResStrs.h"
+#include "platform/database.h"
+#include "platform/sql_dialect.h"
+
+namespace kx::cli {
+
+namespace {
+
+bool LooksWindows(std::string_view p) {
+  return (p.size() >= 2 && p[1] == ':') || p.substr(0, 2) == "\\\\" || p.find('\\') != std::string_view::npos;
+}
+
+// A temp file removed when it goes out of scope.
+class TempFile {
+ public:
+  explicit TempFile(std::string_view bytes) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp == '/' ? tmp : "/tmp") + "/kestrafix-msg-XXXXXX";
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) return;
+    ::close(fd);
+    path_ = pattern;
+    std::ofstream(path_, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  ~TempFile() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove(path_, ec);
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace
+
+std::string InputPath(const std::string& arg) {
+  if (arg.empty() || LooksWindows(arg)) return arg;
+  std::error_code ec;
+  const auto absolute = std::filesystem::absolute(arg, ec);
+  return NormalizeInputPath(ec ? arg : absolute.lexically_normal().string());
+}
+
+std::string OneLine(const std::string& text) {
+  std::string s = ReplaceAll(text, "\r\n", "; ");
+  return ReplaceAll(s, "\n", "; ");
+}
+
+std::string LoadMessageTable(const std::string& iniFile, const TorvelSettings& torvel) {
+  const std::string base = Fso().GetBaseName(iniFile);
+  const std::string file = GetAppPath() + "\\ResStr\\" + base + "." + torvel.CountryExtension;
+  if (ResStrs().Load(file)) return file;
+  // Not installed beside the host: the shipped text of the same country.
+  const EmbeddedFile* pick = nullptr;
+  for (const EmbeddedFile& f : EmbeddedMessageFiles()) {
+    const std::string ext = "." + torvel.CountryExtension;
+    if (f.name.size() < ext.size() || !EqualsNoCase(f.name.substr(f.name.size() - ext.size()), ext)) continue;
+    if (!pick || EqualsNoCase(f.name, base + "." + torvel.CountryExtension)) pick = &f;
+  }
+  if (!pick) return {};
+  TempFile copy(pick->bytes);
+  if (copy.path().empty() || !ResStrs().Load(copy.path())) return {};
+  return std::string("<built-in ") + std::string(pick->name) + ">";
+}
+
+HostConfig OpenHostConfig(const std::string& arg) {
+  HostConfig c;
+  c.iniFile = InputPath(arg);
+  if (!Fso().FileExists(c.iniFile)) throw UsageError(fmt::format("configuration file '{}' not found", arg));
+  Shared().gsIniFile = c.iniFile;
+  c.torvel = ReadTorvelSettings(c.iniFile);
+  if (c.torvel.DbName.empty())
+    throw UsageError(fmt::format("configuration file '{}' names no job database ([TORVEL] DbName)", arg));
+  ApplyToSharedState(c.torvel);
+  InitConfiguration(Fso());
+  LoadMessageTable(c.iniFile, c.torvel);
+  return c;
+}
+
+void RequireJob(const HostConfig& config, const std::string& job) {
+  auto db = Engine().OpenDatabase(config.torvel.DbName);
+  const std::int32_t n = CountRecords(*db, "select Count(*) from data where [Filename]=" + QuoteSqlText(job),
+                                      config.torvel.OpenRecordsetOptions);
+  db->Close();
+  if (n < 1) throw UsageError(fmt::format("no job '{}' in the job table", job));
+}
+
+std::string ColumnCaption(std::string_view column) {
+  std::string caption = ResStrs().Msg("NcData." + std::string(column) + ".Caption");
+  return caption.empty() ? std::string(column) : caption;
+}
+
+MsgAnswer ConsoleUi::MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
+                                MsgIcon icon) {
+  if (buttons == MsgButtons::YesNo) {
+    if (assumeYes_) return MsgAnswer::Yes;
+    io_.out << (title.empty() ? "" : title + ": ") << OneLine(text) << " [y/N] " << std::flush;
+    std::string answer;
+    if (!std::getline(io_.in, answer)) {
+      io_.out << '\n';
+      return MsgAnswer::No;  // no terminal to ask: the safe answer
+    }
+    answer = ToLower(Trim(answer));
+    return answer == "y" || answer == "yes" ? MsgAnswer::Yes : MsgAnswer::No;
+  }
+  const std::string line = (title.empty() ? "" : title + ": ") + OneLine(text);
+  if (icon == MsgIcon::Critical) errors_.push_back(line);
+  io_.err << "kestrafix: " << line << '\n';
+  return MsgAnswer::OK;
+}
+
+ScopedConsoleUi::ScopedConsoleUi(CliIo& io, bool assumeYes)
+    : ui_(std::make_shared<ConsoleUi>(io, assumeYes)) {
+  SetUi(ui_);
+}
+
+ScopedConsoleUi::~ScopedConsoleUi() { SetUi(std::make_shared<ScriptedUi>()); }
+
+}  // namespace kx::cli

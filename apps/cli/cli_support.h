@@ -1,0 +1,115 @@
+#pragma once
+// What the sub-commands share: their streams, the two kinds of refusal, the host
+// configuration they start from, and the console stand-in for message boxes.
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "config/config_keys.h"
+#include "platform/ui_services.h"
+
+namespace CLI {
+class App;
+}
+
+namespace kx::cli {
+
+struct CliIo {
+  std::istream& in;
+  std::ostream& out;
+  std::ostream& err;
+};
+
+// Input the command refuses (unknown job or column, failed validation): exit 2.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A failure already put into words (for example the add-in's own error report): exit 1.
+class ReportedError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One sub-command: its parser node and what it does once parsed.
+struct Command {
+  CLI::App* app = nullptr;
+  std::function<void(CliIo&)> run;
+};
+using CommandList = std::vector<Command>;
+
+// A path argument as the add-in takes paths: a native path made absolute and turned into
+// Windows form through the drive map; a Windows-form path ("D:\x", "\\srv\x") unchanged.
+std::string InputPath(const std::string& arg);
+
+// The host configuration a command works with, applied as the new-job dialog applies it
+// when it opens: gsIniFile, the shared [TORVEL] values, the [FSO] settings and the message
+// table. A configuration without DbName is refused.
+struct HostConfig {
+  std::string iniFile;  // Windows form
+  TorvelSettings torvel;
+};
+HostConfig OpenHostConfig(const std::string& arg);
+
+// Loads goResStrs from the host's ResStr folder ("<AppPath>\ResStr\<base name>.<country>");
+// when that file is missing, from the copy of the shipped file compiled into the binary.
+// Returns the file loaded ("" when there was none).
+std::string LoadMessageTable(const std::string& iniFile, const TorvelSettings& torvel);
+
+// Refuses (UsageError) a job name that no row of the job table carries.
+void RequireJob(const HostConfig& config, const std::string& job);
+
+// The caption a host shows for a job-table column: the message table's
+// "NcData.<column>.Caption", else the column's name.
+std::string ColumnCaption(std::string_view column);
+
+// Message boxes on a terminal: questions are answered by --yes or read from the input
+// (anything but y/yes is No); every other box goes to the error stream as one line.
+class ConsoleUi : public IUiServices {
+ public:
+  ConsoleUi(CliIo& io, bool assumeYes) : io_(io), assumeYes_(assumeYes) {}
+  MsgAnswer MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
+                       MsgIcon icon) override;
+  void Beep() override {}
+  std::string BrowseForFolder(const std::string&, const std::string&) override { return {}; }
+
+  // The critical reports shown so far, as printed.
+  const std::vector<std::string>& Errors() const { return errors_; }
+
+ private:
+  CliIo& io_;
+  bool assumeYes_;
+  std::vector<std::string> errors_;
+};
+
+// Installs a ConsoleUi for the lifetime of the object; afterwards the thread has the default again.
+class ScopedConsoleUi {
+ public:
+  ScopedConsoleUi(CliIo& io, bool assumeYes);
+  ~ScopedConsoleUi();
+  ScopedConsoleUi(const ScopedConsoleUi&) = delete;
+  ScopedConsoleUi& operator=(const ScopedConsoleUi&) = delete;
+  ConsoleUi& ui() { return *ui_; }
+
+ private:
+  std::shared_ptr<ConsoleUi> ui_;
+};
+
+// A box text on one line: its line breaks become "; ".
+std::string OneLine(const std::string& text);
+
+// Registration of each command group (one file each).
+void AddDemoCommand(CLI::App& app, CommandList& commands);
+void AddProposeCommand(CLI::App& app, CommandList& commands);
+void AddNewJobCommand(CLI::App& app, CommandList& commands);
+void AddReplaceCommand(CLI::App& app, CommandList& commands);
+void AddFilesCommand(CLI::App& app, CommandList& commands);
+void AddExpandCommand(CLI::App& app, CommandList& commands);
+void AddDbCommands(CLI::App& app, CommandList& commands);
+void AddRegisterCommands(CLI::App& app, CommandList& commands);
+
+}  // namespace kx::cli

@@ -1,0 +1,126 @@
+// kestrafix db init / db sql: a job database made and queried through the add-in's engine.
+#include <fmt/format.h>
+
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <ostream>
+
+#include "cli_support.h"
+#include "core/text.h"
+#include "json_writer.h"
+#include "platform/database.h"
+#include "platform/job_schema.h"
+
+namespace kx::cli {
+
+namespace {
+
+// Statements that give rows; everything else runs as an action. A single word is a table
+// name, which the dialect opens as "select * from" it.
+bool ReturnsRows(const std::string& statement) {
+  const std::string s = Trim(statement);
+  const std::size_t end = s.find_first_of(" \t\r\n(");
+  const std::string first = ToLower(s.substr(0, end));
+  if (end == std::string::npos) return true;
+  return first == "select" || first == "with";
+}
+
+std::string CellText(const Variant& v) { return v.IsNull() ? std::string("Null") : v.ToText(); }
+
+void RunSql(const std::string& file, const std::string& statement, bool json, CliIo& io) {
+  auto db = Engine().OpenDatabase(InputPath(file));
+  if (!ReturnsRows(statement)) {
+    const long n = db->Execute(statement);
+    db->Close();
+    if (json) {
+      io.out << Json(Json::Object{{"rowsAffected", n}}).Dump() << '\n';
+    } else {
+      io.out << fmt::format("{} row{} affected\n", n, n == 1 ? "" : "s");
+    }
+    return;
+  }
+  auto rs = db->OpenRecordset(statement, dbOpenForwardOnly);
+  Json::Array columns;
+  std::string header;
+  for (int i = 0; i < rs->FieldCount(); ++i) {
+    const std::string name = rs->Fields(i).Name();
+    columns.emplace_back(name);
+    header += (i ? "\t" : "") + name;
+  }
+  if (!json) io.out << header << '\n';
+  Json::Array rows;
+  long count = 0;
+  for (; !rs->Eof(); rs->MoveNext(), ++count) {
+    Json::Array row;
+    std::string line;
+    for (int i = 0; i < rs->FieldCount(); ++i) {
+      const Variant v = rs->Fields(i).Value();
+      if (json) {
+        row.push_back(Json::FromVariant(v));
+      } else {
+        line += (i ? "\t" : "") + CellText(v);
+      }
+    }
+    if (json) {
+      rows.emplace_back(std::move(row));
+    } else {
+      io.out << line << '\n';
+    }
+  }
+  rs->Close();
+  db->Close();
+  if (json) {
+    io.out
+        << Json(Json::Object{{"columns", Json(std::move(columns))}, {"rows", Json(std::move(rows))}}).Dump()
+        << '\n';
+  } else {
+    io.out << fmt::format("({} row{})\n", count, count == 1 ? "" : "s");
+  }
+}
+
+}  // namespace
+
+void AddDbCommands(CLI::App& app, CommandList& commands) {
+  CLI::App* db = app.add_subcommand("db", "Create or query a job database");
+  db->require_subcommand(1);
+
+  struct InitOptions {
+    std::string file;
+    bool json = false;
+  };
+  auto init = std::make_shared<InitOptions>();
+  CLI::App* initApp = db->add_subcommand(
+      "init",
+      "Create a new, empty job database (job table NCDATA, machine table MACHINE); an existing file is "
+      "never touched");
+  initApp->add_option("FILE", init->file, "Database file (native or Windows form)")->required();
+  initApp->add_flag("--json", init->json, "Print the result as JSON");
+  commands.push_back({initApp, [init](CliIo& io) {
+                        const std::string path = InputPath(init->file);
+                        CreateJobDatabase(path);
+                        if (init->json) {
+                          io.out << Json(Json::Object{{"database", path}}).Dump() << '\n';
+                        } else {
+                          io.out << "Created job database " << path << '\n';
+                        }
+                      }});
+
+  struct SqlOptions {
+    std::string file, statement;
+    bool json = false;
+  };
+  auto sql = std::make_shared<SqlOptions>();
+  CLI::App* sqlApp = db->add_subcommand(
+      "sql",
+      "Run one statement in the job manager's dialect (\"text\" literals, [names], Like with * ? # [list], "
+      "IsNumeric, CDbl, IIF; Data/NcData name the job table) through the add-in's engine. A select (or a "
+      "bare "
+      "table name) prints its rows, tab-separated with Null for Null; any other statement prints the rows "
+      "it changed.");
+  sqlApp->add_option("FILE", sql->file, "Database file (native or Windows form)")->required();
+  sqlApp->add_option("STATEMENT", sql->statement, "One statement")->required();
+  sqlApp->add_flag("--json", sql->json, "Print the result as JSON");
+  commands.push_back({sqlApp, [sql](CliIo& io) { RunSql(sql->file, sql->statement, sql->json, io); }});
+}
+
+}  // namespace kx::cli

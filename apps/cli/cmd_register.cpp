@@ -1,0 +1,124 @@
+// kestrafix register / unregister: the add-in's entry in the per-user add-in registry,
+// written by the library itself, so the entry names the library that was loaded.
+#include <dlfcn.h>
+#include <fmt/format.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <ostream>
+
+#include "addin/kestrafix.h"
+#include "cli_support.h"
+#include "json_writer.h"
+
+namespace kx::cli {
+
+namespace fsys = std::filesystem;
+
+namespace {
+
+constexpr const char* kLibraryName = "libkestrafix.so";
+
+fsys::path ExecutableFolder() {
+  std::error_code ec;
+  const fsys::path exe = fsys::read_symlink("/proc/self/exe", ec);
+  return ec ? fsys::path() : exe.parent_path();
+}
+
+// Beside the tool, in an installed lib folder, or in the build tree (apps/cli -> src/addin).
+fsys::path FindLibrary(const std::string& given) {
+  std::error_code ec;
+  if (!given.empty()) {
+    if (!fsys::is_regular_file(given, ec))
+      throw UsageError(fmt::format("add-in library '{}' not found", given));
+    return fsys::absolute(given, ec).lexically_normal();
+  }
+  const fsys::path dir = ExecutableFolder();
+  const fsys::path candidates[] = {dir / kLibraryName, dir / ".." / "lib" / kLibraryName,
+                                   dir / ".." / "lib" / "kestrafix" / kLibraryName,
+                                   dir / ".." / ".." / "src" / "addin" / kLibraryName};
+  for (const fsys::path& c : candidates) {
+    if (fsys::is_regular_file(c, ec)) return c.lexically_normal();
+  }
+  throw UsageError("add-in library libkestrafix.so not found beside kestrafix; name it with --library PATH");
+}
+
+// dlopen'ed for one call; closed on every road out.
+class Library {
+ public:
+  explicit Library(const fsys::path& file) : handle_(::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+    if (!handle_) {
+      const char* e = ::dlerror();
+      throw ReportedError(fmt::format("cannot load '{}': {}", file.string(), e ? e : "unknown error"));
+    }
+  }
+  ~Library() { ::dlclose(handle_); }
+  Library(const Library&) = delete;
+  Library& operator=(const Library&) = delete;
+  void* Symbol(const char* name) const {
+    void* s = ::dlsym(handle_, name);
+    if (!s) throw ReportedError(fmt::format("the library has no entry point {}", name));
+    return s;
+  }
+
+ private:
+  void* handle_;
+};
+
+std::string RegistryFile() {
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  if (xdg && *xdg == '/') return std::string(xdg) + "/kestrafix/addins.ini";
+  const char* home = std::getenv("HOME");
+  return std::string(home ? home : "~") + "/.config/kestrafix/addins.ini";
+}
+
+void RunRegistration(bool registering, const std::string& given, bool json, CliIo& io) {
+  const fsys::path file = FindLibrary(given);
+  Library lib(file);
+  using Fn = int (*)();
+  const Fn fn = reinterpret_cast<Fn>(lib.Symbol(registering ? "kx_register_server" : "kx_unregister_server"));
+  const int rc = fn();
+  if (rc != KX_OK) {
+    throw ReportedError(fmt::format("{} failed with code {}{}",
+                                    registering ? "registration" : "unregistration", rc,
+                                    rc == KX_E_IO ? " (the registry file could not be written)" : ""));
+  }
+  if (json) {
+    io.out << Json(Json::Object{{"action", registering ? "register" : "unregister"},
+                                {"library", file.string()},
+                                {"registry", RegistryFile()}})
+                  .Dump()
+           << '\n';
+  } else if (registering) {
+    io.out << fmt::format("Registered {} as {} in {}\n", file.string(), KX_PROGID, RegistryFile());
+  } else {
+    io.out << fmt::format("Removed {} from {}\n", KX_PROGID, RegistryFile());
+  }
+}
+
+}  // namespace
+
+void AddRegisterCommands(CLI::App& app, CommandList& commands) {
+  for (const bool registering : {true, false}) {
+    struct Options {
+      std::string library;
+      bool json = false;
+    };
+    auto o = std::make_shared<Options>();
+    CLI::App* sub = app.add_subcommand(
+        registering ? "register" : "unregister",
+        registering ? "Register the add-in library for hosts: [Kestrafix.IFace] Library=<path> in "
+                      "$XDG_CONFIG_HOME/kestrafix/addins.ini, written by the library's own entry point"
+                    : "Remove the add-in's entry from the add-in registry");
+    sub->add_option("--library", o->library,
+                    "Path of libkestrafix.so; default: beside kestrafix, in ../lib, or in the build tree");
+    sub->add_flag("--json", o->json, "Print the result as JSON");
+    commands.push_back(
+        {sub, [o, registering](CliIo& io) { RunRegistration(registering, o->library, o->json, io); }});
+  }
+}
+
+}  // namespace kx::cli
