@@ -14,6 +14,8 @@ DialogFactory& Slot(DialogKind kind) {
 
 void SetDialogFactory(DialogKind kind, DialogFactory factory) { Slot(kind) = std::move(factory); }
 
+DialogFactory GetDialogFactory(DialogKind kind) { return Slot(kind); }
+
 std::unique_ptr<IModalDialog> CreateModalDialog(DialogKind kind) {
   const DialogFactory& f = Slot(kind);
   return f ? f() : nullptr;

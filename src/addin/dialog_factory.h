@@ -21,6 +21,8 @@ using DialogFactory = std::function<std::unique_ptr<IModalDialog>()>;
 // Installs the factory of a kind for the whole process; an empty function removes it.
 // Called at start-up (library load, test set-up), not while a dialog runs.
 void SetDialogFactory(DialogKind kind, DialogFactory factory);
+// The factory installed for a kind (empty when none), e.g. to wrap it in another.
+DialogFactory GetDialogFactory(DialogKind kind);
 // A new dialog of that kind, or null when no factory is installed.
 std::unique_ptr<IModalDialog> CreateModalDialog(DialogKind kind);
 

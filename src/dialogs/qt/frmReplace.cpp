@@ -1,0 +1,265 @@
+#include "dialogs/qt/frmReplace.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QShowEvent>
+#include <exception>
+#include <vector>
+
+#include "config/config_keys.h"
+#include "config/mdlForm.h"
+#include "config/shared_state.h"
+#include "core/error.h"
+#include "core/text.h"
+#include "dialogs/qt/dialog_factories.h"
+#include "dialogs/qt/qt_app_guard.h"
+#include "dialogs/replace_column.h"
+#include "platform/database.h"
+#include "platform/host_grid.h"
+#include "platform/qt/db_combo.h"
+#include "platform/qt/qt_placement_window.h"
+#include "platform/ui_services.h"
+
+namespace kx {
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+std::string Str(const QLineEdit& box) { return box.text().toStdString(); }
+
+void Report(const std::exception& e, const char* procedure) {
+  if (const auto* k = dynamic_cast<const KxError*>(&e)) {
+    ReportError(*k, procedure);
+  } else {
+    ReportError(err::InvalidProcedureCall, "Kestrafix", e.what(), procedure);
+  }
+}
+
+// The list row whose name (column 0) is c; -1 when no row carries it.
+int RowNamed(const DbCombo& list, const std::string& c) {
+  for (int r = 0; r < list.RowCount(); ++r) {
+    if (EqualsNoCase(list.CellText(0, r), c)) return r;
+  }
+  return -1;
+}
+
+// Design geometry in twips: left, top, width, height.
+struct Geometry {
+  int left, top, width, height;
+};
+constexpr Geometry kLabel[3] = {{60, 120, 1140, 255}, {60, 540, 1140, 255}, {60, 960, 1140, 255}};
+constexpr Geometry kList = {frmReplace::kInputLeft, 60, 3375, 315};
+constexpr Geometry kText[2] = {{frmReplace::kInputLeft, 480, 3375, 315},
+                               {frmReplace::kInputLeft, 900, 3375, 315}};
+constexpr Geometry kOk = {2160, 1380, 1215, 375};
+constexpr Geometry kCancel = {3420, 1380, 1215, 375};
+
+}  // namespace
+
+frmReplace::frmReplace(QWidget* parent) : QDialog(parent) {
+  setObjectName("frmReplace");
+  BuildControls();
+  Form_Load();
+}
+
+frmReplace::~frmReplace() {
+  // A dialog destroyed without closing unloads now.
+  Form_Unload();
+}
+
+int frmReplace::Px(int twips) const {
+  const int dpi = logicalDpiX();
+  return PixelsFromTwips(static_cast<float>(twips), dpi > 0 ? dpi : 96.0);
+}
+
+void frmReplace::BuildControls() {
+  const auto place = [this](QWidget* w, const Geometry& g) {
+    w->setGeometry(Px(g.left), Px(g.top), Px(g.width), Px(g.height));
+  };
+  const char* designCaptions[3] = {"*Column", "*Like", "*NewValue"};
+  for (int i = 0; i < 3; ++i) {
+    Label1_[i] = new QLabel(designCaptions[i], this);
+    Label1_[i]->setObjectName(QString("Label1(%1)").arg(i));
+    place(Label1_[i], kLabel[i]);
+  }
+  SSDBCombo1_ = new DbCombo(this);
+  SSDBCombo1_->setObjectName("SSDBCombo1(0)");
+  place(SSDBCombo1_, kList);
+  for (int i = 0; i < 2; ++i) {
+    Text1_[i] = new QLineEdit(this);
+    Text1_[i]->setObjectName(QString("Text1(%1)").arg(i));
+    place(Text1_[i], kText[i]);
+  }
+  OKButton_ = new QPushButton("OK", this);
+  OKButton_->setObjectName("OKButton");
+  OKButton_->setDefault(true);
+  place(OKButton_, kOk);
+  CancelButton_ = new QPushButton("Cancel", this);
+  CancelButton_->setObjectName("CancelButton");
+  place(CancelButton_, kCancel);
+  connect(OKButton_, &QPushButton::clicked, this, [this] { OKButton_Click(); });
+  connect(CancelButton_, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
+  resize(Px(kInnerWidth), Px(kInnerHeight));
+}
+
+void frmReplace::Form_Load() {
+  try {
+    grid_ = Shared().goSSDBGrid;
+    const TorvelSettings torvel = ReadTorvelSettings();
+    dbName_ = torvel.DbName;
+    openRecordsetOptions_ = torvel.OpenRecordsetOptions;
+    QtPlacementWindow window(*this);
+    LoadFormPlacement(window);
+    const FrmReplaceTexts texts = ReadFrmReplaceTexts();
+    setWindowTitle(Q(texts.Caption));
+    for (int i = 0; i < 3; ++i) Label1_[i]->setText(Q(texts.Labels[i]));
+    FillColumnList();
+  } catch (const std::exception& e) {
+    // Reported once; the dialog opens with what was loaded up to the error.
+    Report(e, "Form_Load");
+  }
+}
+
+void frmReplace::FillColumnList() {
+  DbCombo& list = *SSDBCombo1_;
+  // Rows are (name, caption); the separator stays ";" as the list's setting, but the rows are
+  // set cell by cell so that a ";" inside a name or a caption cannot shift the cells.
+  list.SetFieldSeparator(";");
+  if (!grid_) throw KxError(91, "Kestrafix", "Object variable or With block variable not set");
+  IHostGrid& grid = *grid_;
+  std::vector<std::vector<Variant>> rows;
+  for (long i = 0; i < grid.ColumnCount(); ++i) {
+    IGridColumn& column = grid.ColumnAt(i);
+    const std::string name = column.Name();
+    if (IsKeyColumn(name)) continue;  // the job's keys are never offered
+    rows.push_back({Variant(name), Variant(column.Caption())});
+  }
+  list.SetRows({"Column 0", "Column 1"}, rows);
+  list.SetColumnVisible(0, false);
+  list.SetValueField(list.ColumnName(0));
+  list.SetDisplayField(list.ColumnName(1));
+  list.SetListSettings(false, true, true, false);
+
+  const std::string firstRow = list.CellText(0, list.FirstRowBookmark());
+  std::string start = grid.Col() != -1 ? grid.ColumnAt(grid.Col()).Name() : firstRow;
+  if (IsKeyColumn(start)) start = firstRow;
+  if (start.empty()) return;  // a grid without a column to offer
+  list.SetValue(start);
+  // The pattern starts as the current cell's text: by default the jobs like the current one.
+  Text1_[0]->setText(grid.Rows() > 0 ? Q(grid.Columns(start).Text()) : QString());
+}
+
+void frmReplace::Form_Activate() {
+  // Errors ignored: the focus is a convenience.
+  Text1_[1]->setFocus(Qt::OtherFocusReason);
+}
+
+void frmReplace::OKButton_Click() {
+  try {
+    const DbCombo& list = *SSDBCombo1_;
+    const std::string chosen = list.Value();
+    if (chosen.empty() || !list.IsItemInList()) return;
+    const int row = RowNamed(list, chosen);
+    if (row < 0) return;
+    // The column name comes from the list's own row: one of the grid's columns.
+    const std::string c = list.CellText(0, row);
+    const std::string p = Trim(Str(*Text1_[0]));
+    const std::string v = Trim(Str(*Text1_[1]));
+
+    auto db = Engine().OpenDatabase(dbName_);
+    const long k = CountMatching(*db, c, p, openRecordsetOptions_);
+    if (k > 0) {
+      const FrmReplaceTexts texts = ReadFrmReplaceTexts();
+      if (Ui().MessageBox(ReplaceQuestionText(texts.Update, k), texts.Question, MsgButtons::YesNo,
+                          MsgIcon::Question) == MsgAnswer::Yes) {
+        ReplaceMatching(*db, c, p, v, openRecordsetOptions_);
+      }
+    }
+    db->Close();
+    retVal_ = true;
+    accept();
+  } catch (const std::exception& e) {
+    // Reported once; the dialog stays open and unconfirmed, so the user can correct or cancel.
+    retVal_ = false;
+    Report(e, "OKButton_Click");
+  }
+}
+
+void frmReplace::CancelButton_Click() { reject(); }
+
+void frmReplace::done(int r) {
+  Form_Unload();
+  QDialog::done(r);
+}
+
+void frmReplace::Form_Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  try {
+    grid_.reset();
+    QtPlacementWindow window(*this);
+    SaveFormPlacement(window);
+  } catch (const std::exception& e) {
+    Report(e, "Form_Unload");
+  }
+}
+
+void frmReplace::Form_Resize() {
+  // Errors ignored: a layout that cannot be applied keeps the last one.
+  try {
+    Resize();
+  } catch (...) {
+  }
+}
+
+void frmReplace::Resize() {
+  const int m = Px(60);
+  const int x = SSDBCombo1_->x();
+  const int w = width() - (m + x);
+  const auto fit = [&](QWidget* control) {
+    control->move(x, control->y());
+    if (w > 0) control->resize(w, control->height());
+  };
+  for (QLineEdit* box : Text1_) fit(box);
+  fit(SSDBCombo1_);
+  const int shown = SSDBCombo1_->FirstVisibleColumn();
+  if (w > 0 && shown >= 0) SSDBCombo1_->SetColumnWidth(shown, w);
+}
+
+void frmReplace::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) Form_Activate();
+}
+
+void frmReplace::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  Form_Resize();
+}
+
+// ---- Run's view of the dialog ------------------------------------------------------------
+
+namespace {
+
+class ReplaceModal : public IModalDialog {
+ public:
+  void ShowModal() override {
+    QtAppGuard app;  // no window without a display: the dialog counts as not confirmed
+    if (!app.Ready()) return;
+    frmReplace dialog;
+    dialog.exec();
+    retVal_ = dialog.RetVal();
+  }
+  bool RetVal() const override { return retVal_; }
+
+ private:
+  bool retVal_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<IModalDialog> CreateReplaceDialog() { return std::make_unique<ReplaceModal>(); }
+
+}  // namespace kx
