@@ -288,3 +288,37 @@ TEST_F(FrmMainInteraction, ViewByControlName) {
 
 }  // namespace
 }  // namespace kx::test
+
+namespace kx::test {
+namespace {
+
+TEST_F(FrmMainInteraction, OkWithTheLibraryRecordCreation) {
+  WriteHostConfig("UserId=ann\r\n");
+  MakeFolderTree();
+  Open()->Execute(
+      "UPDATE MACHINE SET [KelbDirectory] = 'D:\\Kelb', [NcDirectory] = 'D:\\Nc' WHERE [Machine] = 'M1'");
+  UseGrid(0);
+  frmMain d;
+  d.show();
+  // No machine chosen: the dialog stays open and says why.
+  d.Command3_Click(0);
+  EXPECT_TRUE(d.isVisible());
+  EXPECT_FALSE(d.RetVal());
+  EXPECT_EQ(ui->beeps, 1);
+  EXPECT_NE(StatusText(Find<QStatusBar>(d, "StatusBar1")), "");
+  EXPECT_EQ(Rows("select Filename from Data order by Filename"), (std::vector<std::string>{"F7"}));
+
+  ListOf(d, "SSDBCombo1(3)").SetValue("M1");
+  ListOf(d, "SSDBCombo2(1)").SetValue("a");
+  ListOf(d, "SSDBCombo2(2)").SetValue("2");
+  d.Command3_Click(0);
+  EXPECT_TRUE(d.RetVal()) << StatusText(Find<QStatusBar>(d, "StatusBar1")) << " / "
+                          << (ui->shown.empty() ? "" : ui->shown.back().title + ": " + ui->shown.back().text);
+  EXPECT_FALSE(d.isVisible());
+  EXPECT_EQ(Rows("select Filename from Data order by Filename"), (std::vector<std::string>{"F7", "F8"}));
+  EXPECT_EQ(Rows("select ProgramNumber from Data where Filename = 'F8'"), std::vector<std::string>{"8"});
+  EXPECT_EQ(Rows("select OrderNumber from Data where Filename = 'F8'"), std::vector<std::string>{"2"});
+}
+
+}  // namespace
+}  // namespace kx::test
