@@ -26,6 +26,7 @@
 
 #if defined(KX_WITH_DIALOGS) && __has_include("dialogs/qt/dialog_registration.h")
 #include "dialogs/qt/dialog_registration.h"
+#include "dialogs/qt/qt_app_guard.h"
 #define KX_REGISTER_DIALOGS 1
 #endif
 
@@ -41,7 +42,12 @@ bool IsOurProgId(const char* progid) { return progid && kx::EqualsNoCase(progid,
 void EnsureDialogsRegistered() {
 #ifdef KX_REGISTER_DIALOGS
   static std::once_flag once;
-  std::call_once(once, [] { kx::RegisterQtDialogs(); });
+  // A host need not be a Qt program, nor have a display: each Qt dialog runs under a guard
+  // that makes a QApplication when there is none and shows nothing when it cannot.
+  std::call_once(once, [] {
+    kx::RegisterQtDialogs();
+    kx::GuardQtDialogs();
+  });
 #endif
 }
 

@@ -1,0 +1,267 @@
+// Run end to end as a host does it: dlopen the library, create Kestrafix.IFace, hand over the
+// configuration and a job grid, and call Run. The real Qt dialogs open; a timer in the host
+// process plays the user by finding the modal windows by their object names.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "addin/kestrafix.h"
+#include "platform/database.h"
+#include "platform/job_schema.h"
+#include "temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Api {
+  void* lib = nullptr;
+#define KX_FN(name) decltype(&::name) name = nullptr
+  KX_FN(kx_create_object);
+  KX_FN(kx_object_put_string);
+  KX_FN(kx_object_put_object);
+  KX_FN(kx_object_run);
+  KX_FN(kx_object_release);
+  KX_FN(kx_grid_open_job_table);
+  KX_FN(kx_grid_set_row);
+  KX_FN(kx_grid_release);
+#undef KX_FN
+
+  template <class F>
+  void Load(F& f, const char* name) {
+    f = reinterpret_cast<F>(dlsym(lib, name));
+    if (!f) ADD_FAILURE() << "missing entry point " << name;
+  }
+  void Open() {
+    lib = dlopen(KX_ADDIN_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(lib, nullptr) << dlerror();
+#define KX_LOAD(name) Load(name, #name)
+    KX_LOAD(kx_create_object);
+    KX_LOAD(kx_object_put_string);
+    KX_LOAD(kx_object_put_object);
+    KX_LOAD(kx_object_run);
+    KX_LOAD(kx_object_release);
+    KX_LOAD(kx_grid_open_job_table);
+    KX_LOAD(kx_grid_set_row);
+    KX_LOAD(kx_grid_release);
+#undef KX_LOAD
+  }
+};
+
+// The user: one step per modal window, each acting on the window it expects. A step returns
+// false while the active modal window is not yet the one it wants.
+using Step = std::function<bool(QWidget& modal)>;
+
+struct Script {
+  explicit Script(std::vector<Step> s = {}) : steps(std::move(s)) {}
+  std::vector<Step> steps;
+  std::size_t next = 0;
+  int ticks = 0;
+  std::vector<std::string> seen;  // object names and box texts, in order
+  bool timedOut = false;
+};
+
+Script* g_script = nullptr;
+
+void Click(QAbstractButton* button) {
+  ASSERT_NE(button, nullptr);
+  // From the event loop, not from inside the timer: the click may open a nested modal loop.
+  QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+}
+
+void StartPlaying() {
+  auto* timer = new QTimer(QCoreApplication::instance());
+  timer->setInterval(20);
+  QObject::connect(timer, &QTimer::timeout, [timer] {
+    Script* s = g_script;
+    if (!s || s->next >= s->steps.size()) return timer->stop();
+    QWidget* modal = QApplication::activeModalWidget();
+    if (++s->ticks > 500) {  // ten seconds: close whatever is open so the test ends
+      s->timedOut = true;
+      if (auto* d = qobject_cast<QDialog*>(modal))
+        QMetaObject::invokeMethod(d, &QDialog::reject, Qt::QueuedConnection);
+      return;
+    }
+    if (!modal) return;
+    if (s->steps[s->next](*modal)) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      s->seen.push_back(box ? box->text().toStdString() : modal->objectName().toStdString());
+      ++s->next;
+    }
+  });
+  timer->start();
+}
+
+// Called by Qt inside every QApplication constructor, also the one the library makes.
+void OnApplicationCreated() {
+  if (g_script) StartPlaying();
+}
+
+Step FillReplace(const std::string& column, const std::string& pattern, const std::string& value) {
+  return [=](QWidget& w) {
+    if (w.objectName() != "frmReplace") return false;
+    auto* list = w.findChild<QComboBox*>("SSDBCombo1(0)");
+    EXPECT_NE(list, nullptr);
+    if (!list) return true;
+    const int row = list->findText(QString::fromStdString(column));
+    if (row >= 0) list->setCurrentIndex(row);
+    emit list->activated(row);  // as a pick by the user
+    w.findChild<QLineEdit*>("Text1(0)")->setText(QString::fromStdString(pattern));
+    w.findChild<QLineEdit*>("Text1(1)")->setText(QString::fromStdString(value));
+    Click(w.findChild<QPushButton*>("OKButton"));
+    return true;
+  };
+}
+Step Press(const char* window, const char* button) {
+  return [=](QWidget& w) {
+    if (w.objectName() != window) return false;
+    Click(w.findChild<QPushButton*>(button));
+    return true;
+  };
+}
+Step Answer(QMessageBox::StandardButton answer) {
+  return [=](QWidget& w) {
+    auto* box = qobject_cast<QMessageBox*>(&w);
+    if (!box) return false;
+    Click(box->button(answer));
+    return true;
+  };
+}
+
+class RunEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    static const bool registered = [] {
+      qAddPreRoutine(&OnApplicationCreated);
+      return true;
+    }();
+    (void)registered;
+    setenv("KX_TEST_MODE", "1", 1);
+    setenv("XDG_CONFIG_HOME", (tmp / "xdg").c_str(), 1);
+    setenv("XDG_CONFIG_DIRS", (tmp / "xdg-dirs").c_str(), 1);
+    setenv("HOME", (tmp / "home").c_str(), 1);
+    unsetenv("KESTRAFIX_DRIVE_MAP");
+    setenv("KESTRAFIX_COMMON_DOCUMENTS", (tmp / "docs").c_str(), 1);
+    setenv("KESTRAFIX_ADDIN_PATH", (tmp / "Host/AddIns/Kx").c_str(), 1);
+    db = (tmp / "jobs.db").string();
+    kx::CreateJobDatabase(db);
+    auto d = kx::Engine().OpenDatabase(db);
+    d->Execute(
+        "insert into NcData (Filename, ProgramNumber, Material) values "
+        "('A1', '1', 'ST52'), ('B2', '2', 'ST37'), ('C3', '3', 'AL99')");
+    d->Close();
+    ini = tmp.Write("Host/torvel.cfg", "[TORVEL]\r\nDbName=" + db + "\r\n").string();
+    tmp.Write("docs/Host/AddIns/Kx/Kestrafix.ini",
+              "[MSG]\r\nQuestion=Replace?\r\nUpdate=Change /1 jobs?\r\n");
+    api.Open();
+  }
+  void TearDown() override {
+    g_script = nullptr;
+    if (api.lib) dlclose(api.lib);
+  }
+
+  // One IFace: configuration, grid (current row 0, no current column) and parameter.
+  int32_t Run(const char* parameter, Script& script) {
+    kx_object* o = nullptr;
+    EXPECT_EQ(api.kx_create_object("Kestrafix.IFace", &o), KX_OK);
+    if (!o) return -1;
+    kx_grid* grid = nullptr;
+    EXPECT_EQ(api.kx_grid_open_job_table(db.c_str(), &grid), KX_OK);
+    EXPECT_EQ(api.kx_grid_set_row(grid, 0), KX_OK);
+    api.kx_object_put_string(o, "IniFile", ini.c_str());
+    api.kx_object_put_object(o, "SSDBGrid", grid, nullptr);
+    api.kx_object_put_string(o, "Parameter", parameter);
+    g_script = &script;
+    if (QCoreApplication::instance()) StartPlaying();  // a Qt host: its application already runs
+    int32_t result = -1;
+    EXPECT_EQ(api.kx_object_run(o, &result), KX_OK);
+    g_script = nullptr;
+    api.kx_object_release(o);
+    api.kx_grid_release(grid);
+    EXPECT_FALSE(script.timedOut) << "a window was left open";
+    return result;
+  }
+
+  std::vector<std::string> Materials() const {
+    auto d = kx::Engine().OpenDatabase(db);
+    auto rs = d->OpenRecordset("select Material from NcData order by ID");
+    std::vector<std::string> out;
+    for (; !rs->Eof(); rs->MoveNext()) out.push_back(rs->Fields(0).Value().ToText());
+    return out;
+  }
+
+  kx::test::TempDir tmp;
+  Api api;
+  std::string db, ini;
+};
+
+TEST_F(RunEndToEnd, HostWithoutQtConfirmsTheReplaceAndGetsTwo) {
+  ASSERT_EQ(QCoreApplication::instance(), nullptr);
+  Script script{{FillReplace("Material", " ST* ", "X9"), Answer(QMessageBox::Yes)}};
+  EXPECT_EQ(Run("/Replace", script), 2);
+  EXPECT_EQ(script.seen, (std::vector<std::string>{"frmReplace", "Change 2 jobs?"}));
+  EXPECT_EQ(Materials(), (std::vector<std::string>{"X9", "X9", "AL99"}));
+  EXPECT_EQ(QCoreApplication::instance(), nullptr);  // the application made for Run is gone
+}
+
+TEST_F(RunEndToEnd, AnsweringNoStillConfirmsAndCancelGivesZero) {
+  Script no{{FillReplace("Material", "ST52", "X9"), Answer(QMessageBox::No)}};
+  EXPECT_EQ(Run("/replace", no), 2);
+  EXPECT_EQ(no.seen.size(), 2u);
+  Script cancel{{Press("frmReplace", "CancelButton")}};
+  EXPECT_EQ(Run("/REPLACE", cancel), 0);
+  EXPECT_EQ(Materials(), (std::vector<std::string>{"ST52", "ST37", "AL99"}));
+}
+
+TEST_F(RunEndToEnd, EmptyParameterOpensTheNewJobDialog) {
+  // Cancelled new-job dialog: 0. Boxes its loading may show are closed with OK.
+  Script script{{[](QWidget& w) {
+    if (auto* box = qobject_cast<QMessageBox*>(&w)) {
+      Click(box->button(QMessageBox::Ok));
+      return false;
+    }
+    if (w.objectName() != "frmMain") return false;
+    Click(w.findChild<QPushButton*>("Command3(1)"));
+    return true;
+  }}};
+  EXPECT_EQ(Run("", script), 0);
+  EXPECT_EQ(script.seen, (std::vector<std::string>{"frmMain"}));
+}
+
+TEST_F(RunEndToEnd, QtHostKeepsItsApplication) {
+  int argc = 1;
+  char arg0[] = "host";
+  char* argv[] = {arg0, nullptr};
+  QApplication app(argc, argv);
+  Script script{{FillReplace("Material", "AL*", ""), Answer(QMessageBox::Yes)}};
+  EXPECT_EQ(Run("/Replace", script), 2);
+  EXPECT_EQ(QCoreApplication::instance(), &app);
+  EXPECT_EQ(Materials(), (std::vector<std::string>{"ST52", "ST37", ""}));  // cleared to Null
+}
+
+TEST_F(RunEndToEnd, WithoutADisplayRunGivesZeroAndTheHostLivesOn) {
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  setenv("QT_QPA_PLATFORM", "xcb", 1);  // would abort the process without a display
+  Script none;
+  EXPECT_EQ(Run("/Replace", none), 0);
+  EXPECT_EQ(Run("", none), 0);
+  unsetenv("QT_QPA_PLATFORM");
+  EXPECT_EQ(Run("/Replace", none), 0);
+  EXPECT_EQ(QCoreApplication::instance(), nullptr);
+  EXPECT_EQ(Materials(), (std::vector<std::string>{"ST52", "ST37", "AL99"}));
+}
+
+}  // namespace
