@@ -42,6 +42,7 @@ class ScriptedPrompts : public HostPrompts {
 class HostFixture : public ::testing::Test {
  protected:
   void SetUp() override {
+    setenv("KX_TEST_MODE", "1", 1);  // the fake-dialog seam
     setenv("XDG_CONFIG_HOME", (tmp / "xdg").c_str(), 1);
     setenv("XDG_CONFIG_DIRS", (tmp / "xdg-dirs").c_str(), 1);
     setenv("HOME", (tmp / "home").c_str(), 1);

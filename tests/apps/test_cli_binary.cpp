@@ -1,0 +1,58 @@
+// The installed road: the real kestrafix binary, its exit status and output.
+#include <gmock/gmock.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "kx_version.h"
+#include "test_cli_fixture.h"
+
+namespace kx::test {
+namespace {
+
+class CliBinaryTest : public CliTest {
+ protected:
+  // Runs a shell line; stdout and stderr land in files of the temp folder.
+  CliResult Shell(const std::string& line) const {
+    const std::string cmd =
+        "(" + line + ") >" + (dir_ / "out.txt").string() + " 2>" + (dir_ / "err.txt").string();
+    const int status = std::system(cmd.c_str());
+    CliResult r;
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = ReadAll(dir_ / "out.txt");
+    r.err = ReadAll(dir_ / "err.txt");
+    return r;
+  }
+  static std::string Q(const std::string& s) { return "'" + s + "'"; }
+  const std::string bin_ = Q(KX_CLI_BINARY);
+};
+
+TEST_F(CliBinaryTest, RunsTheDemoRoadAndReportsThroughItsExitStatus) {
+  const CliResult v = Shell(bin_ + " --version");
+  EXPECT_EQ(v.code, 0);
+  EXPECT_EQ(v.out, std::string("kestrafix ") + KX_VERSION_TEXT + "\n");
+
+  const CliResult usage = Shell(bin_ + " propose");
+  EXPECT_EQ(usage.code, 2);
+  EXPECT_THAT(usage.err, ::testing::StartsWith("kestrafix: "));
+
+  const std::string demo = (dir_ / "bin-demo").string();
+  const CliResult made = Shell(bin_ + " demo " + Q(demo) + " --jobs 5");
+  ASSERT_EQ(made.code, 0) << made.err;
+  // The environment the demo printed is what the next command needs.
+  const CliResult proposed = Shell(". " + Q(demo + "/kestrafix.env") + " && " + bin_ + " propose --config " +
+                                   Q(demo + "/torvel.cfg"));
+  EXPECT_EQ(proposed.code, 0) << proposed.err;
+  EXPECT_EQ(proposed.out, "Proposed file name (start \"700004\"): 700005\n");
+
+  const CliResult refused = Shell(". " + Q(demo + "/kestrafix.env") + " && " + bin_ + " new-job --config " +
+                                  Q(demo + "/torvel.cfg") +
+                                  " --program-number 1 --filename 700004 --type 0 --machine Laser1"
+                                  " --address 'Becker GmbH' --order 2024-001");
+  EXPECT_EQ(refused.code, 2);
+  EXPECT_EQ(refused.err,
+            "kestrafix: Dateiname \"700004\" ist bereits vergeben. Bitte einen anderen Wert eingeben.\n");
+}
+
+}  // namespace
+}  // namespace kx::test
