@@ -172,7 +172,7 @@ bool StoreNewJob(INewJobView& view, IHostGrid* grid, Database& db, const NewJobS
   g.Columns("DataType").Value(view.ListValue(kDataType));
   g.Columns("Machine").Value(view.ListValue(kMachine));
   g.Columns("Machineset").Value(view.ListText(kMachineSet));
-  // Written with the file name and cleared at once, as the job manager itself does.
+  // Filled with the file name here and cleared by the second write.
   for (const char* column : {"Text10", "ElecRefFilename", "NestComment"}) g.Columns(column).Value(fileName);
   try {
     g.Update();
