@@ -17,7 +17,6 @@
 #include "messages/clsResStrs.h"
 #include "platform/database.h"
 #include "platform/host_grid.h"
-#include "platform/job_table_grid.h"
 #include "platform/sql_dialect.h"
 #include "platform/ui_services.h"
 
@@ -139,8 +138,7 @@ void CopySourceColumns(IHostGrid& grid, Bookmark source) {
 
 // A failed write leaves its pending row or change in the grid; the table is what counts.
 void DropPendingChanges(IHostGrid* grid) {
-  // The host grid interface has no cancel; the library's grid has one.
-  if (auto* tableGrid = dynamic_cast<JobTableGrid*>(grid)) tableGrid->CancelUpdate();
+  grid->CancelUpdate();
 }
 
 // Another user stored a key between the counts and our insert: say which one, as the

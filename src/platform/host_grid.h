@@ -35,6 +35,7 @@ class IHostGrid {
   virtual Bookmark GetBookmark() const = 0;  // of the current row
   virtual void AddNew() = 0;                 // later Value() writes go into the new row
   virtual void Update() = 0;                 // stores the new or changed row in the job table
+  virtual void CancelUpdate() = 0;           // drops a pending new or changed row
   virtual void MoveLast() = 0;               // the last row (the one just added) becomes current
 };
 

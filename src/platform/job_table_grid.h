@@ -51,7 +51,7 @@ class JobTableGrid : public IHostGrid {
   void MoveLast() override;
 
   // Drops a pending new row or change.
-  void CancelUpdate();
+  void CancelUpdate() override;
   // Rereads the table. The current row stays when it still exists, else the first row.
   void Refresh();
 

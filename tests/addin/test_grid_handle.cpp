@@ -18,6 +18,7 @@ class NoGrid : public IHostGrid {
   Bookmark GetBookmark() const override { return 0; }
   void AddNew() override {}
   void Update() override {}
+  void CancelUpdate() override {}
   void MoveLast() override {}
 };
 

@@ -49,6 +49,7 @@ class FakeGrid : public IHostGrid {
   Bookmark GetBookmark() const override { return 0; }
   void AddNew() override {}
   void Update() override {}
+  void CancelUpdate() override {}
   void MoveLast() override {}
 };
 

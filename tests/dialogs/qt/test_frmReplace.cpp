@@ -142,6 +142,7 @@ class CaseGrid : public IHostGrid {
   Bookmark GetBookmark() const override { return 1; }
   void AddNew() override {}
   void Update() override {}
+  void CancelUpdate() override {}
   void MoveLast() override {}
 
  private:
