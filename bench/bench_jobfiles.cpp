@@ -6,9 +6,12 @@
 // The trees live in a temp folder (under KX_BENCH_JOBFILES_DIR when set, else the system's
 // temp folder) that is removed at the end. The peak resident memory is printed last.
 #include <benchmark/benchmark.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <cstdlib>
@@ -49,17 +52,43 @@ long PeakRssKiB() {
   return ru.ru_maxrss;
 }
 
+// The tree's folder for the signal handler, which may only make async-signal-safe calls.
+char g_rootForSignals[4096] = {};
+
+// An interrupted run still removes its 1 GiB: the handler becomes "rm -rf" of the tree.
+void RemoveTreeAndExit(int) {
+  if (g_rootForSignals[0]) ::execl("/bin/rm", "rm", "-rf", g_rootForSignals, static_cast<char*>(nullptr));
+  ::_exit(1);
+}
+
+// Trees of earlier runs that were killed without a chance to clean up ("..._<pid>_XXXXXX").
+void RemoveStaleTrees(const fsys::path& parent) {
+  std::error_code ec;
+  for (const auto& e : fsys::directory_iterator(parent, ec)) {
+    const std::string name = e.path().filename().string();
+    const std::string prefix = "kx_bench_jobfiles_";
+    if (name.rfind(prefix, 0) != 0) continue;
+    const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+    if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) fsys::remove_all(e.path(), ec);
+  }
+}
+
 World& TheWorld() {
   static World w = [] {
     World world;
-    const char* parent = std::getenv("KX_BENCH_JOBFILES_DIR");
-    std::string tmpl = ((parent && *parent) ? fsys::path(parent) : fsys::temp_directory_path()) /
-                       "kx_bench_jobfiles_XXXXXX";
+    const char* parentEnv = std::getenv("KX_BENCH_JOBFILES_DIR");
+    const fsys::path parent = (parentEnv && *parentEnv) ? fsys::path(parentEnv) : fsys::temp_directory_path();
+    RemoveStaleTrees(parent);
+    std::string tmpl = (parent / ("kx_bench_jobfiles_" + std::to_string(::getpid()) + "_XXXXXX")).string();
     if (::mkdtemp(tmpl.data()) == nullptr) {
       std::perror("mkdtemp");
       std::exit(1);
     }
     world.root = tmpl;
+    if (tmpl.size() < sizeof g_rootForSignals) {
+      tmpl.copy(g_rootForSignals, tmpl.size());
+      for (int sig : {SIGINT, SIGTERM, SIGHUP}) ::signal(sig, RemoveTreeAndExit);
+    }
     ::setenv("KESTRAFIX_DRIVE_MAP", (world.root / "no-drive-map.ini").c_str(), 1);
     fsys::create_directories(world.root / "d");
     kx::SetDriveRootForTests("D:", world.root / "d");
@@ -72,10 +101,19 @@ World& TheWorld() {
         "NcFileExtension) VALUES ('M1', 1, 'D:\\Jobs', 'D:\\Nc', 'cam', 'nc')");
     int number = 1;
     for (const char* job : {"SCAN", "BIG", "BIGCOPY"})
-      db->Execute("INSERT INTO NCDATA (Filename, ProgramNumber, Machine) VALUES ('" + std::string(job) + "', '" +
-                  std::to_string(number++) + "', 'M1')");
+      db->Execute("INSERT INTO NCDATA (Filename, ProgramNumber, Machine) VALUES ('" + std::string(job) +
+                  "', '" + std::to_string(number++) + "', 'M1')");
     db->Close();
 
+    return world;
+  }();
+  return w;
+}
+
+// The job SCAN: 100,000 one-byte files in 1,000 folders.
+const World& ScanWorld() {
+  static const World& w = []() -> const World& {
+    const World& world = TheWorld();
     char name[64];
     for (int f = 0; f < kScanFolders; ++f) {
       std::snprintf(name, sizeof name, "Jobs/SCAN/Sub%04d", f);
@@ -86,6 +124,17 @@ World& TheWorld() {
         std::ofstream(folder / name).put('x');
       }
     }
+    ::sync();
+    return world;
+  }();
+  return w;
+}
+
+// The job BIG: 10,000 files of 1 GiB together in 100 folders.
+const World& CopyWorld() {
+  static const World& w = []() -> const World& {
+    const World& world = TheWorld();
+    char name[64];
     const int files = kCopyFolders * kCopyFilesPerFolder;
     std::vector<char> data(kCopyBytes / files + 1);
     for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>((i * 2654435761u) >> 13);
@@ -109,7 +158,7 @@ World& TheWorld() {
 }
 
 void BM_ClsFilesInitialize(benchmark::State& state) {
-  World& w = TheWorld();
+  const World& w = ScanWorld();
   kx::clsRsData rs;
   rs.Initialize(w.db, "SCAN");
   for (auto _ : state) {
@@ -122,7 +171,7 @@ void BM_ClsFilesInitialize(benchmark::State& state) {
 BENCHMARK(BM_ClsFilesInitialize)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_FindSort(benchmark::State& state) {
-  const std::string cmd = "find " + Quote(TheWorld().Native("Jobs/SCAN")) + " -type f | sort > /dev/null";
+  const std::string cmd = "find " + Quote(ScanWorld().Native("Jobs/SCAN")) + " -type f | sort > /dev/null";
   for (auto _ : state) {
     if (std::system(cmd.c_str()) != 0) state.SkipWithError("find | sort failed");
   }
@@ -137,7 +186,7 @@ void ClearTarget(const fsys::path& target) {
 }
 
 void BM_ImportJobFiles(benchmark::State& state) {
-  World& w = TheWorld();
+  const World& w = CopyWorld();
   const fsys::path target = w.Native("Jobs/BIGCOPY");
   for (auto _ : state) {
     state.PauseTiming();
@@ -149,10 +198,10 @@ void BM_ImportJobFiles(benchmark::State& state) {
   state.counters["peak_rss_MiB"] = static_cast<double>(PeakRssKiB()) / 1024.0;
   ClearTarget(target);
 }
-BENCHMARK(BM_ImportJobFiles)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_ImportJobFiles)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 void BM_CpR(benchmark::State& state) {
-  World& w = TheWorld();
+  const World& w = CopyWorld();
   const fsys::path target = w.Native("Jobs/CPCOPY");
   const std::string cmd = "cp -r " + Quote(w.Native("Jobs/BIG")) + " " + Quote(target);
   for (auto _ : state) {
@@ -164,7 +213,7 @@ void BM_CpR(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kCopyBytes));
   ClearTarget(target);
 }
-BENCHMARK(BM_CpR)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_CpR)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The job file set against `find | sort` (target <= 2) and the job file import against `cp -r`
 # (target <= 1.15), each pair measured in the same run on the same trees.
-# Usage: bench/compare_jobfiles.sh BUILD_DIR. KX_BENCH_JOBFILES_DIR chooses where the trees
+# Usage: bench/compare_jobfiles.sh BUILD_DIR [benchmark options]. KX_BENCH_JOBFILES_DIR chooses where the trees
 # (about 1.1 GiB) are made; they are removed afterwards.
 set -euo pipefail
 build=${1:?build dir}
@@ -11,10 +11,12 @@ bench="$build/bench/bench_jobfiles"
 out=$(mktemp)
 err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
-"$bench" --benchmark_format=csv --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
-  > "$out" 2> "$err"
+shift
+"$bench" --benchmark_format=csv --benchmark_repetitions=3 --benchmark_report_aggregates_only=true "$@" \
+  > "$out" 2> "$err" || { cat "$err" >&2; exit 1; }
 
-median() { awk -F, -v n="\"$1_median\"" '$1 == n { print $3 }' "$out"; }
+# Names carry suffixes such as "/iterations:1/real_time"; the third column is real_time.
+median() { awk -F, -v n="$1" 'index($1, "\"" n "/") == 1 && $1 ~ /_median"$/ { print $3 }' "$out"; }
 scan=$(median BM_ClsFilesInitialize)
 find_sort=$(median BM_FindSort)
 import=$(median BM_ImportJobFiles)

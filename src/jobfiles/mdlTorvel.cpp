@@ -58,8 +58,8 @@ std::string RelativeToNcBase(const std::string& sPath, const clsRsData& oTarget)
 // A line that the data-file reader gives back as it was written: a name holding a comma or
 // beginning or ending with a blank is quoted (the plain form would be split or trimmed).
 std::string DatLine(const std::string& sPath) {
-  const bool blankEdge =
-      !sPath.empty() && (sPath.front() == ' ' || sPath.front() == '\t' || sPath.back() == ' ' || sPath.back() == '\t');
+  const bool blankEdge = !sPath.empty() && (sPath.front() == ' ' || sPath.front() == '\t' ||
+                                            sPath.back() == ' ' || sPath.back() == '\t');
   if (sPath.find(',') == std::string::npos && !blankEdge) return sPath;
   return "\"" + sPath + "\"";
 }

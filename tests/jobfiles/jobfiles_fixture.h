@@ -104,7 +104,8 @@ class JobFilesTest : public JobDbTest {
                          {"NcFileExtension", "nc"},
                          {"OptNcFileExtension", "opt"}});
   }
-  void AddJobOn(const std::string& name, const std::string& machine, const std::string& machineset = "") const {
+  void AddJobOn(const std::string& name, const std::string& machine,
+                const std::string& machineset = "") const {
     static int number = 1000;
     AddJob({{"Filename", name},
             {"ProgramNumber", std::to_string(++number)},

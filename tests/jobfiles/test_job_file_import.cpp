@@ -196,7 +196,7 @@ TEST_F(ImportTest, OptimisedFilesFollowTheOptimisationFolder) {
   AddJobOn("B100", "OptIn");
   AddJobOn("B101", "OptIn");
   Put("Nc\\A100\\Opt\\A100.nc", "rel");  // relative folder: follows the NC tree
-  Put("N0\\Opt\\B100.nc", "abs");         // absolute folder: stays in it
+  Put("N0\\Opt\\B100.nc", "abs");        // absolute folder: stays in it
   Import("A100", "A101", false, true, false, 1, 3);
   Import("B100", "B101", false, true, false, 1, 3);
   EXPECT_EQ(Read("Nc\\A101\\Opt\\A101.nc"), "rel");
@@ -252,7 +252,7 @@ TEST_F(ImportTest, MoveOfSharedFoldersRemovesOnlyFoldersLeftEmpty) {
   Put("J0\\S1\\A100.cam", "1");
   Put("J0\\S2\\A100.cam", "2");
   Put("J0\\S2\\keep.txt", "k");  // not a file of the job
-  Put("J0\\A100.cam", "0");       // the base folder itself stays
+  Put("J0\\A100.cam", "0");      // the base folder itself stays
   Put("N0\\S3\\A100.nc", "3");
   Import("A100", "A101", true, true, true, 1, 3);
 

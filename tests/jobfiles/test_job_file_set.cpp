@@ -45,7 +45,7 @@ TEST_F(JobFileSetTest, SharedTreeListsOnlyTheJobsFilesDownToTheSubFolderCount) {
   Put("Shared\\B200.nc");
   Put("Shared\\.A100.nc");  // hidden
   Put("Shared\\S1\\A100.set");
-  Put("Shared\\S1\\deep\\A100.nc");  // below the depth
+  Put("Shared\\S1\\deep\\A100.nc");   // below the depth
   dir_.MakeDir("d/Shared/A100.dir");  // a folder is no file
   Shared().glSubFolderCount = 1;
 
@@ -66,11 +66,11 @@ TEST_F(JobFileSetTest, OwnFolderListsEveryFileAtAnyDepthAndClassifiesByTree) {
   Put("Jobs\\A100\\S1\\A100.cam");
   Put("Jobs\\A100\\S10\\notes.txt");
   Put("Jobs\\A100\\other\\a\\b\\c\\A100.nc");  // in the job tree: a job file whatever its extension
-  Put("Nc\\A100\\S1\\A100.cam");                // in the NC tree: an NC file whatever its extension
-  Put("Nc\\A100\\S1\\Opt\\A100.nc");            // relative optimisation folder
-  Put("Nc\\A100\\S1\\Opt\\A100.DAT", "");       // data test wins over the optimised one
-  Put("Nc\\A100\\S1\\A100.opt");                // opt extension outside Opt: DirOpt set, so plain NC
-  Put("Jobs\\B200\\B200.cam");                  // another job's folder
+  Put("Nc\\A100\\S1\\A100.cam");               // in the NC tree: an NC file whatever its extension
+  Put("Nc\\A100\\S1\\Opt\\A100.nc");           // relative optimisation folder
+  Put("Nc\\A100\\S1\\Opt\\A100.DAT", "");      // data test wins over the optimised one
+  Put("Nc\\A100\\S1\\A100.opt");               // opt extension outside Opt: DirOpt set, so plain NC
+  Put("Jobs\\B200\\B200.cam");                 // another job's folder
 
   EXPECT_EQ(Listing(Load("A100")), (std::vector<std::string>{
                                        "D:\\Jobs\\A100\\other\\a\\b\\c\\A100.nc 0",
@@ -85,8 +85,8 @@ TEST_F(JobFileSetTest, OwnFolderListsEveryFileAtAnyDepthAndClassifiesByTree) {
 
 TEST_F(JobFileSetTest, SeparateTreesAndAnAbsoluteOptimisationFolder) {
   AddJobOn("A100", "Split");
-  Put("J0\\A100.nc");      // job tree
-  Put("N0\\A100.cam");     // NC tree
+  Put("J0\\A100.nc");       // job tree
+  Put("N0\\A100.cam");      // NC tree
   Put("OptAbs\\A100.opt");  // neither base: a job file, so the optimised test never applies
   Shared().glSubFolderCount = 0;
   EXPECT_EQ(Listing(Load("A100")), (std::vector<std::string>{
@@ -141,7 +141,8 @@ TEST_F(JobFileSetTest, OrderAndLookupIgnoreLetterCase) {
   ASSERT_EQ(files.Count(), 5);
   std::vector<std::string> paths;
   for (const auto& f : files) paths.push_back(f->FullFile());
-  for (std::size_t i = 1; i < paths.size(); ++i) EXPECT_LT(CompareNoCase(paths[i - 1], paths[i]), 0) << paths[i];
+  for (std::size_t i = 1; i < paths.size(); ++i)
+    EXPECT_LT(CompareNoCase(paths[i - 1], paths[i]), 0) << paths[i];
   EXPECT_EQ(files.Item(1)->FullFile(), paths[0]);
   EXPECT_EQ(files.Item(5)->FullFile(), paths[4]);
   EXPECT_EQ(files.Item(0), nullptr);
