@@ -46,8 +46,8 @@ void HostWindow::BuildUi() {
   proxy_ = new QSortFilterProxyModel(this);
   proxy_->setSourceModel(model_);
   proxy_->setSortRole(JobGridModel::SortRole);
+  // Not locale-aware: Qt's locale comparison ignores the case setting.
   proxy_->setSortCaseSensitivity(Qt::CaseInsensitive);
-  proxy_->setSortLocaleAware(true);
 
   view_ = new QTableView(this);
   view_->setObjectName(QStringLiteral("SSDBGrid1"));

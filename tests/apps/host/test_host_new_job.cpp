@@ -1,10 +1,13 @@
 // The real new-job dialog run from the host window: a timer plays the user, the new job
 // appears in the host's grid.
+#include <algorithm>
+
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "host_fixture.h"
@@ -22,8 +25,10 @@ class HostNewJob : public HostFixture {
         "values ('Laser1', '" +
         (tmp / "jobs").string() + "', '" + (tmp / "nc").string() + "', 'job', 'nc')");
     tmp.MakeDir("base/Cust1/Order1");
-    tmp.Write("docs/Host/AddIns/Kx/Kestrafix.ini",
-              "[frmMain]\r\nText2(0).Text=" + (tmp / "base").string() + "\r\n");
+    // The base folder in Windows form, as configuration files hold it (Z: is /).
+    std::string base = "Z:" + (tmp / "base").string();
+    std::replace(base.begin(), base.end(), '/', '\\');
+    tmp.Write("docs/Host/AddIns/Kx/Kestrafix.ini", "[frmMain]\r\nText2(0).Text=" + base + "\r\n");
     const auto shipped = fs::path(__FILE__).parent_path() / "../../../examples/ResStr/torvel.044";
     tmp.MakeDir("Host/ResStr");
     fs::copy_file(shipped, tmp / "Host/ResStr/torvel.044");
@@ -49,6 +54,7 @@ class Player {
     if (!w) return;
     if (++ticks_ > 200) {
       gaveUp = true;
+      Describe(*w);
       if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
       return;
     }
@@ -61,14 +67,25 @@ class Player {
     sawDialog = true;
     for (const char* name : {"SSDBCombo2(1)", "SSDBCombo2(2)"}) {
       auto* list = w->findChild<QComboBox*>(QString::fromLatin1(name));
-      if (list && list->currentIndex() < 0 && list->count() > 0) {
+      if (list && list->count() > 0 && !picked_.contains(list)) {
+        picked_ << list;
         list->setCurrentIndex(0);
-        return;  // the order list fills after the address changes: next tick
+        emit list->activated(0);  // as a user's pick
+        return;                   // the order list fills after the address changes: next tick
       }
     }
     if (auto* ok = w->findChild<QPushButton*>(QStringLiteral("Command3(0)")); ok && ++clicks_ <= 3)
       ok->click();
   }
+  // What the dialog showed when the player gave up, for the failure message.
+  void Describe(const QWidget& w) {
+    if (auto* bar = w.findChild<QStatusBar*>(QStringLiteral("StatusBar1")))
+      boxes << "status: " + bar->currentMessage();
+    for (auto* e : w.findChildren<QLineEdit*>()) boxes << e->objectName() + "=" + e->text();
+    for (auto* c : w.findChildren<QComboBox*>())
+      boxes << c->objectName() + "=" + c->currentText() + " (" + QString::number(c->count()) + ")";
+  }
+  QList<QComboBox*> picked_;
   QTimer timer_;
   int ticks_ = 0;
   int clicks_ = 0;
