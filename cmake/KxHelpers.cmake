@@ -34,5 +34,5 @@ function(kx_add_test name)
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KX_TEST_MODE=1" TIMEOUT 300)
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()

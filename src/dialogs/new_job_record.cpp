@@ -138,7 +138,7 @@ void CopySourceColumns(IHostGrid& grid, Bookmark source) {
 
 // A failed write leaves its pending row or change in the grid; the table is what counts.
 void DropPendingChanges(IHostGrid* grid) {
-  grid->CancelUpdate();
+  if (grid) grid->CancelUpdate();
 }
 
 // Another user stored a key between the counts and our insert: say which one, as the

@@ -14,6 +14,7 @@
 #include "dialogs/next_value_query.h"
 #include "dialogs/qt/dialog_factories.h"
 #include "dialogs/qt/frmMain_internal.h"
+#include "fs/native_path.h"
 #include "jobdata/mdlString.h"
 #include "messages/clsResStrs.h"
 #include "platform/host_grid.h"
@@ -28,6 +29,12 @@
 #endif
 
 namespace kx {
+
+// The base folder with its placeholders expanded; a native path (from the INI or an older
+// picker) is taken into the Windows form so sub-folder names can be joined with "\".
+static std::string ExpandBaseFolder(const QString& text) {
+  return NormalizeInputPath(ReplacePathParams(text.toStdString()));
+}
 
 using frmmain::Report;
 using frmmain::ResumeNext;
@@ -286,7 +293,7 @@ void frmMain::Text1_Change(int Index) {
 void frmMain::Command2_Click(int Index) {
   if (Index != 0) return;
   std::string start, picked;
-  ResumeNext([&] { start = ReplacePathParams(Text2_->text().toStdString()); });
+  ResumeNext([&] { start = ExpandBaseFolder(Text2_->text()); });
   ResumeNext([&] { picked = Ui().BrowseForFolder(Command2_->text().toStdString(), start); });
   ResumeNext([&] {
     if (!picked.empty()) Text2_->setText(Q(picked));
@@ -305,7 +312,7 @@ void frmMain::FillAddressList() {
   ResumeNext([&] { address.RemoveAll(); });
   ResumeNext([&] { address.SetValue(kNoValue); });
   std::string base;
-  ResumeNext([&] { base = ReplacePathParams(Text2_->text().toStdString()); });
+  ResumeNext([&] { base = ExpandBaseFolder(Text2_->text()); });
   ResumeNext([&] {
     clsFso& fso = Fso();
     if (!fso.FolderExists(base)) return;
@@ -324,7 +331,7 @@ void frmMain::FillOrderList() {
   ResumeNext([&] { order.SetValue(kNoValue); });
   ResumeNext([&] {
     clsFso& fso = Fso();
-    const std::string base = ReplacePathParams(Text2_->text().toStdString());
+    const std::string base = ExpandBaseFolder(Text2_->text());
     if (!fso.FolderExists(base)) return;
     if (!address.IsItemInList()) return;  // a typed name that has no folder yet
     const std::string folder = base + "\\" + address.Text();

@@ -128,6 +128,18 @@ TEST_F(FrmMainInteraction, AddressAndOrderListsFollowTheFolders) {
   d.close();
 }
 
+TEST_F(FrmMainInteraction, NativeBaseFolderFillsBothLists) {
+  WriteHostConfig();
+  MakeFolderTree();
+  WriteAddInIni("[frmMain]\r\nText2(0).Text=" + (dir_ / "D/Jobs").string() + "\r\n");
+  UseGrid(0);
+  frmMain d;
+  DbCombo& address = ListOf(d, "SSDBCombo2(1)");
+  EXPECT_EQ(RowsOf(address), (std::vector<std::string>{"a", "b"}));
+  address.SetValue("a");
+  EXPECT_EQ(RowsOf(ListOf(d, "SSDBCombo2(2)")), (std::vector<std::string>{"1", "2"}));
+}
+
 TEST_F(FrmMainInteraction, BaseFolderWithPlaceholderAndMissingBase) {
   WriteHostConfig();
   dir_.MakeDir("C/Programs/Host/Jobs/x");
