@@ -159,14 +159,14 @@ void TransferJobFiles(const clsRsData& oSource, const clsRsData& oTarget, bool b
 
     if (t.empty() || EqualsNoCase(t, s)) continue;
     if (!sFilter.empty() && !MatchesPatternList(s, sFilter)) continue;
-    if (SameNativeFile(s, t)) continue;
     if (fso.FileExists(t)) {
+      if (SameNativeFile(s, t)) continue;
       if (iOverwrite == 1 || (iOverwrite == 2 && Asked(t, s))) fso.DeleteFile(t, false, kFileFlags);
+      // A target that is still there (kept, or its delete refused) leaves both files alone.
+      if (fso.FileExists(t)) continue;
     } else {
       fso.CreateFolder(t, false);
     }
-    // A target that is still there (kept, or its delete refused) leaves both files alone.
-    if (fso.FileExists(t)) continue;
     if (bMove) {
       fso.MoveFile(s, t, false, kFileFlags);
     } else {
