@@ -12,8 +12,9 @@ namespace {
 
 constexpr UChar32 kInvalidBase = 0x110000;  // undecodable bytes, each matching only itself
 
-std::vector<UChar32> Decode(std::string_view s, bool fold) {
-  std::vector<UChar32> out;
+// Decodes into out (cleared first), so a caller can reuse one buffer for many texts.
+void DecodeInto(std::string_view s, bool fold, std::vector<UChar32>& out) {
+  out.clear();
   out.reserve(s.size());
   const auto* p = reinterpret_cast<const uint8_t*>(s.data());
   const auto len = static_cast<int32_t>(s.size());
@@ -30,6 +31,11 @@ std::vector<UChar32> Decode(std::string_view s, bool fold) {
     }
     out.push_back(c);
   }
+}
+
+std::vector<UChar32> Decode(std::string_view s, bool fold) {
+  std::vector<UChar32> out;
+  DecodeInto(s, fold, out);
   return out;
 }
 
@@ -150,6 +156,22 @@ bool Match(const std::vector<UChar32>& text, const std::vector<Token>& tokens) {
 bool LikeMatch(std::string_view text, std::string_view pattern, bool ignoreCase) {
   const std::vector<Token> tokens = Compile(Decode(pattern, ignoreCase));
   return Match(Decode(text, ignoreCase), tokens);
+}
+
+struct LikePattern::Compiled {
+  std::vector<Token> tokens;
+};
+
+LikePattern::LikePattern(std::string_view pattern, bool ignoreCase)
+    : compiled_(new Compiled{Compile(Decode(pattern, ignoreCase))}), ignoreCase_(ignoreCase) {}
+
+LikePattern::~LikePattern() { delete compiled_; }
+
+bool LikePattern::Matches(std::string_view text) const {
+  // One decoding buffer per thread: matching a row allocates nothing once it has grown.
+  thread_local std::vector<UChar32> buffer;
+  DecodeInto(text, ignoreCase_, buffer);
+  return Match(buffer, compiled_->tokens);
 }
 
 bool DirPatternMatch(std::string_view name, std::string_view pattern) {

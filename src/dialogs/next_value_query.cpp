@@ -122,7 +122,9 @@ std::string GetNewStrNextValue(const std::string& dbName, const std::string& sSt
       const Variant& v = rs->Fields(0).Value();
       if (v.IsNull()) continue;
       std::string text = v.ToText();
-      if (!taken.HasKey(text)) taken.Add(text, std::string_view(text));
+      // A value already present is not added again (InsertSorted returns 0 then).
+      const std::string key = text;
+      taken.InsertSorted(std::move(text), key);
     }
     rs->Close();
     db->Close();

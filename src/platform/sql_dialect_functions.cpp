@@ -91,7 +91,19 @@ void MatchFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
   }
   const std::string_view pattern = TextOf(argv[0]);
   try {
-    sqlite3_result_int(ctx, kx::LikeMatch(TextOf(argv[1]), pattern, true) ? 1 : 0);
+    // The pattern is compiled once per statement and kept with its argument.
+    auto* compiled = static_cast<kx::LikePattern*>(sqlite3_get_auxdata(ctx, 0));
+    if (!compiled) {
+      compiled = new kx::LikePattern(pattern, true);
+      sqlite3_set_auxdata(ctx, 0, compiled, [](void* p) { delete static_cast<kx::LikePattern*>(p); });
+      // SQLite may have dropped it already (then it called the deleter): ask again.
+      compiled = static_cast<kx::LikePattern*>(sqlite3_get_auxdata(ctx, 0));
+      if (!compiled) {
+        sqlite3_result_int(ctx, kx::LikeMatch(TextOf(argv[1]), pattern, true) ? 1 : 0);
+        return;
+      }
+    }
+    sqlite3_result_int(ctx, compiled->Matches(TextOf(argv[1])) ? 1 : 0);
   } catch (const std::bad_alloc&) {
     sqlite3_result_error_nomem(ctx);
   } catch (const std::exception&) {

@@ -107,6 +107,20 @@ TEST(LikeTest, ManyStarsDoNotBacktrackExponentially) {
   EXPECT_TRUE(LikeMatch(text + "b", "*a*a*a*a*a*a*a*a*a*a*b"));
 }
 
+// A compiled pattern is reused for many texts of different lengths (the database's rows).
+TEST(LikeTest, CompiledPatternAgreesWithLikeMatchAcrossTexts) {
+  const char* texts[] = {"AB12", "ab999999999999", "", "A", "XAB1", "ÄB1", "ab#", "AB12345678901234567890x"};
+  for (const char* pattern : {"AB*", "a?#*", "*[!0-9]", "[a-c]B*#", "*"}) {
+    const LikePattern compiled(pattern);
+    for (const char* text : texts)
+      EXPECT_EQ(compiled.Matches(text), LikeMatch(text, pattern)) << pattern << " / " << text;
+  }
+  const LikePattern exact("Ab", false);
+  EXPECT_TRUE(exact.Matches("Ab"));
+  EXPECT_FALSE(exact.Matches("AB"));
+  EXPECT_THROW(LikePattern("[a-"), KxError);
+}
+
 TEST(DirPatternTest, StarDotStarAndStarDot) {
   EXPECT_TRUE(DirPatternMatch("readme", "*.*"));
   EXPECT_TRUE(DirPatternMatch("a.b.c", "*.*"));
