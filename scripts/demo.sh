@@ -14,6 +14,8 @@ rm -rf build/demo
 . build/demo/kestrafix.env
 cfg=build/demo/torvel.cfg
 if { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; } && [ -x build/apps/host/kestrafix-host ]; then
+  # The host finds the add-in through the per-user add-in registry.
+  "$kx" register >/dev/null
   exec build/apps/host/kestrafix-host --config "$cfg"
 fi
 # No window: the same roads on the command line.
