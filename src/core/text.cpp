@@ -3,6 +3,7 @@
 #include <unicode/uchar.h>
 #include <unicode/ucol.h>
 #include <unicode/ustring.h>
+#include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
 #include <memory>
@@ -313,20 +314,97 @@ bool IsValidUtf8(std::string_view bytes) {
 
 // Bytes 0x81, 0x8D, 0x8F, 0x90 and 0x9D have no character in Windows-1252; like the
 // Windows converter they become the C1 control of the same number (nothing is lost).
+namespace {
+
+// Windows-1252 bytes 0x80..0x9F; the five without a character map to their own code point.
+constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                      0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, UChar32 c) {
+  uint8_t buf[4];
+  int32_t len = 0;
+  U8_APPEND_UNSAFE(buf, len, c);
+  out.append(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(len));
+}
+
+// Next code point of UTF-8 text; an invalid byte yields U+FFFD.
+UChar32 NextCodePointOrReplacement(std::string_view s, std::size_t& i) {
+  const UChar32 c = NextCodePoint(s, i);
+  return c >= kInvalidBase ? 0xFFFD : c;
+}
+
+}  // namespace
+
+std::optional<std::string> Utf8ToCp1252(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const UChar32 c = NextCodePointOrReplacement(text, i);
+    if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
+      out += static_cast<char>(c);
+      continue;
+    }
+    int found = -1;
+    for (int b = 0; b < 32 && found < 0; ++b)
+      if (kCp1252High[b] == c) found = b;
+    if (found < 0) return std::nullopt;
+    out += static_cast<char>(0x80 + found);
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  std::string out;
+  out.reserve(bytes.size());
+  auto unit = [&](std::size_t i) -> UChar32 {
+    const auto b0 = static_cast<unsigned char>(bytes[i]);
+    const auto b1 = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0);
+  };
+  const std::size_t n = bytes.size() & ~std::size_t{1};  // an odd last byte is dropped
+  for (std::size_t i = 0; i < n; i += 2) {
+    const UChar32 u = unit(i);
+    if (U16_IS_LEAD(u) && i + 3 < n) {
+      const UChar32 low = unit(i + 2);
+      if (U16_IS_TRAIL(low)) {
+        AppendUtf8(out, U16_GET_SUPPLEMENTARY(u, low));
+        i += 2;
+        continue;
+      }
+    }
+    AppendUtf8(out, U_IS_SURROGATE(u) ? 0xFFFD : u);
+  }
+  return out;
+}
+
+std::string Utf8ToUtf16(std::string_view text, bool bigEndian) {
+  std::string out;
+  out.reserve(text.size() * 2);
+  auto put = [&](UChar32 u) {
+    const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+    out += bigEndian ? hi : lo;
+    out += bigEndian ? lo : hi;
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const UChar32 c = NextCodePointOrReplacement(text, i);
+    if (c >= 0x10000) {
+      put(U16_LEAD(c));
+      put(U16_TRAIL(c));
+    } else {
+      put(c);
+    }
+  }
+  return out;
+}
+
 std::string Cp1252ToUtf8(std::string_view bytes) {
-  static constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                         0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                         0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                         0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 4);
   for (const char ch : bytes) {
     const auto b = static_cast<unsigned char>(ch);
-    const UChar32 c = (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : b;
-    uint8_t buf[4];
-    int32_t len = 0;
-    U8_APPEND_UNSAFE(buf, len, c);
-    out.append(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(len));
+    AppendUtf8(out, (b >= 0x80 && b < 0xA0) ? kCp1252High[b - 0x80] : b);
   }
   return out;
 }

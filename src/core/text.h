@@ -3,6 +3,7 @@
 // secondary strength) for comparing and sorting, and simple case folding for
 // searching inside texts. Texts are UTF-8; positions returned are byte offsets.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,5 +48,12 @@ std::string Join(const std::vector<std::string>& parts, std::string_view sep);
 bool IsValidUtf8(std::string_view bytes);
 // Windows-1252 bytes to UTF-8.
 std::string Cp1252ToUtf8(std::string_view bytes);
+// UTF-8 to Windows-1252; nullopt when a character has no byte there.
+std::optional<std::string> Utf8ToCp1252(std::string_view text);
+// UTF-16 code units (no byte order mark) to UTF-8: an odd last byte is dropped and a broken
+// surrogate becomes U+FFFD, so a damaged file still reads.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
+// UTF-8 to UTF-16 code units (no byte order mark); invalid UTF-8 becomes U+FFFD.
+std::string Utf8ToUtf16(std::string_view text, bool bigEndian);
 
 }  // namespace kx

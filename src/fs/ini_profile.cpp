@@ -45,118 +45,25 @@ std::string_view TrimBlanks(std::string_view s) {
   return s;
 }
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// Code points of valid UTF-8 text (callers pass text that came through this module).
-std::vector<std::uint32_t> CodePoints(std::string_view s) {
-  std::vector<std::uint32_t> cps;
-  for (std::size_t i = 0; i < s.size();) {
-    auto b = static_cast<unsigned char>(s[i]);
-    int len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-    if (i + static_cast<std::size_t>(len) > s.size()) len = 1;
-    std::uint32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-    cps.push_back(cp);
-    i += static_cast<std::size_t>(len);
-  }
-  return cps;
-}
-
-std::uint32_t Cp1252High(unsigned char b) {
-  static const std::uint16_t kHigh[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                          0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                          0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                          0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-  return (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : b;
-}
-
-// UTF-8 to Windows-1252; nullopt when a character has no byte there.
-std::optional<std::string> Utf8ToCp1252(std::string_view s) {
-  std::string out;
-  for (std::uint32_t cp : CodePoints(s)) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp < 0x100)) {
-      out += static_cast<char>(cp);
-      continue;
-    }
-    bool found = false;
-    for (unsigned b = 0x80; b < 0xA0 && !found; ++b) {
-      if (Cp1252High(static_cast<unsigned char>(b)) == cp) {
-        out += static_cast<char>(b);
-        found = true;
-      }
-    }
-    if (!found) return std::nullopt;
-  }
-  return out;
-}
-
-std::string EncodeUtf16(std::string_view s, bool bigEndian) {
-  std::string out;
-  auto put = [&](std::uint32_t u) {
-    char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
-    out += bigEndian ? hi : lo;
-    out += bigEndian ? lo : hi;
-  };
-  for (std::uint32_t cp : CodePoints(s)) {
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      put(0xD800 | (cp >> 10));
-      put(0xDC00 | (cp & 0x3FF));
-    } else {
-      put(cp);
-    }
-  }
-  return out;
-}
-
 bool IsUtf16(Encoding e) { return e == Encoding::Utf16Le || e == Encoding::Utf16Be; }
 
+// One UTF-16 code unit at byte offset i: lines are split on code units, not bytes.
 std::uint32_t Unit16(const std::string& b, std::size_t i, Encoding e) {
   auto x = static_cast<unsigned char>(b[i]), y = static_cast<unsigned char>(b[i + 1]);
   return e == Encoding::Utf16Le ? (x | (y << 8)) : ((x << 8) | y);
 }
 
 std::string DecodeUtf16(const std::string& b, std::size_t from, std::size_t to, Encoding e) {
-  std::string out;
-  for (std::size_t i = from; i + 1 < to; i += 2) {
-    std::uint32_t u = Unit16(b, i, e);
-    if (u >= 0xD800 && u < 0xDC00 && i + 3 < to) {
-      std::uint32_t lo = Unit16(b, i + 2, e);
-      if (lo >= 0xDC00 && lo < 0xE000) {
-        AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00));
-        i += 2;
-        continue;
-      }
-    }
-    if (u >= 0xD800 && u < 0xE000) u = 0xFFFD;  // broken surrogate: read, never crash
-    AppendUtf8(out, u);
-  }
-  return out;
+  return Utf16ToUtf8(std::string_view(b).substr(from, to - from), e == Encoding::Utf16Be);
 }
 
 // Bytes of a text in the document's encoding; nullopt when it cannot be written there.
 std::optional<std::string> Encode(std::string_view text, Encoding e) {
   switch (e) {
     case Encoding::Utf16Le:
-      return EncodeUtf16(text, false);
+      return Utf8ToUtf16(text, false);
     case Encoding::Utf16Be:
-      return EncodeUtf16(text, true);
+      return Utf8ToUtf16(text, true);
     case Encoding::Cp1252:
       return Utf8ToCp1252(text);
     default:

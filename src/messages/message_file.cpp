@@ -58,78 +58,6 @@ class UniqueFd {
   throw KxError(number, kSource, std::string(std::strerror(e)) + ": " + path);
 }
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
-  std::string out;
-  out.reserve(bytes.size());
-  auto unit = [&](std::size_t i) -> std::uint32_t {
-    auto b0 = static_cast<unsigned char>(bytes[i]);
-    auto b1 = static_cast<unsigned char>(bytes[i + 1]);
-    return bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0);
-  };
-  const std::size_t n = bytes.size() & ~std::size_t{1};  // an odd last byte is dropped
-  for (std::size_t i = 0; i < n; i += 2) {
-    std::uint32_t u = unit(i);
-    if (u >= 0xD800 && u <= 0xDBFF && i + 3 < n) {
-      std::uint32_t low = unit(i + 2);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
-        i += 2;
-        continue;
-      }
-    }
-    AppendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? 0xFFFD : u);
-  }
-  return out;
-}
-
-// Next code point of UTF-8 text; invalid sequences yield U+FFFD and advance one byte.
-std::uint32_t NextCodePoint(std::string_view s, std::size_t& i) {
-  auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  unsigned char c = b(i);
-  if (c < 0x80) {
-    ++i;
-    return c;
-  }
-  int len = (c >= 0xF0 && c <= 0xF4) ? 4 : (c >= 0xE0) && c < 0xF0 ? 3 : (c >= 0xC2 && c < 0xE0) ? 2 : 0;
-  if (len == 0 || i + len > s.size()) {
-    ++i;
-    return 0xFFFD;
-  }
-  std::uint32_t cp = c & (len == 2 ? 0x1F : len == 3 ? 0x0F : 0x07);
-  for (int k = 1; k < len; ++k) {
-    if ((b(i + k) & 0xC0) != 0x80) {
-      ++i;
-      return 0xFFFD;
-    }
-    cp = (cp << 6) | (b(i + k) & 0x3F);
-  }
-  const bool overlong = (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000);
-  if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return 0xFFFD;
-  }
-  i += len;
-  return cp;
-}
-
 }  // namespace
 
 std::string ReadMessageFileBytes(const std::string& nativePath) {
@@ -180,25 +108,7 @@ std::string DecodeMessageText(std::string_view bytes) {
   return Cp1252ToUtf8(bytes);
 }
 
-std::string EncodeUtf16LeWithBom(std::string_view utf8) {
-  std::string out = "\xFF\xFE";
-  out.reserve(2 + utf8.size() * 2);
-  auto put = [&](std::uint32_t u) {
-    out += static_cast<char>(u & 0xFF);
-    out += static_cast<char>(u >> 8);
-  };
-  for (std::size_t i = 0; i < utf8.size();) {
-    std::uint32_t cp = NextCodePoint(utf8, i);
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      put(0xD800 + (cp >> 10));
-      put(0xDC00 + (cp & 0x3FF));
-    } else {
-      put(cp);
-    }
-  }
-  return out;
-}
+std::string EncodeUtf16LeWithBom(std::string_view utf8) { return "\xFF\xFE" + Utf8ToUtf16(utf8, false); }
 
 std::vector<std::string_view> SplitTextLines(std::string_view text) {
   std::vector<std::string_view> lines;

@@ -170,3 +170,34 @@ TEST(TextEncodingTest, Windows1252TableAndLatin1Range) {
 
 }  // namespace
 }  // namespace kx
+
+namespace kx {
+namespace {
+
+TEST(TextEncodingTest, Utf16RoundTripsInBothByteOrdersWithSurrogatePairs) {
+  const std::string text = "Mü€ \xF0\x9F\x94\xA7";  // "Mü€ 🔧"
+  for (bool bigEndian : {false, true}) {
+    const std::string units = Utf8ToUtf16(text, bigEndian);
+    EXPECT_EQ(units.size(), 12u);  // five code units plus one pair
+    EXPECT_EQ(Utf16ToUtf8(units, bigEndian), text);
+  }
+  EXPECT_EQ(Utf8ToUtf16("A", false), std::string("A\0", 2));
+  EXPECT_EQ(Utf8ToUtf16("A", true), std::string("\0A", 2));
+}
+
+TEST(TextEncodingTest, DamagedInputReadsWithReplacementCharacters) {
+  // A lone high surrogate, then "B"; an odd last byte is dropped.
+  EXPECT_EQ(Utf16ToUtf8(std::string("\x00\xD8\x42\x00\x43", 5), false),
+            "\xEF\xBF\xBD"
+            "B");
+  EXPECT_EQ(Utf8ToUtf16("\xFF", false), std::string("\xFD\xFF", 2));
+}
+
+TEST(TextEncodingTest, Cp1252BothWays) {
+  EXPECT_EQ(Utf8ToCp1252("€ é"), std::optional<std::string>("\x80 \xE9"));
+  EXPECT_EQ(Utf8ToCp1252("\xC4\x80"), std::nullopt);  // U+0100 has no byte
+  EXPECT_EQ(Cp1252ToUtf8("\x80\x9F"), "€Ÿ");
+}
+
+}  // namespace
+}  // namespace kx
