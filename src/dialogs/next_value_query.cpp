@@ -1,5 +1,8 @@
 #include "dialogs/next_value_query.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "config/config_keys.h"
 #include "core/keyed_collection.h"
 #include "core/numbers.h"
@@ -108,23 +111,76 @@ std::string GetNewStrMaxValue(const std::string& dbName, std::int16_t iSynchron,
   return ZeroFill(IncrementStrValue(maximum), iLength);
 }
 
+namespace {
+
+// The taken-value set, without regard to case in the collator's sense. Printable ASCII texts
+// compare equal under the collator exactly when they are equal ignoring ASCII case (every
+// printable ASCII character has its own primary weight, cases differ only at the third
+// level), so they are kept as lower-case text and need no collation key. Everything else,
+// and any lookup that could equal a non-ASCII value, goes through the keyed collection.
+class TakenValues {
+ public:
+  void Add(std::string text) {
+    if (IsPrintableAscii(text)) {
+      ascii_.push_back(AsciiLower(text));
+      sorted_ = false;
+      asciiOnly_.push_back(std::move(text));  // for non-ASCII lookups, keyed on first need
+    } else {
+      const std::string key = text;
+      others_.InsertSorted(std::move(text), key);
+    }
+  }
+  bool Contains(const std::string& candidate) {
+    if (IsPrintableAscii(candidate)) {
+      if (!sorted_) {
+        std::sort(ascii_.begin(), ascii_.end());
+        sorted_ = true;
+      }
+      if (std::binary_search(ascii_.begin(), ascii_.end(), AsciiLower(candidate))) return true;
+      return !others_.Empty() && CollectionHasKey(others_, candidate);
+    }
+    // A non-ASCII candidate may equal an ASCII value (e.g. full-width letters): key them all.
+    for (std::string& text : asciiOnly_) {
+      const std::string key = text;
+      others_.InsertSorted(std::move(text), key);
+    }
+    asciiOnly_.clear();
+    return CollectionHasKey(others_, candidate);
+  }
+
+ private:
+  static bool IsPrintableAscii(const std::string& s) {
+    for (const char c : s)
+      if (c < 0x20 || c > 0x7E) return false;
+    return true;
+  }
+  static std::string AsciiLower(std::string s) {
+    for (char& c : s)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+  }
+
+  std::vector<std::string> ascii_;  // sorted once before the first lookup
+  bool sorted_ = true;
+  std::vector<std::string> asciiOnly_;
+  KeyedCollection<std::string> others_;
+};
+
+}  // namespace
+
 std::string GetNewStrNextValue(const std::string& dbName, const std::string& sStart, std::int16_t iSynchron,
                                std::int16_t iLength) {
   std::string lower, pattern;
   GetStrSearchBounds(sStart, lower, pattern);
 
   // Every stored value the search can reach, read once; a value counts once, Null is skipped.
-  KeyedCollection<std::string> taken;
+  TakenValues taken;
   {
     auto db = Engine().OpenDatabase(dbName);
     auto rs = db->OpenRecordset(NextStatement(iSynchron, lower, pattern), dbOpenForwardOnly);
     for (; !rs->Eof(); rs->MoveNext()) {
-      const Variant& v = rs->Fields(0).Value();
-      if (v.IsNull()) continue;
-      std::string text = v.ToText();
-      // A value already present is not added again (InsertSorted returns 0 then).
-      const std::string key = text;
-      taken.InsertSorted(std::move(text), key);
+      Variant v = rs->Fields(0).Value();
+      if (!v.IsNull()) taken.Add(v.ToText());
     }
     rs->Close();
     db->Close();
@@ -136,7 +192,7 @@ std::string GetNewStrNextValue(const std::string& dbName, const std::string& sSt
     // The empty text has no successor: stop instead of testing it forever.
     if (next.empty()) return next;
     candidate = next;
-    if (!CollectionHasKey(taken, candidate)) return candidate;
+    if (!taken.Contains(candidate)) return candidate;
   }
 }
 

@@ -57,6 +57,15 @@ TEST_F(NextValueQueryTest, NextFreeValueFillsGapsWithoutRegardToCase) {
   EXPECT_EQ(GetNewStrNextValue(path_, "abb", 1, 0), "abd");
 }
 
+TEST_F(NextValueQueryTest, NonAsciiValuesAreTakenWithoutRegardToCaseToo) {
+  AddKeys("äb13", "1");
+  AddKeys("ÄB14", "2");
+  AddKeys("ab15", "3");
+  EXPECT_EQ(GetNewStrNextValue(path_, "ÄB12", 1, 0), "ÄB15");
+  // An accent is no case: "ab13" is not taken by "äb13".
+  EXPECT_EQ(GetNewStrNextValue(path_, "AB12", 1, 0), "AB13");
+}
+
 TEST_F(NextValueQueryTest, NumericCandidatesArePaddedBeforeTheyAreTested) {
   AddKeys("F1", "0012");
   EXPECT_EQ(GetNewStrNextValue(path_, "0011", 2, 4), "0013");
