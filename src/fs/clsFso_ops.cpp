@@ -242,30 +242,32 @@ std::int32_t clsFso::MoveFolder(const std::string& Source, const std::string& De
   return 0;
 }
 
-std::int32_t clsFso::DeleteFile(const std::string& Path, bool Recycle, std::int16_t Flags) {
+namespace {
+
+// DeleteFile and DeleteFolder: the same guards and the same two ways to delete.
+std::int32_t DeleteGuarded(clsFso& fso, const std::string& Path, bool Recycle, std::int16_t Flags,
+                           bool folder) {
   if (Path.find('*') != std::string::npos) return 0;
-  if (RefusedByText(*this, Path, false)) return 0;
-  if (!FileExists(Path)) return 0;
+  if (RefusedByText(fso, Path, folder)) return 0;
+  if (!(folder ? fso.FolderExists(Path) : fso.FileExists(Path))) return 0;
   fsys::path native = ToNative(Path);
   if (IsProtectedLocation(native)) return 0;
-  if (!Recycle && fsoActive_) {
-    if (int rc = nativefs::Remove(native); rc != 0) RaiseErrno(rc, err::FileNotFound);
+  if (!Recycle && fso.FsoActive()) {
+    if (int rc = nativefs::Remove(native); rc != 0)
+      RaiseErrno(rc, folder ? err::PathNotFound : err::FileNotFound);
     return 0;
   }
   return ShellDelete(Path, static_cast<std::int16_t>(Flags | (Recycle ? kAllowUndo : 0)));
 }
 
+}  // namespace
+
+std::int32_t clsFso::DeleteFile(const std::string& Path, bool Recycle, std::int16_t Flags) {
+  return DeleteGuarded(*this, Path, Recycle, Flags, false);
+}
+
 std::int32_t clsFso::DeleteFolder(const std::string& Path, bool Recycle, std::int16_t Flags) {
-  if (Path.find('*') != std::string::npos) return 0;
-  if (RefusedByText(*this, Path, true)) return 0;
-  if (!FolderExists(Path)) return 0;
-  fsys::path native = ToNative(Path);
-  if (IsProtectedLocation(native)) return 0;
-  if (!Recycle && fsoActive_) {
-    if (int rc = nativefs::Remove(native); rc != 0) RaiseErrno(rc, err::PathNotFound);
-    return 0;
-  }
-  return ShellDelete(Path, static_cast<std::int16_t>(Flags | (Recycle ? kAllowUndo : 0)));
+  return DeleteGuarded(*this, Path, Recycle, Flags, true);
 }
 
 std::int32_t clsFso::DeleteFiles(const std::string& Path, bool Recycle, std::int16_t Flags) {
