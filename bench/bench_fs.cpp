@@ -19,12 +19,20 @@ namespace fsys = std::filesystem;
 constexpr int kFolders = 1000;
 constexpr int kFilesPerFolder = 100;
 
+// GCC 12 warns (-Wrestrict, falsely) on "literal" + std::to_string(n).
+std::string Named(const char* prefix, int n, const char* suffix = "") {
+  std::string name(prefix);
+  name += std::to_string(n);
+  name += suffix;
+  return name;
+}
+
 void MakeTree(const fsys::path& root) {
   for (int d = 0; d < kFolders; ++d) {
     // Two levels: 20 groups of 50 job folders.
-    fsys::path dir = root / ("G" + std::to_string(d / 50)) / ("Job" + std::to_string(d));
+    fsys::path dir = root / Named("G", d / 50) / Named("Job", d);
     fsys::create_directories(dir);
-    for (int f = 0; f < kFilesPerFolder; ++f) std::ofstream(dir / ("P" + std::to_string(f) + ".nc"));
+    for (int f = 0; f < kFilesPerFolder; ++f) std::ofstream(dir / Named("P", f, ".nc"));
   }
 }
 

@@ -4,12 +4,15 @@
 // child. An entry type E provides `std::uint64_t prefix` (the first 8 bytes of its
 // collation key, big-endian) and `void* leaf` (owned by the tree: the leaf holding it).
 // Leaves and inner nodes keep the prefixes beside the pointers, so an ordered descent
-// compares without touching the entries unless two prefixes are equal.
+// compares without touching the entries unless two prefixes are equal. Nodes come from
+// the tree's own block chain and return to its free lists.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <utility>
+
+#include "core/block_arena.h"
 
 namespace kx::detail {
 
@@ -53,16 +56,12 @@ class CountedTree {
   CountedTree(CountedTree&& o) noexcept { Steal(o); }
   CountedTree& operator=(CountedTree&& o) noexcept {
     if (this != &o) {
-      FreeSpares();
-      FreeNodesOnly();
+      ReleaseAll();
       Steal(o);
     }
     return *this;
   }
-  ~CountedTree() {
-    FreeNodesOnly();
-    FreeSpares();
-  }
+  ~CountedTree() { ReleaseAll(); }
 
   std::size_t Size() const { return size_; }
   Leaf* Head() const { return size_ ? head_ : nullptr; }
@@ -108,14 +107,14 @@ class CountedTree {
   // collection as it was. The tree itself is made on first insertion: an empty or
   // moved-from collection owns nothing.
   void Reserve() {
-    if (!spareLeaf_) spareLeaf_ = new Leaf;
+    if (!spareLeaf_) spareLeaf_ = NewNode<Leaf>(freeLeaves_);
     if (!root_) {
       root_ = head_ = TakeSpare(spareLeaf_);
       levels_ = 1;
-      spareLeaf_ = new Leaf;
+      spareLeaf_ = NewNode<Leaf>(freeLeaves_);
     }
     if (levels_ >= kMaxLevels) throw std::length_error("KeyedCollection too deep");
-    while (spareInners_ < levels_) spareInner_[spareInners_++] = new Inner;
+    while (spareInners_ < levels_) spareInner_[spareInners_++] = NewNode<Inner>(freeInners_);
   }
   // Takes e out of the tree (the caller frees it).
   void Erase(E* e) {
@@ -133,11 +132,12 @@ class CountedTree {
   // Frees every node, handing each entry to freeEntry first.
   template <class F>
   void Clear(const F& freeEntry) {
-    if (root_) FreeNode(root_, freeEntry);
-    root_ = nullptr;
-    head_ = nullptr;
-    size_ = 0;
-    levels_ = 0;
+    if (root_) {
+      for (Leaf* l = head_; l; l = l->next) {
+        for (int i = 0; i < l->n; ++i) freeEntry(l->e[i]);
+      }
+    }
+    ReleaseAll();
   }
 
  private:
@@ -341,13 +341,13 @@ class CountedTree {
     }
     while (!root_->isLeaf && root_->n == 1) {
       Node* only = static_cast<Inner*>(root_)->child[0];
-      delete static_cast<Inner*>(root_);
+      freeInners_.Push(root_);
       root_ = only;
       --levels_;
       root_->parent = nullptr;
     }
     if (!root_->isLeaf && root_->n == 0) {  // every leaf went away
-      delete static_cast<Inner*>(root_);
+      freeInners_.Push(root_);
       root_ = nullptr;
       head_ = nullptr;
       levels_ = 0;
@@ -362,9 +362,9 @@ class CountedTree {
       if (l->prev) l->prev->next = l->next;
       if (l->next) l->next->prev = l->prev;
       if (head_ == l) head_ = l->next;
-      delete l;
+      freeLeaves_.Push(l);
     } else {
-      delete static_cast<Inner*>(c);
+      freeInners_.Push(c);
     }
     std::copy(p->child + i + 1, p->child + p->n, p->child + i);
     std::copy(p->count + i + 1, p->count + p->n, p->count + i);
@@ -402,17 +402,13 @@ class CountedTree {
     RemoveChild(p, left + 1);
   }
 
-  template <class F>
-  static void FreeNode(Node* n, const F& freeEntry) {
-    if (n->isLeaf) {
-      auto* l = static_cast<Leaf*>(n);
-      for (int i = 0; i < l->n; ++i) freeEntry(l->e[i]);
-      delete l;
-    } else {
-      auto* in = static_cast<Inner*>(n);
-      for (int i = 0; i < in->n; ++i) FreeNode(in->child[i], freeEntry);
-      delete in;
-    }
+  // Nodes are trivially destructible: a freed one is simply reused or dropped with
+  // the chain.
+  template <class N>
+  N* NewNode(FreeList& free) {
+    void* p = free.Pop();
+    if (!p) p = nodes_.Bump((sizeof(N) + kArenaAlign - 1) / kArenaAlign * kArenaAlign);
+    return new (p) N();
   }
   template <class N>
   static N* TakeSpare(N*& slot) {
@@ -421,31 +417,33 @@ class CountedTree {
     *n = N();
     return n;
   }
-  void FreeSpares() {
-    delete spareLeaf_;
+  void ReleaseAll() noexcept {
+    nodes_.Release();
+    freeLeaves_.Reset();
+    freeInners_.Reset();
+    root_ = nullptr;
+    head_ = nullptr;
+    size_ = 0;
+    levels_ = 0;
     spareLeaf_ = nullptr;
-    while (spareInners_ > 0) delete spareInner_[--spareInners_];
+    spareInners_ = 0;
+  }
+  void Steal(CountedTree& o) noexcept {
+    nodes_ = std::move(o.nodes_);
+    freeLeaves_.Steal(o.freeLeaves_);
+    freeInners_.Steal(o.freeInners_);
+    root_ = std::exchange(o.root_, nullptr);
+    head_ = std::exchange(o.head_, nullptr);
+    size_ = std::exchange(o.size_, 0);
+    levels_ = std::exchange(o.levels_, 0);
+    spareLeaf_ = std::exchange(o.spareLeaf_, nullptr);
+    spareInners_ = std::exchange(o.spareInners_, 0);
+    std::copy(o.spareInner_, o.spareInner_ + spareInners_, spareInner_);
   }
 
-  void FreeNodesOnly() {
-    Clear([](E*) {});
-  }
-  void Steal(CountedTree& o) {
-    root_ = o.root_;
-    head_ = o.head_;
-    size_ = o.size_;
-    levels_ = o.levels_;
-    spareLeaf_ = o.spareLeaf_;
-    spareInners_ = o.spareInners_;
-    std::copy(o.spareInner_, o.spareInner_ + o.spareInners_, spareInner_);
-    o.root_ = nullptr;
-    o.head_ = nullptr;
-    o.size_ = 0;
-    o.levels_ = 0;
-    o.spareLeaf_ = nullptr;
-    o.spareInners_ = 0;
-  }
-
+  BlockChain nodes_;
+  FreeList freeLeaves_;
+  FreeList freeInners_;
   Node* root_ = nullptr;
   Leaf* head_ = nullptr;
   std::size_t size_ = 0;

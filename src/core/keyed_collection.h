@@ -6,11 +6,12 @@
 // KxError(err::InvalidProcedureCall, ...).
 //
 // Layout: every item lives in its own entry (item, given key and collation key in one
-// allocation, so entries never move); a counted B+tree of entry pointers gives positions
-// in O(log n). Inner nodes remember the first entry of each child and the first 8 bytes
-// of its collation key, leaves the 8 bytes of each entry, so a sorted insertion is one
-// descent that rarely leaves the tree. Keys are found by that same descent while the
-// items are in key order, and through an open-addressing hash index once they are not.
+// piece of the collection's arena, so entries never move); a counted B+tree of entry
+// pointers gives positions in O(log n). Inner nodes remember the first entry of each
+// child and the first 8 bytes of its collation key, leaves the 8 bytes of each entry, so
+// a sorted insertion is one descent that rarely leaves the tree. Keys are found by that
+// same descent while the items are in key order, and through an open-addressing hash
+// index once they are not.
 #include <algorithm>
 #include <concepts>
 #include <cstddef>
@@ -25,6 +26,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/block_arena.h"
 #include "core/counted_tree.h"
 #include "core/error.h"
 #include "core/key_index.h"
@@ -217,15 +219,16 @@ class KeyedCollection {
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
   }
 
-  static Entry* NewEntry(T&& item, std::optional<std::string_view> key, const Probe* probe) {
+  Entry* NewEntry(T&& item, std::optional<std::string_view> key, const Probe* probe) {
     const std::size_t keyLen = key ? key->size() : 0;
     const std::size_t ckeyLen = probe ? probe->ckey.size() : 0;
-    void* mem = ::operator new(sizeof(Entry) + keyLen + ckeyLen);
+    const std::size_t size = sizeof(Entry) + keyLen + ckeyLen;
+    void* mem = arena_.Allocate(size);
     Entry* e;
     try {
       e = new (mem) Entry(std::move(item));
     } catch (...) {
-      ::operator delete(mem);
+      arena_.Free(mem, size);
       throw;
     }
     e->hasKey = key.has_value();
@@ -238,12 +241,13 @@ class KeyedCollection {
     }
     return e;
   }
-  static Entry* NewEntry(T&& item, std::string_view key, const Probe& probe) {
+  Entry* NewEntry(T&& item, std::string_view key, const Probe& probe) {
     return NewEntry(std::move(item), std::optional<std::string_view>(key), &probe);
   }
-  static void FreeEntry(Entry* e) {
+  void FreeEntry(Entry* e) noexcept {
+    const std::size_t size = sizeof(Entry) + e->keyLen + e->ckeyLen;
     e->~Entry();
-    ::operator delete(static_cast<void*>(e));
+    arena_.Free(e, size);
   }
 
   // ---- finding keys ----
@@ -341,12 +345,19 @@ class KeyedCollection {
   }
 
   void Destroy() {
-    tree_.Clear(FreeEntry);
+    // Pooled entries go with the arena's blocks; only their items need destroying.
+    tree_.Clear([this](Entry* e) {
+      const std::size_t size = sizeof(Entry) + e->keyLen + e->ckeyLen;
+      e->~Entry();
+      if (!detail::EntryArena::Pooled(size)) arena_.Free(e, size);
+    });
+    arena_.Release();
     index_.Clear();
     sorted_ = true;
   }
   void Steal(KeyedCollection& o) {
     tree_ = std::move(o.tree_);
+    arena_ = std::move(o.arena_);
     index_ = std::move(o.index_);
     sorted_ = o.sorted_;
     o.sorted_ = true;
@@ -366,6 +377,7 @@ class KeyedCollection {
   }
 
   Tree tree_;
+  detail::EntryArena arena_;
   detail::KeyIndex<Entry> index_;
   bool sorted_ = true;  // see "finding keys"
 };

@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/error.h"
@@ -175,6 +176,53 @@ TEST(KeyedCollectionTest, RandomSortedInsertionMatchesSortedKeys) {
     EXPECT_EQ(c.Item(static_cast<long>(i) + 1), keys[i]);
     EXPECT_EQ(c.PositionOf(keys[i]), static_cast<long>(i) + 1);
   }
+}
+
+// A collection big enough for its largest memory blocks, with some keys too long to share
+// them, keeps every item through removal and reuse of freed places, a move and a Clear;
+// several threads do the same at once, each with its own block cache.
+TEST(KeyedCollectionTest, LargeCollectionsKeepItemsThroughRemovalMoveAndClear) {
+  auto exercise = [](int seed) {
+    constexpr int kItems = 120000;
+    auto keyOf = [](int i) {
+      std::string k = std::to_string(1000000 + i);
+      if (i % 4000 == 0) k += std::string(700, 'x');  // an entry larger than the pooled sizes
+      return k;
+    };
+    auto valueOf = [](int i) { return "value " + std::to_string(i) + std::string(40, '.'); };
+    std::vector<int> order(kItems);
+    for (int i = 0; i < kItems; ++i) order[i] = i;
+    std::shuffle(order.begin(), order.end(), std::mt19937(seed));
+    KeyedCollection<std::string> c;
+    for (int i : order) {
+      if (c.InsertSorted(valueOf(i), keyOf(i)) == 0) return std::string("refused ") + keyOf(i);
+    }
+    // Every third item out and back in again, from the freed places.
+    for (int i = 0; i < kItems; i += 3) c.Remove(keyOf(i));
+    if (c.Count() != kItems - (kItems + 2) / 3) return std::string("count after removal");
+    for (int i = 0; i < kItems; i += 3) c.InsertSorted(valueOf(i), keyOf(i));
+    KeyedCollection<std::string> moved = std::move(c);
+    if (moved.Count() != kItems || c.Count() != 0) return std::string("count after move");
+    int i = 0;
+    for (const std::string& v : moved) {
+      if (v != valueOf(i)) return "item " + std::to_string(i) + " is " + v;
+      ++i;
+    }
+    if (moved.PositionOf(keyOf(4000)) != 4001 || moved.Item(keyOf(119999)) != valueOf(119999)) {
+      return std::string("lookup after move");
+    }
+    moved.Clear();
+    moved.Add("again", "k");
+    c.Add("again", "k");
+    if (moved.Item("K") != "again" || c.Item("K") != "again") return std::string("reuse after Clear");
+    return std::string();
+  };
+  EXPECT_EQ(exercise(1), "");
+  std::vector<std::string> results(3);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 3; ++t) threads.emplace_back([&, t] { results[t] = exercise(10 + t); });
+  for (auto& t : threads) t.join();
+  for (const std::string& r : results) EXPECT_EQ(r, "");
 }
 
 }  // namespace

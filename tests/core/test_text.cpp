@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -37,6 +38,35 @@ TEST(TextCompareTest, CollationKeysOrderLikeCompare) {
   }
   EXPECT_EQ(CollationKey("Äpfel"), CollationKey("äPFEL"));
   EXPECT_EQ(CollationKey("x").find('\0'), npos);
+}
+
+// Keys of plain and of accented, combining or control-character texts of any length sort
+// and compare exactly as the collator does (a shortcut for plain texts must keep this).
+TEST(TextCompareTest, KeysOfAllKindsOfTextShareOneOrder) {
+  std::vector<std::string> alphabet;
+  for (int ch = 0x20; ch <= 0x7E; ++ch) alphabet.emplace_back(1, static_cast<char>(ch));
+  for (const char* other : {"é", "Ä", "ß", "\x01", "\t", "e\xCC\x81", "\x7F"}) alphabet.emplace_back(other);
+  std::mt19937 rng(7);
+  std::vector<std::string> texts{"abc", "abcé", "abc\x01", "ABC", "a-b", "a_b", "a b", "Z:\\Jobs\\P1.nc"};
+  for (int i = 0; i < 600; ++i) {
+    std::string t;
+    const bool plain = i % 2 == 0;
+    const std::size_t len = rng() % 80;
+    for (std::size_t k = 0; k < len; ++k) t += alphabet[rng() % (plain ? 95 : alphabet.size())];
+    texts.push_back(t);
+    texts.push_back(plain ? ToUpper(t) : t + "x");
+  }
+  int mismatches = 0;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    for (std::size_t j = i; j < texts.size() && j < i + 40; ++j) {
+      const int byKey = CollationKey(texts[i]).compare(CollationKey(texts[j]));
+      const int sign = byKey < 0 ? -1 : (byKey > 0 ? 1 : 0);
+      if (sign != CompareNoCase(texts[i], texts[j])) {
+        ADD_FAILURE() << '"' << texts[i] << "\" vs \"" << texts[j] << '"';
+        if (++mismatches > 5) return;
+      }
+    }
+  }
 }
 
 TEST(TextCaseTest, UpperAndLowerAreUnicode) {
