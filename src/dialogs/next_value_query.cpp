@@ -1,6 +1,7 @@
 #include "dialogs/next_value_query.h"
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "config/config_keys.h"
@@ -116,53 +117,78 @@ namespace {
 // The taken-value set, without regard to case in the collator's sense. Printable ASCII texts
 // compare equal under the collator exactly when they are equal ignoring ASCII case (every
 // printable ASCII character has its own primary weight, cases differ only at the third
-// level), so they are kept as lower-case text and need no collation key. Everything else,
-// and any lookup that could equal a non-ASCII value, goes through the keyed collection.
+// level), so they are kept as lower-case text, side by side in one buffer, and need no
+// collation key. Everything else, and any lookup that could equal a non-ASCII value, goes
+// through the keyed collection.
 class TakenValues {
  public:
-  void Add(std::string text) {
-    if (IsPrintableAscii(text)) {
-      ascii_.push_back(AsciiLower(text));
-      sorted_ = false;
-      asciiOnly_.push_back(std::move(text));  // for non-ASCII lookups, keyed on first need
-    } else {
-      const std::string key = text;
-      others_.InsertSorted(std::move(text), key);
+  void Add(std::string_view text) {
+    if (!IsPrintableAscii(text)) {
+      others_.InsertSorted(std::string(text), text);
+      return;
     }
+    const std::size_t at = chars_.size();
+    chars_.append(text);
+    for (std::size_t i = at; i < chars_.size(); ++i) chars_[i] = AsciiLower(chars_[i]);
+    spans_.push_back({at, text.size()});
+    sorted_ = false;
+    if (keyedAscii_) others_.InsertSorted(std::string(text), text);
   }
+
   bool Contains(const std::string& candidate) {
-    if (IsPrintableAscii(candidate)) {
-      if (!sorted_) {
-        std::sort(ascii_.begin(), ascii_.end());
-        sorted_ = true;
+    if (!IsPrintableAscii(candidate)) {
+      // A non-ASCII candidate may equal an ASCII value (e.g. a ligature): key them all once.
+      if (!keyedAscii_) {
+        for (const Span& s : spans_) others_.InsertSorted(std::string(View(s)), View(s));
+        keyedAscii_ = true;
       }
-      if (std::binary_search(ascii_.begin(), ascii_.end(), AsciiLower(candidate))) return true;
-      return !others_.Empty() && CollectionHasKey(others_, candidate);
+      return CollectionHasKey(others_, candidate);
     }
-    // A non-ASCII candidate may equal an ASCII value (e.g. full-width letters): key them all.
-    for (std::string& text : asciiOnly_) {
-      const std::string key = text;
-      others_.InsertSorted(std::move(text), key);
-    }
-    asciiOnly_.clear();
-    return CollectionHasKey(others_, candidate);
+    std::string lowered = candidate;
+    for (char& c : lowered) c = AsciiLower(c);
+    if (ContainsLowered(lowered)) return true;
+    return !others_.Empty() && CollectionHasKey(others_, candidate);
   }
 
  private:
-  static bool IsPrintableAscii(const std::string& s) {
+  struct Span {
+    std::size_t offset;
+    std::size_t length;
+  };
+  std::string_view View(const Span& s) const { return std::string_view(chars_).substr(s.offset, s.length); }
+
+  // Candidates come in rising order and the values arrive sorted by the index, so the
+  // place after the last hit is tried before a binary search.
+  bool ContainsLowered(std::string_view c) {
+    if (!sorted_) {
+      auto less = [this](const Span& a, const Span& b) { return View(a) < View(b); };
+      if (!std::is_sorted(spans_.begin(), spans_.end(), less)) std::sort(spans_.begin(), spans_.end(), less);
+      sorted_ = true;
+      hint_ = 0;
+    }
+    if (hint_ < spans_.size() && View(spans_[hint_]) == c) {
+      ++hint_;
+      return true;
+    }
+    const auto it = std::lower_bound(spans_.begin(), spans_.end(), c,
+                                     [this](const Span& a, std::string_view b) { return View(a) < b; });
+    const bool found = it != spans_.end() && View(*it) == c;
+    hint_ = static_cast<std::size_t>(it - spans_.begin()) + (found ? 1 : 0);
+    return found;
+  }
+
+  static bool IsPrintableAscii(std::string_view s) {
     for (const char c : s)
       if (c < 0x20 || c > 0x7E) return false;
     return true;
   }
-  static std::string AsciiLower(std::string s) {
-    for (char& c : s)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-  }
+  static char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-  std::vector<std::string> ascii_;  // sorted once before the first lookup
+  std::string chars_;        // the ASCII values, lower-cased, one after the other
+  std::vector<Span> spans_;  // sorted before the first lookup
   bool sorted_ = true;
-  std::vector<std::string> asciiOnly_;
+  std::size_t hint_ = 0;
+  bool keyedAscii_ = false;  // the ASCII values are in others_ as well
   KeyedCollection<std::string> others_;
 };
 
@@ -179,8 +205,12 @@ std::string GetNewStrNextValue(const std::string& dbName, const std::string& sSt
     auto db = Engine().OpenDatabase(dbName);
     auto rs = db->OpenRecordset(NextStatement(iSynchron, lower, pattern), dbOpenForwardOnly);
     for (; !rs->Eof(); rs->MoveNext()) {
-      Variant v = rs->Fields(0).Value();
-      if (!v.IsNull()) taken.Add(v.ToText());
+      const Variant& v = rs->Fields(0).Value();
+      if (v.IsText()) {
+        taken.Add(v.AsText());
+      } else if (!v.IsNull()) {
+        taken.Add(v.ToText());
+      }
     }
     rs->Close();
     db->Close();

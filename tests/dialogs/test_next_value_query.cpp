@@ -66,6 +66,19 @@ TEST_F(NextValueQueryTest, NonAsciiValuesAreTakenWithoutRegardToCaseToo) {
   EXPECT_EQ(GetNewStrNextValue(path_, "AB12", 1, 0), "AB13");
 }
 
+// The index returns "AB_9" before "AB-1" before "AB1", while in plain byte order "_" comes
+// after the digits: the search must still find every taken value.
+TEST_F(NextValueQueryTest, TakenValuesAreFoundWhateverOrderTheIndexGivesThem) {
+  for (int i = 1; i <= 200; ++i) AddKeys("AB_" + std::to_string(i), "Q" + std::to_string(i));
+  for (int i = 1; i <= 40; ++i) {
+    AddKeys("AB" + std::to_string(i), "P" + std::to_string(i));
+    AddKeys("ab-" + std::to_string(i), "R" + std::to_string(i));
+  }
+  EXPECT_EQ(GetNewStrNextValue(path_, "AB0", 1, 0), "AB41");
+  EXPECT_EQ(GetNewStrNextValue(path_, "AB-0", 1, 0), "AB-41");
+  EXPECT_EQ(GetNewStrNextValue(path_, "AB_0", 1, 0), "AB_201");
+}
+
 TEST_F(NextValueQueryTest, NumericCandidatesArePaddedBeforeTheyAreTested) {
   AddKeys("F1", "0012");
   EXPECT_EQ(GetNewStrNextValue(path_, "0011", 2, 4), "0013");
