@@ -1,7 +1,6 @@
 #pragma once
-// A world of its own for a replace dialog test: the host on C:\Programs\Host with its
-// configuration naming a job database, the add-in INI under D:\Docs, the job grid over the
-// job table as the host's grid, and scripted message boxes.
+// The dialog world of a replace dialog test, with the host configuration naming the job
+// database, jobs with materials, and the job grid with a current column.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -13,47 +12,18 @@
 #include <string>
 #include <vector>
 
-#include "../../platform/job_db_fixture.h"
-#include "config/mdlIniFile.h"
-#include "config/mdlPublic.h"
-#include "config/shared_state.h"
+#include "dialog_fixture.h"
 #include "dialogs/qt/frmReplace.h"
-#include "fs/native_path.h"
-#include "platform/job_table_grid.h"
 #include "platform/qt/db_combo.h"
-#include "platform/ui_services.h"
 
 namespace kx::test {
 
-class ReplaceWorld : public JobDbTest {
+class ReplaceWorld : public DialogWorld {
  protected:
   void SetUp() override {
-    setenv("XDG_CONFIG_HOME", (dir_ / "xdg").c_str(), 1);
-    setenv("XDG_CONFIG_DIRS", (dir_ / "xdg-dirs").c_str(), 1);
-    unsetenv("KESTRAFIX_DRIVE_MAP");
-    unsetenv("KESTRAFIX_ADDIN_PATH");
-    dir_.MakeDir("C/Programs/Host/AddIns/Kestrafix");
-    dir_.MakeDir("D/Docs");
-    SetDriveRootForTests("C:", dir_ / "C");
-    SetDriveRootForTests("D:", dir_ / "D");
-    setenv("KESTRAFIX_COMMON_DOCUMENTS", (dir_ / "D/Docs").c_str(), 1);
-    SetAddInPathForTests(std::string("C:\\Programs\\Host\\AddIns\\Kestrafix"));
-    Shared() = SharedState{};
-    Shared().gsIniFile = "C:\\Programs\\Host\\torvel.cfg";
-    dir_.Write("C/Programs/Host/torvel.cfg", "[TORVEL]\r\nDbName=" + path_ + "\r\n");
-    ui = std::make_shared<ScriptedUi>();
-    SetUi(ui);
+    DialogWorld::SetUp();
+    WriteHostConfig();
   }
-
-  void TearDown() override {
-    SetUi(nullptr);
-    Shared() = SharedState{};
-    SetAddInPathForTests(std::nullopt);
-    ClearDriveMapOverrides();
-  }
-
-  void WriteAddInIni(const std::string& text) const { std::ofstream(AddInIni()) << text; }
-  std::filesystem::path AddInIni() const { return ToNative(GetAddInIniFile().str()); }
 
   // A job with the given keys and material.
   void AddMaterial(const std::string& key, const Cell& material) const {
@@ -81,7 +51,6 @@ class ReplaceWorld : public JobDbTest {
     return *grid;
   }
 
-  std::shared_ptr<ScriptedUi> ui;
 };
 
 // The dialog's controls by their object names.
