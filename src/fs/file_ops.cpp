@@ -71,6 +71,37 @@ std::string TempName(const fsys::path& dst) {
 
 }  // namespace
 
+namespace {
+
+// Copies the data, mode and times of `in` into `out`, flushed when durable.
+int FillCopy(int in, const struct stat& st, int out, bool durable) {
+  int rc = CopyData(in, out, st.st_size);
+  if (rc == 0 && ::fchmod(out, st.st_mode & 07777) != 0) rc = Errno();
+  const struct timespec times[2] = {st.st_atim, st.st_mtim};
+  if (rc == 0 && ::futimens(out, times) != 0) rc = Errno();
+  if (rc == 0 && durable && ::fsync(out) != 0) rc = Errno();
+  return rc;
+}
+
+// The copy as an unnamed file in the target's folder, linked in under the target's name
+// once complete: one directory entry instead of a temp name, a rename and an unlink.
+// Returns -1 when the file system cannot do it (network file systems, no /proc), so the
+// caller takes the temp-name route; EEXIST when the name is taken.
+int CopyToUnnamed(int in, const struct stat& st, const fsys::path& dst, bool durable) {
+  const fsys::path folder = dst.has_parent_path() ? dst.parent_path() : fsys::path(".");
+  UniqueFd out(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+  if (!out) return errno == ENOENT || errno == ENOTDIR || errno == EACCES ? Errno() : -1;
+  if (const int rc = FillCopy(in, st, out.get(), durable); rc != 0) return rc;
+  std::string self = "/proc/self/fd/";
+  self += std::to_string(out.get());
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, dst.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    return errno == EEXIST ? EEXIST : -1;
+  }
+  return out.Close() ? 0 : Errno();
+}
+
+}  // namespace
+
 int CopyFile(const fsys::path& src, const fsys::path& dst, bool overwrite, bool durable) {
   UniqueFd in(::open(src.c_str(), O_RDONLY | O_CLOEXEC));
   if (!in) return Errno();
@@ -78,19 +109,24 @@ int CopyFile(const fsys::path& src, const fsys::path& dst, bool overwrite, bool 
   if (::fstat(in.get(), &st) != 0) return Errno();
   if (S_ISDIR(st.st_mode)) return EISDIR;
   struct stat dstSt {};
-  if (::stat(dst.c_str(), &dstSt) == 0) {
+  const bool present = ::stat(dst.c_str(), &dstSt) == 0;
+  if (present) {
     if (dstSt.st_dev == st.st_dev && dstSt.st_ino == st.st_ino) return EINVAL;  // a file onto itself
     if (S_ISDIR(dstSt.st_mode)) return EISDIR;
     if (!overwrite) return EEXIST;
+  } else {
+    // A new name: the unnamed file can never replace anything, so it suits both modes.
+    int rc = CopyToUnnamed(in.get(), st, dst, durable);
+    if (rc == EEXIST && overwrite) rc = -1;  // appeared meanwhile: replace it below
+    if (rc >= 0) {
+      if (rc == 0 && durable) SyncFolder(dst.parent_path());
+      return rc;
+    }
   }
   std::string tmp = TempName(dst);
   UniqueFd out(::mkostemp(tmp.data(), O_CLOEXEC));
   if (!out) return Errno();
-  int rc = CopyData(in.get(), out.get(), st.st_size);
-  if (rc == 0 && ::fchmod(out.get(), st.st_mode & 07777) != 0) rc = Errno();
-  const struct timespec times[2] = {st.st_atim, st.st_mtim};
-  if (rc == 0 && ::futimens(out.get(), times) != 0) rc = Errno();
-  if (rc == 0 && durable && ::fsync(out.get()) != 0) rc = Errno();
+  int rc = FillCopy(in.get(), st, out.get(), durable);
   if (!out.Close() && rc == 0) rc = Errno();
   // Without overwrite the final step must not replace a file that appeared meanwhile.
   if (rc == 0) {

@@ -1,14 +1,16 @@
 #pragma once
 // Native copy, move and delete that never lose the source. Results are errno values
-// (0 = done). A copy goes to a temp name beside the target and is renamed into place, so a
-// target is either the old file or the complete new one. A move renames on the same file
-// system; across file systems it copies completely (flushed to disk) before the source goes.
+// (0 = done). A copy is written where nobody sees it (an unnamed file in the target folder,
+// or a temp name beside the target where the file system has no unnamed files) and put in
+// place complete, so a target is either the old file or the complete new one. A move renames
+// on the same file system; across file systems it copies completely (flushed to disk)
+// before the source goes.
 #include <filesystem>
 
 namespace kx::nativefs {
 
 // One regular file. An existing target is replaced only when `overwrite` (EEXIST otherwise).
-// `durable` flushes the copy to disk before it is renamed into place.
+// `durable` flushes the copy to disk before it is put in place.
 int CopyFile(const std::filesystem::path& src, const std::filesystem::path& dst, bool overwrite,
              bool durable = false);
 

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "core/error.h"
@@ -148,18 +149,29 @@ TEST_F(OpsTest, FailedCopyLeavesSourceAndTargetIntact) {
   ::chmod((tmp.Path() / "ro").c_str(), 0755);
 }
 
+// Both ways a copy is made (a new name; a replaced file) keep times and permissions and
+// leave nothing else behind.
 TEST_F(OpsTest, CopyNeverLeavesTempFilesAndKeepsTimes) {
   auto src = tmp.Write("src/a.nc", "data");
+  ::chmod(src.c_str(), 0640);
   struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
   ::utimensat(AT_FDCWD, src.c_str(), times, 0);
   tmp.MakeDir("dst");
+  tmp.Write("dst/b.nc", "old");
+  ::chmod((tmp.Path() / "dst/b.nc").c_str(), 0600);
   EXPECT_EQ(fso.CopyFile("T:\\src\\a.nc", "T:\\dst\\"), 0);
-  int n = 0;
-  for (auto& e : fsys::directory_iterator(tmp / "dst")) n += (void(e), 1);
-  EXPECT_EQ(n, 1);
-  struct stat st {};
-  ASSERT_EQ(::stat((tmp.Path() / "dst/a.nc").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
+  EXPECT_EQ(nativefs::CopyFile(src, tmp / "dst/b.nc", true), 0);
+  std::vector<std::string> names;
+  for (auto& e : fsys::directory_iterator(tmp / "dst")) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.nc", "b.nc"}));
+  for (const char* name : {"dst/a.nc", "dst/b.nc"}) {
+    struct stat st {};
+    ASSERT_EQ(::stat((tmp.Path() / name).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000) << name;
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << name;
+    EXPECT_EQ(ReadAll(tmp / name), "data") << name;
+  }
   EXPECT_EQ(nativefs::CopyFile(src, src, true), EINVAL);  // onto itself: refused, data kept
   EXPECT_EQ(ReadAll(src), "data");
 }
