@@ -65,9 +65,14 @@ bool Exists(const fsys::path& p) {
   return ::lstat(p.c_str(), &st) == 0;
 }
 
-std::string TempName(const fsys::path& dst) {
-  return (dst.parent_path() / ("." + dst.filename().string() + ".kxtmp-XXXXXX")).string();
+// "." + name + suffix, hidden beside dst (built by append: GCC 12 -O3 warns falsely on "." + ...).
+fsys::path HiddenBeside(const fsys::path& dst, const char* suffix) {
+  std::string name = ".";
+  name.append(dst.filename().string()).append(suffix);
+  return dst.parent_path() / name;
 }
+
+std::string TempName(const fsys::path& dst) { return HiddenBeside(dst, ".kxtmp-XXXXXX").string(); }
 
 }  // namespace
 
@@ -228,7 +233,7 @@ int Move(const fsys::path& src, const fsys::path& dst, bool overwrite) {
   if (rc != EXDEV) return rc;
   // Another file system: the source stays until its copy is complete and on disk.
   if (S_ISDIR(st.st_mode)) {
-    fsys::path tmp = dst.parent_path() / ("." + dst.filename().string() + ".kxtmp-move");
+    fsys::path tmp = HiddenBeside(dst, ".kxtmp-move");
     std::error_code ec;
     fsys::remove_all(tmp, ec);
     rc = CopyTree(src, tmp, true, true);
