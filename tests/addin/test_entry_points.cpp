@@ -6,62 +6,14 @@
 #include <filesystem>
 #include <string>
 
-#include "addin/kestrafix.h"
+#include "addin_api.h"
 #include "temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Api {
-  void* lib = nullptr;
-#define KX_FN(name) decltype(&::name) name = nullptr
-  KX_FN(kx_api_version);
-  KX_FN(kx_register_server);
-  KX_FN(kx_unregister_server);
-  KX_FN(kx_get_class_object);
-  KX_FN(kx_factory_create_instance);
-  KX_FN(kx_factory_lock_server);
-  KX_FN(kx_factory_release);
-  KX_FN(kx_can_unload_now);
-  KX_FN(kx_create_object);
-  KX_FN(kx_object_add_ref);
-  KX_FN(kx_object_release);
-  KX_FN(kx_object_put_string);
-  KX_FN(kx_object_get_string);
-  KX_FN(kx_object_put_object);
-  KX_FN(kx_object_run);
-  KX_FN(kx_testing_set_dialog);
-#undef KX_FN
-
-  template <class F>
-  void Load(F& f, const char* name) {
-    f = reinterpret_cast<F>(dlsym(lib, name));
-    if (!f) ADD_FAILURE() << "missing entry point " << name;
-  }
-  void Open() {
-    lib = dlopen(KX_ADDIN_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(lib, nullptr) << dlerror();
-#define KX_LOAD(name) Load(name, #name)
-    KX_LOAD(kx_api_version);
-    KX_LOAD(kx_register_server);
-    KX_LOAD(kx_unregister_server);
-    KX_LOAD(kx_get_class_object);
-    KX_LOAD(kx_factory_create_instance);
-    KX_LOAD(kx_factory_lock_server);
-    KX_LOAD(kx_factory_release);
-    KX_LOAD(kx_can_unload_now);
-    KX_LOAD(kx_create_object);
-    KX_LOAD(kx_object_add_ref);
-    KX_LOAD(kx_object_release);
-    KX_LOAD(kx_object_put_string);
-    KX_LOAD(kx_object_get_string);
-    KX_LOAD(kx_object_put_object);
-    KX_LOAD(kx_object_run);
-    KX_LOAD(kx_testing_set_dialog);
-#undef KX_LOAD
-  }
-};
+using Api = kx::test::AddinApi;
 
 struct Fake {
   int retVal = 0;

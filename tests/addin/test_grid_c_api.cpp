@@ -7,70 +7,14 @@
 #include <filesystem>
 #include <string>
 
-#include "addin/kestrafix.h"
+#include "addin_api.h"
 #include "temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct GridApi {
-  void* lib = nullptr;
-#define KX_FN(name) decltype(&::name) name = nullptr
-  KX_FN(kx_last_error);
-  KX_FN(kx_grid_open_job_table);
-  KX_FN(kx_grid_release);
-  KX_FN(kx_grid_row_count);
-  KX_FN(kx_grid_column_count);
-  KX_FN(kx_grid_column_name);
-  KX_FN(kx_grid_column_caption);
-  KX_FN(kx_grid_cell_kind);
-  KX_FN(kx_grid_cell_text);
-  KX_FN(kx_grid_current);
-  KX_FN(kx_grid_set_row);
-  KX_FN(kx_grid_set_col);
-  KX_FN(kx_grid_refresh);
-  KX_FN(kx_grid_set_caption_fn);
-  KX_FN(kx_grid_use_message_captions);
-  KX_FN(kx_create_object);
-  KX_FN(kx_object_put_object);
-  KX_FN(kx_object_run);
-  KX_FN(kx_object_release);
-  KX_FN(kx_testing_set_dialog);
-#undef KX_FN
-
-  template <class F>
-  void Load(F& f, const char* name) {
-    f = reinterpret_cast<F>(dlsym(lib, name));
-    if (!f) ADD_FAILURE() << "missing entry point " << name;
-  }
-  void Open() {
-    lib = dlopen(KX_ADDIN_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(lib, nullptr) << dlerror();
-#define KX_LOAD(name) Load(name, #name)
-    KX_LOAD(kx_last_error);
-    KX_LOAD(kx_grid_open_job_table);
-    KX_LOAD(kx_grid_release);
-    KX_LOAD(kx_grid_row_count);
-    KX_LOAD(kx_grid_column_count);
-    KX_LOAD(kx_grid_column_name);
-    KX_LOAD(kx_grid_column_caption);
-    KX_LOAD(kx_grid_cell_kind);
-    KX_LOAD(kx_grid_cell_text);
-    KX_LOAD(kx_grid_current);
-    KX_LOAD(kx_grid_set_row);
-    KX_LOAD(kx_grid_set_col);
-    KX_LOAD(kx_grid_refresh);
-    KX_LOAD(kx_grid_set_caption_fn);
-    KX_LOAD(kx_grid_use_message_captions);
-    KX_LOAD(kx_create_object);
-    KX_LOAD(kx_object_put_object);
-    KX_LOAD(kx_object_run);
-    KX_LOAD(kx_object_release);
-    KX_LOAD(kx_testing_set_dialog);
-#undef KX_LOAD
-  }
-};
+using GridApi = kx::test::AddinApi;
 
 // A job table written with plain SQLite, as another tool of the shop would.
 void Exec(const fs::path& db, const std::string& sql) {

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "addin/kestrafix.h"
+#include "addin_api.h"
 #include "platform/database.h"
 #include "platform/job_schema.h"
 #include "temp_dir.h"
@@ -26,39 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Api {
-  void* lib = nullptr;
-#define KX_FN(name) decltype(&::name) name = nullptr
-  KX_FN(kx_create_object);
-  KX_FN(kx_object_put_string);
-  KX_FN(kx_object_put_object);
-  KX_FN(kx_object_run);
-  KX_FN(kx_object_release);
-  KX_FN(kx_grid_open_job_table);
-  KX_FN(kx_grid_set_row);
-  KX_FN(kx_grid_release);
-#undef KX_FN
-
-  template <class F>
-  void Load(F& f, const char* name) {
-    f = reinterpret_cast<F>(dlsym(lib, name));
-    if (!f) ADD_FAILURE() << "missing entry point " << name;
-  }
-  void Open() {
-    lib = dlopen(KX_ADDIN_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(lib, nullptr) << dlerror();
-#define KX_LOAD(name) Load(name, #name)
-    KX_LOAD(kx_create_object);
-    KX_LOAD(kx_object_put_string);
-    KX_LOAD(kx_object_put_object);
-    KX_LOAD(kx_object_run);
-    KX_LOAD(kx_object_release);
-    KX_LOAD(kx_grid_open_job_table);
-    KX_LOAD(kx_grid_set_row);
-    KX_LOAD(kx_grid_release);
-#undef KX_LOAD
-  }
-};
+using Api = kx::test::AddinApi;
 
 // The user: one step per modal window, each acting on the window it expects. A step returns
 // false while the active modal window is not yet the one it wants.
