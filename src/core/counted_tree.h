@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
+#include <type_traits>
 #include <utility>
 
 #include "core/block_arena.h"
@@ -406,6 +407,7 @@ class CountedTree {
   // the chain.
   template <class N>
   N* NewNode(FreeList& free) {
+    static_assert(std::is_trivially_destructible_v<N>);
     void* p = free.Pop();
     if (!p) p = nodes_.Bump((sizeof(N) + kArenaAlign - 1) / kArenaAlign * kArenaAlign);
     return new (p) N();

@@ -74,10 +74,6 @@ fsys::path HiddenBeside(const fsys::path& dst, const char* suffix) {
 
 std::string TempName(const fsys::path& dst) { return HiddenBeside(dst, ".kxtmp-XXXXXX").string(); }
 
-}  // namespace
-
-namespace {
-
 // Copies the data, mode and times of `in` into `out`, flushed when durable.
 int FillCopy(int in, const struct stat& st, int out, bool durable) {
   int rc = CopyData(in, out, st.st_size);
