@@ -3,6 +3,9 @@
 // build), every C entry point looked up by name. A missing entry point fails the test.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
 
 #include "addin/kestrafix.h"
 
@@ -40,6 +43,18 @@
   X(kx_testing_set_dialog)
 
 namespace kx::test {
+
+// Test mode, and every folder the library reads or writes moved under `root`, so a test
+// neither sees nor touches the user's own configuration.
+inline void UseTempHostEnvironment(const std::filesystem::path& root) {
+  setenv("KX_TEST_MODE", "1", 1);
+  setenv("XDG_CONFIG_HOME", (root / "xdg").c_str(), 1);
+  setenv("XDG_CONFIG_DIRS", (root / "xdg-dirs").c_str(), 1);
+  setenv("HOME", (root / "home").c_str(), 1);
+  unsetenv("KESTRAFIX_DRIVE_MAP");
+  setenv("KESTRAFIX_COMMON_DOCUMENTS", (root / "docs").c_str(), 1);
+  setenv("KESTRAFIX_ADDIN_PATH", (root / "Host/AddIns/Kx").c_str(), 1);
+}
 
 struct AddinApi {
   void* lib = nullptr;

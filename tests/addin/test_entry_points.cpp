@@ -38,13 +38,7 @@ void CountRelease(void*) { ++g_released; }
 class CEntryPoints : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("KX_TEST_MODE", "1", 1);
-    setenv("XDG_CONFIG_HOME", (tmp / "xdg").c_str(), 1);
-    setenv("XDG_CONFIG_DIRS", (tmp / "xdg-dirs").c_str(), 1);
-    setenv("HOME", (tmp / "home").c_str(), 1);
-    unsetenv("KESTRAFIX_DRIVE_MAP");
-    setenv("KESTRAFIX_COMMON_DOCUMENTS", (tmp / "docs").c_str(), 1);
-    setenv("KESTRAFIX_ADDIN_PATH", (tmp / "Host/AddIns/Kx").c_str(), 1);
+    kx::test::UseTempHostEnvironment(tmp.Path());
     api.Open();
     ASSERT_EQ(api.kx_testing_set_dialog(KX_DIALOG_NEW_JOB, PlayDialog, &newJob), KX_OK);
     ASSERT_EQ(api.kx_testing_set_dialog(KX_DIALOG_REPLACE, PlayDialog, &replace), KX_OK);

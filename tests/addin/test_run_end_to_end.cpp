@@ -116,13 +116,7 @@ class RunEndToEnd : public ::testing::Test {
       return true;
     }();
     (void)registered;
-    setenv("KX_TEST_MODE", "1", 1);
-    setenv("XDG_CONFIG_HOME", (tmp / "xdg").c_str(), 1);
-    setenv("XDG_CONFIG_DIRS", (tmp / "xdg-dirs").c_str(), 1);
-    setenv("HOME", (tmp / "home").c_str(), 1);
-    unsetenv("KESTRAFIX_DRIVE_MAP");
-    setenv("KESTRAFIX_COMMON_DOCUMENTS", (tmp / "docs").c_str(), 1);
-    setenv("KESTRAFIX_ADDIN_PATH", (tmp / "Host/AddIns/Kx").c_str(), 1);
+    kx::test::UseTempHostEnvironment(tmp.Path());
     db = (tmp / "jobs.db").string();
     kx::CreateJobDatabase(db);
     auto d = kx::Engine().OpenDatabase(db);
