@@ -12,11 +12,6 @@ endif()
 # kx_add_library(name SOURCES ... DEPS ...): one static, position-independent library per layer.
 function(kx_add_library name)
   cmake_parse_arguments(A "" "" "SOURCES;DEPS" ${ARGN})
-  if(NOT A_SOURCES)
-    # A layer without sources yet still configures, so the layers above it build.
-    set(A_SOURCES ${CMAKE_BINARY_DIR}/generated/kx_${name}_empty.cpp)
-    file(WRITE ${A_SOURCES} "// no sources yet\n")
-  endif()
   add_library(kx_${name} STATIC ${A_SOURCES})
   target_include_directories(kx_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
   target_link_libraries(kx_${name} PUBLIC ${A_DEPS} PRIVATE kx_warnings)

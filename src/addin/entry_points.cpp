@@ -24,10 +24,9 @@
 #include "platform/database.h"
 #include "platform/job_table_grid.h"
 
-#if defined(KX_WITH_DIALOGS) && __has_include("dialogs/qt/dialog_registration.h")
+#ifdef KX_WITH_DIALOGS
 #include "dialogs/qt/dialog_registration.h"
 #include "dialogs/qt/qt_app_guard.h"
-#define KX_REGISTER_DIALOGS 1
 #endif
 
 namespace {
@@ -40,7 +39,7 @@ constexpr std::string_view kProgId = KX_PROGID;
 bool IsOurProgId(const char* progid) { return progid && kx::EqualsNoCase(progid, kProgId); }
 
 void EnsureDialogsRegistered() {
-#ifdef KX_REGISTER_DIALOGS
+#ifdef KX_WITH_DIALOGS
   static std::once_flag once;
   // A host need not be a Qt program, nor have a display: each Qt dialog runs under a guard
   // that makes a QApplication when there is none and shows nothing when it cannot.

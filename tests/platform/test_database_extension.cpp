@@ -6,9 +6,7 @@
 
 #include "job_db_fixture.h"
 
-#if __has_include("kx_sqlite_ext_path.h")
 #include "kx_sqlite_ext_path.h"
-#endif
 
 namespace kx::test {
 namespace {
@@ -32,19 +30,13 @@ class ExtensionTest : public JobDbTest {
   }
   // The shell cannot load a module built with the address sanitizer.
   static bool ExtensionLoadable() {
-#if defined(__SANITIZE_ADDRESS__) || !defined(KX_SQLITE_EXT_PATH)
+#if defined(__SANITIZE_ADDRESS__)
     return false;
 #else
     return true;
 #endif
   }
-  static std::string LoadCommand() {
-#ifdef KX_SQLITE_EXT_PATH
-    return std::string(".load ") + KX_SQLITE_EXT_PATH + "\n";
-#else
-    return {};
-#endif
-  }
+  static std::string LoadCommand() { return std::string(".load ") + KX_SQLITE_EXT_PATH + "\n"; }
 };
 
 TEST_F(ExtensionTest, ShellWritesAndReadsWithTheDialect) {

@@ -11,6 +11,7 @@
 #include "config/mdlForm.h"
 #include "config/mdlPublic.h"
 #include "config/shared_state.h"
+#include "dialogs/new_job_record.h"
 #include "dialogs/next_value_query.h"
 #include "dialogs/qt/dialog_factories.h"
 #include "dialogs/qt/frmMain_internal.h"
@@ -22,11 +23,6 @@
 #include "platform/qt/qt_placement_window.h"
 #include "platform/qt/status_panel.h"
 #include "platform/ui_services.h"
-
-#if __has_include("dialogs/new_job_record.h")
-#include "dialogs/new_job_record.h"
-#define KX_HAS_NEW_JOB_RECORD 1
-#endif
 
 namespace kx {
 
@@ -59,9 +55,7 @@ bool ValueIsRow(const DbCombo& list) {
 }  // namespace
 
 frmMain::frmMain(QWidget* parent) : QDialog(parent) {
-#ifdef KX_HAS_NEW_JOB_RECORD
   recordHook_ = &AddJobRecord;
-#endif
   data1_[0] = std::make_unique<DataSource>();
   data1_[1] = std::make_unique<DataSource>();
   BuildControls();

@@ -1,1 +1,0 @@
-target_link_libraries(bench_core PRIVATE kx_core)

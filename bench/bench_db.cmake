@@ -1,1 +1,0 @@
-target_link_libraries(bench_db PRIVATE kx_platform)

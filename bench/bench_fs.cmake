@@ -1,1 +1,0 @@
-target_link_libraries(bench_fs PRIVATE kx_fs)

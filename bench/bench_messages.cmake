@@ -1,1 +1,0 @@
-target_link_libraries(bench_messages PRIVATE kx_messages)

@@ -1,1 +1,0 @@
-target_link_libraries(bench_nextvalue PRIVATE kx_dialogs_core)

@@ -1,1 +1,0 @@
-target_link_libraries(bench_nextvalue_query PRIVATE kx_dialogs_core)
