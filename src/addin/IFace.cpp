@@ -1,9 +1,9 @@
 #include "addin/IFace.h"
 
-#include "addin/dialog_factory.h"
 #include "config/mdlPublic.h"
 #include "config/shared_state.h"
 #include "core/text.h"
+#include "dialogs/dialog_factory.h"
 
 namespace kx {
 

@@ -10,7 +10,6 @@
 #include <new>
 
 #include "addin/IFace.h"
-#include "addin/dialog_factory.h"
 #include "addin/grid_handle.h"
 #include "addin/kestrafix.h"
 #include "config/config_keys.h"
@@ -18,6 +17,7 @@
 #include "config/shared_state.h"
 #include "core/error.h"
 #include "core/text.h"
+#include "dialogs/dialog_factory.h"
 #include "fs/ini_profile.h"
 #include "fs/native_path.h"
 #include "messages/clsResStrs.h"

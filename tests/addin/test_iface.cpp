@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 #include "addin/IFace.h"
-#include "addin/dialog_factory.h"
 #include "config/shared_state.h"
 #include "core/error.h"
+#include "dialogs/dialog_factory.h"
 #include "fs/native_path.h"
 #include "platform/host_grid.h"
 #include "temp_dir.h"

@@ -2,7 +2,7 @@
 // One factory per dialog, each defined next to its dialog (frmMain.cpp, frmReplace.cpp).
 #include <memory>
 
-#include "addin/dialog_factory.h"
+#include "dialogs/dialog_factory.h"
 
 namespace kx {
 std::unique_ptr<IModalDialog> CreateNewJobDialog();

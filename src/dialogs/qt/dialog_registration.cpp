@@ -1,6 +1,6 @@
 #include "dialogs/qt/dialog_registration.h"
 
-#include "addin/dialog_factory.h"
+#include "dialogs/dialog_factory.h"
 #include "dialogs/qt/dialog_factories.h"
 
 namespace kx {

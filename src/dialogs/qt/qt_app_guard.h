@@ -7,7 +7,7 @@
 // so then no dialog is shown at all and the caller sees a dialog that was not confirmed.
 #include <memory>
 
-#include "addin/dialog_factory.h"
+#include "dialogs/dialog_factory.h"
 
 class QApplication;
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "addin/IFace.h"
-#include "addin/dialog_factory.h"
+#include "dialogs/dialog_factory.h"
 #include "dialogs/qt/dialog_factories.h"
 #include "test_frmReplace_world.h"
 

@@ -1,4 +1,4 @@
-#include "addin/dialog_factory.h"
+#include "dialogs/dialog_factory.h"
 
 namespace kx {
 
