@@ -25,8 +25,8 @@
 #include "platform/job_table_grid.h"
 
 #ifdef KX_WITH_DIALOGS
-#include "dialogs/qt/dialog_registration.h"
-#include "dialogs/qt/qt_app_guard.h"
+#include "gui/dialog_registration.h"
+#include "gui/qt_app_guard.h"
 #endif
 
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-// How Run gets its dialogs: the dialog layer registers one factory per kind; tests register fakes.
+// How Run gets its dialogs: the add-in installs the Qt dialogs as one factory per kind; tests install fakes.
 #include <functional>
 #include <memory>
 

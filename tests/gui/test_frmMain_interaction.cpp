@@ -5,7 +5,7 @@
 
 #include "config/mdlIniFile.h"
 #include "frmMain_test_util.h"
-#include "platform/qt/status_panel.h"
+#include "gui/status_panel.h"
 
 namespace kx::test {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "fs/native_path.h"
-#include "platform/qt/qt_ui_services.h"
+#include "gui/qt_ui_services.h"
 #include "temp_dir.h"
 
 namespace kx {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "core/error.h"
-#include "dialogs/qt/frmReplace.h"
+#include "gui/frmReplace.h"
+#include "gui/qt_placement_window.h"
 #include "platform/host_grid.h"
-#include "platform/qt/qt_placement_window.h"
 #include "test_frmReplace_world.h"
 
 namespace kx {

@@ -1,4 +1,4 @@
-#include "platform/qt/db_combo.h"
+#include "gui/db_combo.h"
 
 #include <QHeaderView>
 #include <QLineEdit>

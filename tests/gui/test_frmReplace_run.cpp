@@ -10,7 +10,7 @@
 
 #include "addin/IFace.h"
 #include "dialogs/dialog_factory.h"
-#include "dialogs/qt/dialog_factories.h"
+#include "gui/dialog_registration.h"
 #include "test_frmReplace_world.h"
 
 namespace kx {

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QWidget>
 
-#include "platform/qt/qt_placement_window.h"
+#include "gui/qt_placement_window.h"
 
 namespace kx {
 namespace {

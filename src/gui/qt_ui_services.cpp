@@ -1,4 +1,4 @@
-#include "platform/qt/qt_ui_services.h"
+#include "gui/qt_ui_services.h"
 
 #include <QApplication>
 #include <QFileDialog>

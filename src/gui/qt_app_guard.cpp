@@ -1,11 +1,11 @@
-#include "dialogs/qt/qt_app_guard.h"
+#include "gui/qt_app_guard.h"
 
 #include <QApplication>
 #include <QThread>
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/qt/qt_ui_services.h"
+#include "gui/qt_ui_services.h"
 #include "platform/ui_services.h"
 
 namespace kx {

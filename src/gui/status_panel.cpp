@@ -1,4 +1,4 @@
-#include "platform/qt/status_panel.h"
+#include "gui/status_panel.h"
 
 #include <QLabel>
 #include <QStatusBar>

@@ -10,10 +10,10 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "dialogs/qt/frmMain.h"
-#include "dialogs/qt/frmMain_internal.h"
-#include "platform/qt/db_combo.h"
-#include "platform/qt/qt_placement_window.h"
+#include "gui/db_combo.h"
+#include "gui/frmMain.h"
+#include "gui/internal/frmMain_errors.h"
+#include "gui/qt_placement_window.h"
 
 namespace kx {
 

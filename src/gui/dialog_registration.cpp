@@ -1,7 +1,4 @@
-#include "dialogs/qt/dialog_registration.h"
-
-#include "dialogs/dialog_factory.h"
-#include "dialogs/qt/dialog_factories.h"
+#include "gui/dialog_registration.h"
 
 namespace kx {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_placement_window.h"
+#include "gui/qt_placement_window.h"
 
 #include <QEvent>
 #include <QWidget>

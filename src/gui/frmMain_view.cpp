@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "dialogs/qt/frmMain.h"
-#include "platform/qt/db_combo.h"
+#include "gui/db_combo.h"
+#include "gui/frmMain.h"
 
 namespace kx {
 

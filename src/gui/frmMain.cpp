@@ -1,4 +1,4 @@
-#include "dialogs/qt/frmMain.h"
+#include "gui/frmMain.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -13,15 +13,15 @@
 #include "config/shared_state.h"
 #include "dialogs/new_job_record.h"
 #include "dialogs/next_value_query.h"
-#include "dialogs/qt/dialog_factories.h"
-#include "dialogs/qt/frmMain_internal.h"
 #include "fs/native_path.h"
+#include "gui/db_combo.h"
+#include "gui/dialog_registration.h"
+#include "gui/internal/frmMain_errors.h"
+#include "gui/qt_placement_window.h"
+#include "gui/status_panel.h"
 #include "jobdata/mdlString.h"
 #include "messages/clsResStrs.h"
 #include "platform/host_grid.h"
-#include "platform/qt/db_combo.h"
-#include "platform/qt/qt_placement_window.h"
-#include "platform/qt/status_panel.h"
 #include "platform/ui_services.h"
 
 namespace kx {

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QStatusBar>
 
-#include "platform/qt/status_panel.h"
+#include "gui/status_panel.h"
 
 namespace kx {
 namespace {

@@ -1,4 +1,4 @@
-#include "dialogs/qt/frmReplace.h"
+#include "gui/frmReplace.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,13 +13,13 @@
 #include "config/shared_state.h"
 #include "core/error.h"
 #include "core/text.h"
-#include "dialogs/qt/dialog_factories.h"
-#include "dialogs/qt/qt_app_guard.h"
 #include "dialogs/replace_column.h"
+#include "gui/db_combo.h"
+#include "gui/dialog_registration.h"
+#include "gui/qt_app_guard.h"
+#include "gui/qt_placement_window.h"
 #include "platform/database.h"
 #include "platform/host_grid.h"
-#include "platform/qt/db_combo.h"
-#include "platform/qt/qt_placement_window.h"
 #include "platform/ui_services.h"
 
 namespace kx {

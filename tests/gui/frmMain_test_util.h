@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "dialog_fixture.h"
-#include "dialogs/qt/frmMain.h"
-#include "platform/qt/db_combo.h"
+#include "gui/db_combo.h"
+#include "gui/frmMain.h"
 
 namespace kx::test {
 

@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "../../platform/job_db_fixture.h"
+#include "../platform/job_db_fixture.h"
 #include "config/mdlIniFile.h"
 #include "config/mdlPublic.h"
 #include "config/shared_state.h"
@@ -59,8 +59,7 @@ class DialogWorld : public JobDbTest {
 
   // A shipped message file as the host's message file of a country ("049", "044").
   void InstallMessages(const std::string& country) const {
-    const auto shipped =
-        std::filesystem::path(__FILE__).parent_path() / "../../../examples/ResStr" / ("torvel." + country);
+    const auto shipped = std::filesystem::path(KX_EXAMPLES_DIR) / "ResStr" / ("torvel." + country);
     std::filesystem::copy_file(shipped, dir_ / ("C/Programs/Host/ResStr/torvel." + country),
                                std::filesystem::copy_options::overwrite_existing);
   }

@@ -5,8 +5,8 @@
 
 #include "config/mdlIniFile.h"
 #include "frmMain_test_util.h"
+#include "gui/qt_placement_window.h"
 #include "messages/clsResStrs.h"
-#include "platform/qt/qt_placement_window.h"
 
 namespace kx::test {
 namespace {

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "dialog_fixture.h"
-#include "dialogs/qt/frmReplace.h"
-#include "platform/qt/db_combo.h"
+#include "gui/db_combo.h"
+#include "gui/frmReplace.h"
 
 namespace kx::test {
 
@@ -50,7 +50,6 @@ class ReplaceWorld : public DialogWorld {
     Shared().goSSDBGrid = grid;
     return *grid;
   }
-
 };
 
 // The dialog's controls by their object names.

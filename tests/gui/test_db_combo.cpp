@@ -6,10 +6,10 @@
 #include <QTest>
 
 #include "core/error.h"
+#include "gui/db_combo.h"
 #include "platform/data_source.h"
 #include "platform/database.h"
 #include "platform/job_schema.h"
-#include "platform/qt/db_combo.h"
 #include "temp_dir.h"
 
 namespace kx {
