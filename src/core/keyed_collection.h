@@ -26,10 +26,10 @@
 #include <string_view>
 #include <utility>
 
-#include "core/block_arena.h"
-#include "core/counted_tree.h"
+#include "core/collection/block_arena.h"
+#include "core/collection/counted_tree.h"
+#include "core/collection/key_index.h"
 #include "core/error.h"
-#include "core/key_index.h"
 #include "core/text.h"
 
 namespace kx {

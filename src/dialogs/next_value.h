@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "jobfiles/mdlCollection.h"  // CollectionHasKey: membership in the taken-value set
+#include "core/mdlCollection.h"  // CollectionHasKey: membership in the taken-value set
 
 namespace kx {
 

@@ -6,8 +6,8 @@
 
 #include "core/error.h"
 #include "core/keyed_collection.h"
+#include "core/mdlCollection.h"
 #include "jobfiles/delimited_input.h"
-#include "jobfiles/mdlCollection.h"
 #include "jobfiles/mdlTxtFile.h"
 #include "jobfiles_fixture.h"
 

@@ -13,7 +13,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "core/block_arena.h"
+#include "core/collection/block_arena.h"
 
 namespace kx::detail {
 
