@@ -12,18 +12,18 @@
 #include "core/numbers.h"
 #include "core/text.h"
 #include "fs/fs_env.h"
-#include "fs/fso_internal.h"
 #include "fs/ini_profile.h"
+#include "fs/internal/fso_helpers.h"
+#include "fs/internal/path_rules.h"
 #include "fs/native_path.h"
-#include "fs/path_rules.h"
 
 namespace kx {
 
 namespace fsys = std::filesystem;
-namespace fb = pathrules::fallback;
-namespace ob = pathrules::fsoobj;
-using pathrules::RemoveLeadingBackslash;
-using pathrules::RemoveTrailingBackslash;
+using fb = fs_detail::FallbackPathRules;
+using ob = fs_detail::FsoPathRules;
+using fs_detail::RemoveLeadingBackslash;
+using fs_detail::RemoveTrailingBackslash;
 
 namespace {
 
@@ -192,8 +192,8 @@ std::string clsFso::LongPath(const std::string& Path) const {
   for (std::size_t i = 1; i < parts.size(); ++i) {
     // An empty name (a doubled or trailing "\") finds nothing, like any missing entry.
     std::optional<std::string> found;
-    if (fsodetail::HasWildcard(parts[i])) {
-      auto names = fsodetail::MatchNames(cur, parts[i], 0);
+    if (fs_detail::HasWildcard(parts[i])) {
+      auto names = fs_detail::MatchNames(cur, parts[i], 0);
       if (!names.empty()) found = names.front();
     } else {
       found = FindEntryNoCase(cur, parts[i]);
@@ -206,12 +206,12 @@ std::string clsFso::LongPath(const std::string& Path) const {
 }
 
 bool clsFso::FileExists(const std::string& Path) const {
-  if (Path.empty() || fsodetail::HasWildcard(Path)) return false;
+  if (Path.empty() || fs_detail::HasWildcard(Path)) return false;
   return IsNonDir(ToNative(Path));
 }
 
 bool clsFso::FolderExists(const std::string& Path) const {
-  if (Path.empty() || fsodetail::HasWildcard(Path)) return false;
+  if (Path.empty() || fs_detail::HasWildcard(Path)) return false;
   return IsDir(ToNative(Path));
 }
 
@@ -233,9 +233,9 @@ bool clsFso::DriveExists(const std::string& Drive) const {
 std::int32_t clsFso::DriveType(const std::string& DriveName, std::string* Description) const {
   if (fsoActive_) {
     std::string key = DriveSpec(DriveName);
-    if (key.empty()) fsodetail::Raise(err::InvalidProcedureCall);
+    if (key.empty()) fs_detail::Raise(err::InvalidProcedureCall);
     auto root = DriveRoot(key);
-    if (!root) fsodetail::Raise(err::DeviceUnavailable);
+    if (!root) fs_detail::Raise(err::DeviceUnavailable);
     std::int32_t type = NativeDriveType(*root);
     if (type == 1) type = 0;  // a mapped drive whose folder is gone: the object says Unknown
     if (Description) *Description = DriveDescription(type);
@@ -267,17 +267,17 @@ std::string clsFso::GetSpecialFolder(std::int32_t SpecialFolder) const {
   if (SpecialFolder < 0 || SpecialFolder > 10) return {};
   const std::string name = kNames[SpecialFolder];
   if (auto v = GetEnvNoCase(name)) return NormalizeInputPath(*v);
-  const std::string home = ToWindows(fsenv::HomeFolder());
+  const std::string home = ToWindows(HomeFolder());
   switch (SpecialFolder) {
     case 0:
-      return ToWindows(fsenv::CommonAppDataFolder());
+      return ToWindows(CommonAppDataFolder());
     case 1: {
       const char* cfg = std::getenv("XDG_CONFIG_HOME");
-      return ToWindows(cfg && *cfg == '/' ? fsys::path(cfg) : fsenv::HomeFolder() / ".config");
+      return ToWindows(cfg && *cfg == '/' ? fsys::path(cfg) : HomeFolder() / ".config");
     }
     case 2:
     case 5:
-      return ToWindows(fsenv::ProgramFilesFolder());
+      return ToWindows(ProgramFilesFolder());
     case 3:
       return home.size() >= 2 && home[1] == ':' ? home.substr(0, 2) : std::string();
     case 4:
@@ -285,7 +285,7 @@ std::string clsFso::GetSpecialFolder(std::int32_t SpecialFolder) const {
     case 9:
       return home;
     default:
-      return fsenv::ValueOrStandIn(name).value_or("");
+      return EnvValueOrStandIn(name).value_or("");
   }
 }
 
@@ -293,13 +293,13 @@ std::string clsFso::GetSHSpecialFolder(std::int32_t CSIDL, bool Create, bool Ver
   fsys::path folder;
   switch (CSIDL & 0xFF) {
     case 35:
-      folder = fsenv::CommonAppDataFolder();
+      folder = CommonAppDataFolder();
       break;
     case 38:
-      folder = fsenv::ProgramFilesFolder();
+      folder = ProgramFilesFolder();
       break;
     case 46:
-      folder = fsenv::CommonDocumentsFolder();
+      folder = CommonDocumentsFolder();
       break;
     default:
       return {};

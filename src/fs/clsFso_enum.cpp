@@ -10,15 +10,15 @@
 #include "core/error.h"
 #include "core/like.h"
 #include "fs/clsFso.h"
-#include "fs/fso_internal.h"
+#include "fs/internal/fso_helpers.h"
+#include "fs/internal/path_rules.h"
 #include "fs/native_path.h"
-#include "fs/path_rules.h"
 #include "fs/unique_fd.h"
 
 namespace kx {
 
 namespace fsys = std::filesystem;
-using pathrules::RemoveTrailingBackslash;
+using fs_detail::RemoveTrailingBackslash;
 
 namespace {
 
@@ -67,7 +67,7 @@ void AddFolderTree(std::vector<Folder>& out, std::set<Identity>& seen, const Fol
                    std::int32_t depth, bool top) {
   auto id = IdentityOf(f.native);
   if (!id) {
-    if (top) fsodetail::Raise(err::PathNotFound);
+    if (top) fs_detail::Raise(err::PathNotFound);
     return;  // an unreadable sub-folder is skipped
   }
   out.push_back(f);
@@ -85,7 +85,7 @@ std::vector<Folder> WalkFolders(const std::string& folderPaths, std::int32_t lev
   std::vector<Folder> out;
   std::set<Identity> seen;
   if (objectMode) {
-    for (const std::string& entry : fsodetail::SplitList(folderPaths)) {
+    for (const std::string& entry : fs_detail::SplitList(folderPaths)) {
       std::string root = RemoveTrailingBackslash(entry);
       AddFolderTree(out, seen, {root, ToNative(root)}, level, 0, true);
     }
@@ -99,7 +99,7 @@ std::vector<Folder> WalkFolders(const std::string& folderPaths, std::int32_t lev
     out.push_back({std::move(path), std::move(native)});
     return true;
   };
-  for (const std::string& entry : fsodetail::SplitList(folderPaths)) {
+  for (const std::string& entry : fs_detail::SplitList(folderPaths)) {
     std::string root = RemoveTrailingBackslash(entry);
     addUnique(root, ToNative(root));
   }
@@ -132,10 +132,10 @@ PathList clsFso::GetFiles(const std::string& FolderPath, const std::string& Filt
   if (Filters.empty()) return result;
   const std::string folder = RemoveTrailingBackslash(FolderPath);
   const fsys::path native = ToNative(folder);
-  for (const std::string& filter : fsodetail::SplitList(Filters)) {
+  for (const std::string& filter : fs_detail::SplitList(Filters)) {
     bool full = false;
     // Sorted names, so that a count limit keeps the same files on every run.
-    for (const std::string& name : fsodetail::MatchNames(native, filter, 1)) {
+    for (const std::string& name : fs_detail::MatchNames(native, filter, 1)) {
       std::string path = folder + "\\" + name;
       result.InsertSorted(path, path);
       if (FileCount > 0 && result.Count() >= FileCount) {
@@ -152,7 +152,7 @@ PathList clsFso::GetFolders(const std::string& FolderPath, std::int32_t FolderCo
   PathList result;
   const std::string folder = RemoveTrailingBackslash(FolderPath);
   const fsys::path native = ToNative(folder);
-  if (fsoFoldersActive_ && !IdentityOf(native)) fsodetail::Raise(err::PathNotFound);
+  if (fsoFoldersActive_ && !IdentityOf(native)) fs_detail::Raise(err::PathNotFound);
   std::vector<std::string> names;
   List(native, fsoFoldersActive_ ? "*" : "*.", Want::Folders, [&](std::string_view name) {
     names.emplace_back(name);
@@ -187,7 +187,7 @@ PathList clsFso::GetAllFiles(const std::string& FolderPaths, const std::string& 
   for (const Folder& f : walk) {
     if (order.InsertSorted(f.path, f.path) > 0) byPath.emplace(f.path, &f);
   }
-  const std::vector<std::string> filters = fsodetail::SplitList(Filters);
+  const std::vector<std::string> filters = fs_detail::SplitList(Filters);
   std::string path;
   for (const std::string& folderPath : order) {
     const Folder& f = *byPath.at(folderPath);

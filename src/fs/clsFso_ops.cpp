@@ -7,21 +7,22 @@
 #include "core/error.h"
 #include "core/text.h"
 #include "fs/clsFso.h"
-#include "fs/file_ops.h"
 #include "fs/fs_env.h"
-#include "fs/fs_guard.h"
-#include "fs/fso_internal.h"
+#include "fs/internal/file_ops.h"
+#include "fs/internal/fs_guard.h"
+#include "fs/internal/fso_helpers.h"
+#include "fs/internal/path_rules.h"
 #include "fs/native_path.h"
-#include "fs/path_rules.h"
 
 namespace kx {
 
 namespace fsys = std::filesystem;
-using fsodetail::HasWildcard;
-using fsodetail::Raise;
-using fsodetail::RaiseErrno;
-using fsodetail::ShellCode;
-using pathrules::RemoveTrailingBackslash;
+using fs_detail::HasWildcard;
+using fs_detail::IsProtectedLocation;
+using fs_detail::Raise;
+using fs_detail::RaiseErrno;
+using fs_detail::RemoveTrailingBackslash;
+using fs_detail::ShellCode;
 
 namespace {
 
@@ -61,7 +62,7 @@ std::vector<fsys::path> Sources(const std::string& source, int want) {
   if (!HasWildcard(name)) return {ToNative(source)};
   std::vector<fsys::path> out;
   fsys::path native = FolderNative(folder);
-  for (const auto& n : fsodetail::MatchNames(native, name, want)) out.push_back(native / n);
+  for (const auto& n : fs_detail::MatchNames(native, name, want)) out.push_back(native / n);
   return out;
 }
 
@@ -83,9 +84,9 @@ int ShellTransfer(const std::string& source, const std::string& destination, boo
     fsys::create_directories(target.parent_path(), ec);
     int rc = 0;
     if (move)
-      rc = nativefs::Move(src, target, true);
+      rc = fs_detail::Move(src, target, true);
     else
-      rc = s.dir ? nativefs::CopyTree(src, target, true) : nativefs::CopyFile(src, target, true);
+      rc = s.dir ? fs_detail::CopyTree(src, target, true) : fs_detail::CopyFile(src, target, true);
     if (rc != 0) return ShellCode(rc);
   }
   return 0;
@@ -100,13 +101,13 @@ int ShellDelete(const std::string& path, std::int16_t flags) {
   for (const fsys::path& t : targets) {
     if (IsProtectedLocation(t)) continue;
     if (!StatOf(t).exists && !fsys::is_symlink(t)) return ShellCode(ENOENT);
-    int rc = (flags & kAllowUndo) ? nativefs::MoveToTrash(t) : nativefs::Remove(t);
+    int rc = (flags & kAllowUndo) ? fs_detail::MoveToTrash(t) : fs_detail::Remove(t);
     if (rc != 0) return ShellCode(rc);
   }
   return 0;
 }
 
-std::string Env(std::string_view name) { return fsenv::ValueOrStandIn(name).value_or(""); }
+std::string Env(std::string_view name) { return EnvValueOrStandIn(name).value_or(""); }
 
 // Steps 2 to 5 of the guards (and the program-files test for folders); true = refused.
 bool RefusedByText(const clsFso& fso, const std::string& path, bool folder) {
@@ -164,7 +165,7 @@ std::int32_t clsFso::CopyFile(const std::string& Source, const std::string& Dest
     if (t.exists && !OverWrite) Raise(err::FileAlreadyExists);
     if (t.exists && t.readOnly) Raise(err::PermissionDenied);
     if (!StatOf(target.parent_path()).dir) Raise(err::PathNotFound);
-    if (int rc = nativefs::CopyFile(src, target, OverWrite); rc != 0) RaiseErrno(rc, err::PathNotFound);
+    if (int rc = fs_detail::CopyFile(src, target, OverWrite); rc != 0) RaiseErrno(rc, err::PathNotFound);
   }
   return 0;
 }
@@ -190,7 +191,7 @@ std::int32_t clsFso::CopyFolder(const std::string& Source, const std::string& De
     // "x\dst\" or a wildcard puts the folder inside; "x\dst" is the copy itself (merged).
     fsys::path target = (wild || trailing) ? dst / src.filename() : dst;
     if (!StatOf(target.parent_path()).dir) Raise(err::PathNotFound);
-    if (int rc = nativefs::CopyTree(src, target, OverWrite); rc != 0) RaiseErrno(rc, err::PathNotFound);
+    if (int rc = fs_detail::CopyTree(src, target, OverWrite); rc != 0) RaiseErrno(rc, err::PathNotFound);
   }
   return 0;
 }
@@ -214,7 +215,7 @@ std::int32_t clsFso::MoveFile(const std::string& Source, const std::string& Dest
     fsys::path target = intoFolder ? dst / src.filename() : dst;
     if (StatOf(target).exists) Raise(err::FileAlreadyExists);
     if (!StatOf(target.parent_path()).dir) Raise(err::PathNotFound);
-    if (int rc = nativefs::Move(src, target, false); rc != 0) RaiseErrno(rc, err::PathNotFound);
+    if (int rc = fs_detail::Move(src, target, false); rc != 0) RaiseErrno(rc, err::PathNotFound);
   }
   return 0;
 }
@@ -237,7 +238,7 @@ std::int32_t clsFso::MoveFolder(const std::string& Source, const std::string& De
     fsys::path target = intoFolder ? dst / src.filename() : dst;
     if (StatOf(target).exists) Raise(err::FileAlreadyExists);
     if (!StatOf(target.parent_path()).dir) Raise(err::PathNotFound);
-    if (int rc = nativefs::Move(src, target, false); rc != 0) RaiseErrno(rc, err::PathNotFound);
+    if (int rc = fs_detail::Move(src, target, false); rc != 0) RaiseErrno(rc, err::PathNotFound);
   }
   return 0;
 }
@@ -253,7 +254,7 @@ std::int32_t DeleteGuarded(clsFso& fso, const std::string& Path, bool Recycle, s
   fsys::path native = ToNative(Path);
   if (IsProtectedLocation(native)) return 0;
   if (!Recycle && fso.FsoActive()) {
-    if (int rc = nativefs::Remove(native); rc != 0)
+    if (int rc = fs_detail::Remove(native); rc != 0)
       RaiseErrno(rc, folder ? err::PathNotFound : err::FileNotFound);
     return 0;
   }
@@ -285,7 +286,7 @@ std::int32_t clsFso::DeleteFiles(const std::string& Path, bool Recycle, std::int
     for (const fsys::path& t : targets) {
       if (StatOf(t).dir) Raise(err::FileNotFound);
       if (IsProtectedLocation(t)) continue;
-      if (int rc = nativefs::Remove(t); rc != 0) RaiseErrno(rc, err::FileNotFound);
+      if (int rc = fs_detail::Remove(t); rc != 0) RaiseErrno(rc, err::FileNotFound);
     }
     return 0;
   }

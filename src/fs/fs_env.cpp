@@ -8,7 +8,7 @@
 #include "core/text.h"
 #include "fs/native_path.h"
 
-namespace kx::fsenv {
+namespace kx {
 
 namespace fsys = std::filesystem;
 
@@ -55,7 +55,7 @@ fsys::path CommonDocumentsFolder() {
   return HomeFolder() / "Documents";
 }
 
-std::optional<std::string> ValueOrStandIn(std::string_view name) {
+std::optional<std::string> EnvValueOrStandIn(std::string_view name) {
   if (auto v = GetEnvNoCase(name)) return NormalizeInputPath(*v);
   if (EqualsNoCase(name, "SystemDrive")) {
     std::string root = ToWindows("/");
@@ -71,4 +71,4 @@ std::optional<std::string> ValueOrStandIn(std::string_view name) {
   return std::nullopt;
 }
 
-}  // namespace kx::fsenv
+}  // namespace kx

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace kx::fsenv {
+namespace kx {
 
 // The environment variable (name without case; a native path value is turned into Windows
 // form), or the Linux stand-in when it is unset. Stand-ins:
@@ -16,7 +16,7 @@ namespace kx::fsenv {
 //   ProgramFiles the program files folder      ("Z:\opt", see ProgramFilesFolder)
 //   Temp, Tmp    $TMPDIR or /tmp               ("Z:\tmp")
 // Any other unset name gives nullopt.
-std::optional<std::string> ValueOrStandIn(std::string_view name);
+std::optional<std::string> EnvValueOrStandIn(std::string_view name);
 
 // Special folders in native form; each has an environment override (native or Windows form).
 //   common application data  KESTRAFIX_COMMON_APPDATA, else $XDG_DATA_HOME or ~/.local/share
@@ -28,4 +28,4 @@ std::filesystem::path CommonDocumentsFolder();
 
 std::filesystem::path HomeFolder();
 
-}  // namespace kx::fsenv
+}  // namespace kx

@@ -14,7 +14,7 @@
 #include "jobdata/clsRsData.h"
 #include "jobdata/mdlString.h"
 #include "jobfiles/ClsFiles.h"
-#include "jobfiles/mdlTorvel_internal.h"
+#include "jobfiles/internal/mdlTorvel_steps.h"
 #include "jobfiles/mdlTxtFile.h"
 #include "messages/clsResStrs.h"
 #include "platform/ui_services.h"
@@ -44,7 +44,7 @@ bool SameNativeFile(const std::string& a, const std::string& b) {
 // empty value is contained in every text, so it refuses everything.
 bool InSystemFolders(const std::string& sFolder) {
   for (const char* name : {"ProgramFiles", "SystemRoot"}) {
-    if (ContainsNoCase(sFolder, fsenv::ValueOrStandIn(name).value_or(""))) return true;
+    if (ContainsNoCase(sFolder, EnvValueOrStandIn(name).value_or(""))) return true;
   }
   return false;
 }

@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "core/error.h"
-#include "fs/file_ops.h"
+#include "fs/internal/file_ops.h"
 #include "fs_fixture.h"
 
 namespace kx::test {
@@ -121,15 +121,15 @@ TEST_F(OpsTest, MoveAcrossFileSystemsKeepsSourceUntilCopied) {
   fsys::create_directory(shmDir);
   tmp.Write("src/f.bin", std::string(100000, 'q'));
   tmp.Write("src/tree/g.txt", "g");
-  EXPECT_EQ(nativefs::Move(tmp / "src/f.bin", shmDir / "f.bin", false), 0);
+  EXPECT_EQ(fs_detail::Move(tmp / "src/f.bin", shmDir / "f.bin", false), 0);
   EXPECT_EQ(ReadAll(shmDir / "f.bin"), std::string(100000, 'q'));
   EXPECT_FALSE(fsys::exists(tmp / "src/f.bin"));
-  EXPECT_EQ(nativefs::Move(tmp / "src/tree", shmDir / "tree", false), 0);
+  EXPECT_EQ(fs_detail::Move(tmp / "src/tree", shmDir / "tree", false), 0);
   EXPECT_EQ(ReadAll(shmDir / "tree/g.txt"), "g");
   EXPECT_FALSE(fsys::exists(tmp / "src/tree"));
   // A failure part-way (target folder missing) leaves the source as it was.
   tmp.Write("src/h.txt", "h");
-  EXPECT_NE(nativefs::Move(tmp / "src/h.txt", shmDir / "missing/h.txt", false), 0);
+  EXPECT_NE(fs_detail::Move(tmp / "src/h.txt", shmDir / "missing/h.txt", false), 0);
   EXPECT_EQ(ReadAll(tmp / "src/h.txt"), "h");
   fsys::remove_all(shmDir);
 }
@@ -143,7 +143,7 @@ TEST_F(OpsTest, FailedCopyLeavesSourceAndTargetIntact) {
     ::chmod((tmp.Path() / "ro").c_str(), 0755);
     GTEST_SKIP() << "running with rights that ignore folder permissions";
   }
-  EXPECT_NE(nativefs::CopyFile(tmp / "src/a.nc", dst, true), 0);
+  EXPECT_NE(fs_detail::CopyFile(tmp / "src/a.nc", dst, true), 0);
   EXPECT_EQ(ReadAll(dst), "target");
   EXPECT_EQ(ReadAll(tmp / "src/a.nc"), "source");
   ::chmod((tmp.Path() / "ro").c_str(), 0755);
@@ -160,7 +160,7 @@ TEST_F(OpsTest, CopyNeverLeavesTempFilesAndKeepsTimes) {
   tmp.Write("dst/b.nc", "old");
   ::chmod((tmp.Path() / "dst/b.nc").c_str(), 0600);
   EXPECT_EQ(fso.CopyFile("T:\\src\\a.nc", "T:\\dst\\"), 0);
-  EXPECT_EQ(nativefs::CopyFile(src, tmp / "dst/b.nc", true), 0);
+  EXPECT_EQ(fs_detail::CopyFile(src, tmp / "dst/b.nc", true), 0);
   std::vector<std::string> names;
   for (auto& e : fsys::directory_iterator(tmp / "dst")) names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
@@ -172,7 +172,7 @@ TEST_F(OpsTest, CopyNeverLeavesTempFilesAndKeepsTimes) {
     EXPECT_EQ(st.st_mode & 0777, 0640u) << name;
     EXPECT_EQ(ReadAll(tmp / name), "data") << name;
   }
-  EXPECT_EQ(nativefs::CopyFile(src, src, true), EINVAL);  // onto itself: refused, data kept
+  EXPECT_EQ(fs_detail::CopyFile(src, src, true), EINVAL);  // onto itself: refused, data kept
   EXPECT_EQ(ReadAll(src), "data");
 }
 

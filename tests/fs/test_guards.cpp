@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include "fs/fs_guard.h"
+#include "fs/internal/fs_guard.h"
 #include "fs_fixture.h"
 
 namespace kx::test {
 namespace {
+
+using fs_detail::IsProtectedLocation;
 
 class GuardTest : public FsTest {
  protected:

@@ -5,8 +5,8 @@
 
 #include "jobdata/clsRsData.h"
 #include "jobfiles/ClsFiles.h"
+#include "jobfiles/internal/mdlTorvel_steps.h"
 #include "jobfiles/mdlTorvel.h"
-#include "jobfiles/mdlTorvel_internal.h"
 #include "jobfiles_fixture.h"
 #include "messages/clsResStrs.h"
 

@@ -1,10 +1,10 @@
-#include "fs/path_rules.h"
+#include "fs/internal/path_rules.h"
 
 #include <vector>
 
 #include "core/text.h"
 
-namespace kx::pathrules {
+namespace kx::fs_detail {
 
 std::string RemoveTrailingBackslash(std::string_view path) {
   while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
@@ -16,15 +16,15 @@ std::string RemoveLeadingBackslash(std::string_view path) {
   return std::string(path);
 }
 
-namespace fallback {
-
-std::string BuildPath(std::string_view path, std::string_view name) {
+std::string FallbackPathRules::BuildPath(std::string_view path, std::string_view name) {
   return RemoveTrailingBackslash(path) + "\\" + RemoveLeadingBackslash(name);
 }
 
-std::string GetAbsolutePathName(std::string_view path) { return RemoveTrailingBackslash(Trim(path)); }
+std::string FallbackPathRules::GetAbsolutePathName(std::string_view path) {
+  return RemoveTrailingBackslash(Trim(path));
+}
 
-std::string GetDriveName(std::string_view path) {
+std::string FallbackPathRules::GetDriveName(std::string_view path) {
   std::string result;
   if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
     // Positions below are 0-based; the rule's "position 3" is index 2.
@@ -42,7 +42,7 @@ std::string GetDriveName(std::string_view path) {
   return result;
 }
 
-std::string GetFileName(std::string_view path) {
+std::string FallbackPathRules::GetFileName(std::string_view path) {
   std::string drive = GetDriveName(path);
   std::string_view rest = path;
   if (!drive.empty())
@@ -51,7 +51,7 @@ std::string GetFileName(std::string_view path) {
   return std::string(slash == std::string_view::npos ? rest : rest.substr(slash + 1));
 }
 
-std::string GetBaseName(std::string_view path) {
+std::string FallbackPathRules::GetBaseName(std::string_view path) {
   std::string p = RemoveTrailingBackslash(path);
   std::size_t slash = p.rfind('\\');
   std::string name = slash == std::string::npos ? p : p.substr(slash + 1);
@@ -60,20 +60,16 @@ std::string GetBaseName(std::string_view path) {
   return name;
 }
 
-std::string GetExtensionName(std::string_view path) {
+std::string FallbackPathRules::GetExtensionName(std::string_view path) {
   std::size_t dot = path.rfind('.');
   return dot == std::string_view::npos ? std::string() : std::string(path.substr(dot + 1));
 }
 
-std::string GetParentFolderName(std::string_view path) {
+std::string FallbackPathRules::GetParentFolderName(std::string_view path) {
   if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
   std::size_t slash = path.rfind('\\');
   return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
 }
-
-}  // namespace fallback
-
-namespace fsoobj {
 
 namespace {
 
@@ -96,7 +92,7 @@ std::string_view LastName(std::string_view p) {
 
 }  // namespace
 
-std::string BuildPath(std::string_view path, std::string_view name) {
+std::string FsoPathRules::BuildPath(std::string_view path, std::string_view name) {
   if (path.empty()) return std::string(name);
   if (name.empty()) return std::string(path);
   const bool pathSep = path.back() == '\\', nameSep = name.front() == '\\';
@@ -105,7 +101,7 @@ std::string BuildPath(std::string_view path, std::string_view name) {
   return std::string(path) + std::string(name);
 }
 
-std::string GetDriveName(std::string_view path) {
+std::string FsoPathRules::GetDriveName(std::string_view path) {
   if (path.size() > 1 && path[1] == ':') return std::string(path.substr(0, 2));
   // A network share gives "\\server\share", as the object documents for UNC paths.
   if (path.size() > 2 && IsSep(path[0]) && IsSep(path[1])) {
@@ -120,26 +116,26 @@ std::string GetDriveName(std::string_view path) {
   return {};
 }
 
-std::string GetFileName(std::string_view path) {
+std::string FsoPathRules::GetFileName(std::string_view path) {
   std::string_view name = LastName(path);
   if (name.size() == 2 && name[1] == ':' && name.data() == path.data()) return {};
   return std::string(name);
 }
 
-std::string GetBaseName(std::string_view path) {
+std::string FsoPathRules::GetBaseName(std::string_view path) {
   std::string name = GetFileName(path);
   std::size_t dot = name.rfind('.');
   if (dot != std::string::npos) name.resize(dot);
   return name;
 }
 
-std::string GetExtensionName(std::string_view path) {
+std::string FsoPathRules::GetExtensionName(std::string_view path) {
   std::string name = GetFileName(path);
   std::size_t dot = name.rfind('.');
   return dot == std::string::npos ? std::string() : name.substr(dot + 1);
 }
 
-std::string GetParentFolderName(std::string_view path) {
+std::string FsoPathRules::GetParentFolderName(std::string_view path) {
   std::size_t len = EndWithoutSeps(path);
   while (len > 0 && !IsSep(path[len - 1])) --len;
   while (len > 0 && IsSep(path[len - 1])) --len;
@@ -148,7 +144,7 @@ std::string GetParentFolderName(std::string_view path) {
   return std::string(path.substr(0, len));
 }
 
-std::string GetAbsolutePathName(std::string_view pathIn, std::string_view cwd) {
+std::string FsoPathRules::GetAbsolutePathName(std::string_view pathIn, std::string_view cwd) {
   std::string path(pathIn);
   for (char& c : path)
     if (c == '/') c = '\\';
@@ -203,6 +199,4 @@ std::string GetAbsolutePathName(std::string_view pathIn, std::string_view cwd) {
   return out;
 }
 
-}  // namespace fsoobj
-
-}  // namespace kx::pathrules
+}  // namespace kx::fs_detail

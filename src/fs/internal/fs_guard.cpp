@@ -1,4 +1,4 @@
-#include "fs/fs_guard.h"
+#include "fs/internal/fs_guard.h"
 
 #include <array>
 #include <fstream>
@@ -9,7 +9,7 @@
 #include "core/text.h"
 #include "fs/fs_env.h"
 
-namespace kx {
+namespace kx::fs_detail {
 
 namespace fsys = std::filesystem;
 
@@ -32,7 +32,7 @@ bool UnderSystemFolder(const fsys::path& p) {
 
 std::vector<fsys::path> HomeFolders() {
   std::vector<fsys::path> homes;
-  homes.push_back(fsenv::HomeFolder());
+  homes.push_back(HomeFolder());
   std::ifstream passwd("/etc/passwd");
   std::string line;
   while (std::getline(passwd, line)) {
@@ -71,4 +71,4 @@ bool IsProtectedLocation(const fsys::path& native) {
   return false;
 }
 
-}  // namespace kx
+}  // namespace kx::fs_detail

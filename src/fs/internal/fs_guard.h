@@ -3,7 +3,7 @@
 // must never reach the operating system's own folders or a user's home folder.
 #include <filesystem>
 
-namespace kx {
+namespace kx::fs_detail {
 
 // True when `native`, resolved through "..", symbolic links and the current folder, is "/",
 // a top-level folder ("/tmp", "/home" themselves), lies in /bin, /boot, /dev, /etc, /lib*,
@@ -11,4 +11,4 @@ namespace kx {
 // /etc/passwd, or $HOME). Touches nothing.
 bool IsProtectedLocation(const std::filesystem::path& native);
 
-}  // namespace kx
+}  // namespace kx::fs_detail

@@ -1,4 +1,4 @@
-#include "fs/fso_internal.h"
+#include "fs/internal/fso_helpers.h"
 
 #include <sys/stat.h>
 
@@ -10,7 +10,7 @@
 #include "core/text.h"
 #include "fs/unique_fd.h"
 
-namespace kx::fsodetail {
+namespace kx::fs_detail {
 
 void Raise(long number) {
   const char* text = "Invalid procedure call or argument";
@@ -119,4 +119,4 @@ std::vector<std::string> MatchNames(const std::filesystem::path& folder, std::st
   return out;
 }
 
-}  // namespace kx::fsodetail
+}  // namespace kx::fs_detail

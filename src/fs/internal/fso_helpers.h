@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kx::fsodetail {
+namespace kx::fs_detail {
 
 // Raises the platform object's error: 53 file not found, 58 file already exists, 68 device
 // unavailable, 70 permission denied, 76 path not found; source "clsFso".
@@ -27,4 +27,4 @@ std::vector<std::string> SplitList(std::string_view list);
 // `want`: 0 any, 1 files only, 2 folders only.
 std::vector<std::string> MatchNames(const std::filesystem::path& folder, std::string_view pattern, int want);
 
-}  // namespace kx::fsodetail
+}  // namespace kx::fs_detail

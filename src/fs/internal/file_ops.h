@@ -7,7 +7,7 @@
 // before the source goes.
 #include <filesystem>
 
-namespace kx::nativefs {
+namespace kx::fs_detail {
 
 // One regular file. An existing target is replaced only when `overwrite` (EEXIST otherwise).
 // `durable` flushes the copy to disk before it is put in place.
@@ -31,4 +31,4 @@ int Remove(const std::filesystem::path& path);
 // info/<name>.trashinfo. Names are made unique with ".2", ".3", ... suffixes.
 int MoveToTrash(const std::filesystem::path& path);
 
-}  // namespace kx::nativefs
+}  // namespace kx::fs_detail

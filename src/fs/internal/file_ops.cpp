@@ -1,4 +1,4 @@
-#include "fs/file_ops.h"
+#include "fs/internal/file_ops.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -16,7 +16,7 @@
 #include "fs/fs_env.h"
 #include "fs/unique_fd.h"
 
-namespace kx::nativefs {
+namespace kx::fs_detail {
 
 namespace fsys = std::filesystem;
 
@@ -271,7 +271,7 @@ int MoveToTrash(const fsys::path& path) {
   if (!Exists(abs)) return ENOENT;
   const char* dataHome = std::getenv("XDG_DATA_HOME");
   fsys::path trash = (dataHome && *dataHome == '/') ? fsys::path(dataHome) / "Trash"
-                                                    : fsenv::HomeFolder() / ".local" / "share" / "Trash";
+                                                    : HomeFolder() / ".local" / "share" / "Trash";
   fsys::create_directories(trash / "files", ec);
   fsys::create_directories(trash / "info", ec);
   if (ec) return ec.value();
@@ -307,4 +307,4 @@ int MoveToTrash(const fsys::path& path) {
   return EEXIST;
 }
 
-}  // namespace kx::nativefs
+}  // namespace kx::fs_detail
