@@ -79,21 +79,6 @@ void ApplyToSharedState(const TorvelSettings& s) {
   g.glSubFolderCount = s.SubFolderCount;
 }
 
-namespace torvel {
-bool Synchron() { return IniFlag(Torvel(HostIni(), "Synchron")); }
-bool ShowElectrode() { return IniFlag(Torvel(HostIni(), "ShowElectrode")); }
-std::string DbName() { return Torvel(HostIni(), "DbName"); }
-std::int32_t OpenRecordsetOptions() { return IniLong(Torvel(HostIni(), "OpenRecordsetOptions")); }
-std::int16_t OpenRecordsetOptions16() { return IniInt(Torvel(HostIni(), "OpenRecordsetOptions")); }
-std::string UserId() { return Torvel(HostIni(), "UserId"); }
-std::string Country() { return CountryCode(Torvel(HostIni(), "Country")); }
-std::string CountryExtension() { return CountryFileExtension(Torvel(HostIni(), "Country")); }
-std::int32_t SubFolderCount() { return IniLong(Torvel(HostIni(), "SubFolderCount")); }
-std::int16_t AutoValueType() { return IniInt(Torvel(HostIni(), "AutoValueType")); }
-std::int16_t AutoValueNumericLength() { return IniInt(Torvel(HostIni(), "AutoValueNumericLength")); }
-std::int16_t KeyValueUpperAndLowerCase() { return IniInt(Torvel(HostIni(), "KeyValueUpperAndLowerCase")); }
-}  // namespace torvel
-
 FrmMainTexts ReadFrmMainTexts() {
   const AddInIniPath f = GetAddInIniFile();
   FrmMainTexts t;

@@ -61,26 +61,12 @@ struct TorvelSettings {
   std::int16_t AutoValueNumericLength = 0;
   std::int16_t KeyValueUpperAndLowerCase = 0;
 };
+// Reads the file each time: a caller that needs a key at a given moment calls it then, since
+// the file may change between reads.
 TorvelSettings ReadTorvelSettings(const std::string& iniFile);
 TorvelSettings ReadTorvelSettings();  // of gsIniFile
 // glOpenRecordsetOptions, gsCountry and glSubFolderCount of this thread's shared state.
 void ApplyToSharedState(const TorvelSettings& s);
-
-// Single [TORVEL] keys of gsIniFile, for callers that read one at the moment they need it.
-namespace torvel {
-bool Synchron();
-bool ShowElectrode();
-std::string DbName();
-std::int32_t OpenRecordsetOptions();
-std::int16_t OpenRecordsetOptions16();
-std::string UserId();
-std::string Country();
-std::string CountryExtension();
-std::int32_t SubFolderCount();
-std::int16_t AutoValueType();
-std::int16_t AutoValueNumericLength();
-std::int16_t KeyValueUpperAndLowerCase();
-}  // namespace torvel
 
 // [frmMain] of the add-in INI: texts of the new-job dialog (all "" when missing).
 struct FrmMainTexts {

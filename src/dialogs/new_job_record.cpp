@@ -250,7 +250,7 @@ bool ValidateInput(INewJobView& view, Database& db, std::int32_t options) {
 
 bool AddJobRecord(INewJobView& view, IHostGrid* grid, Database& db, const NewJobSettings& settings) {
   try {
-    const std::int16_t mode = torvel::KeyValueUpperAndLowerCase();
+    const std::int16_t mode = ReadTorvelSettings().KeyValueUpperAndLowerCase;
     ApplyCaseToBox(view, kProgramNumber, mode);
     ApplyCaseToBox(view, kFileName, mode);
 

@@ -96,15 +96,6 @@ TEST_F(TorvelKeys, FullSectionReadsTyped) {
   EXPECT_EQ(s.AutoValueNumericLength, 6);
   EXPECT_EQ(s.KeyValueUpperAndLowerCase, 1);
 
-  EXPECT_TRUE(torvel::Synchron());
-  EXPECT_EQ(torvel::DbName(), "D:\\Jobs\\nc.mdb");
-  EXPECT_EQ(torvel::OpenRecordsetOptions(), 70000);
-  EXPECT_EQ(torvel::OpenRecordsetOptions16(), 0);
-  EXPECT_EQ(torvel::Country(), "049");
-  EXPECT_EQ(torvel::CountryExtension(), "049");
-  EXPECT_EQ(torvel::SubFolderCount(), 2);
-  EXPECT_EQ(torvel::KeyValueUpperAndLowerCase(), 1);
-
   ApplyToSharedState(s);
   EXPECT_EQ(Shared().glOpenRecordsetOptions, 70000);
   EXPECT_EQ(Shared().gsCountry, "049");
