@@ -29,7 +29,7 @@ class HostNewJob : public HostFixture {
     std::string base = "Z:" + (tmp / "base").string();
     std::replace(base.begin(), base.end(), '/', '\\');
     tmp.Write("docs/Host/AddIns/Kx/Kestrafix.ini", "[frmMain]\r\nText2(0).Text=" + base + "\r\n");
-    const auto shipped = fs::path(__FILE__).parent_path() / "../../../examples/ResStr/torvel.044";
+    const auto shipped = fs::path(KX_EXAMPLES_DIR) / "ResStr/torvel.044";
     tmp.MakeDir("Host/ResStr");
     fs::copy_file(shipped, tmp / "Host/ResStr/torvel.044");
     Register();
