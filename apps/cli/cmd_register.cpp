@@ -5,12 +5,11 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <ostream>
 
-#include "addin/kestrafix.h"
+#include "addin/kestrafix_entry_points.h"
 #include "cli_support.h"
 #include "json_writer.h"
 
@@ -68,18 +67,12 @@ class Library {
   void* handle_;
 };
 
-std::string RegistryFile() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg && *xdg == '/') return std::string(xdg) + "/kestrafix/addins.ini";
-  const char* home = std::getenv("HOME");
-  return std::string(home ? home : "~") + "/.config/kestrafix/addins.ini";
-}
-
 void RunRegistration(bool registering, const std::string& given, bool json, CliIo& io) {
   const fsys::path file = FindLibrary(given);
   Library lib(file);
-  using Fn = int (*)();
-  const Fn fn = reinterpret_cast<Fn>(lib.Symbol(registering ? "kx_register_server" : "kx_unregister_server"));
+  // Both entry points have the same type.
+  const auto fn = reinterpret_cast<decltype(&::kx_register_server)>(
+      lib.Symbol(registering ? "kx_register_server" : "kx_unregister_server"));
   const int rc = fn();
   if (rc != KX_OK) {
     throw ReportedError(fmt::format("{} failed with code {}{}",
@@ -89,13 +82,13 @@ void RunRegistration(bool registering, const std::string& given, bool json, CliI
   if (json) {
     io.out << Json(Json::Object{{"action", registering ? "register" : "unregister"},
                                 {"library", file.string()},
-                                {"registry", RegistryFile()}})
+                                {"registry", AddinRegistryFile()}})
                   .Dump()
            << '\n';
   } else if (registering) {
-    io.out << fmt::format("Registered {} as {} in {}\n", file.string(), KX_PROGID, RegistryFile());
+    io.out << fmt::format("Registered {} as {} in {}\n", file.string(), KX_PROGID, AddinRegistryFile());
   } else {
-    io.out << fmt::format("Removed {} from {}\n", KX_PROGID, RegistryFile());
+    io.out << fmt::format("Removed {} from {}\n", KX_PROGID, AddinRegistryFile());
   }
 }
 

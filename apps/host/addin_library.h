@@ -5,34 +5,13 @@
 #include <QString>
 #include <memory>
 
-#include "addin/kestrafix.h"
+#include "addin/kestrafix_entry_points.h"
 
 namespace kxhost {
 
-// The entry points the host calls, resolved from one loaded library.
-struct AddinApi {
-  kx_register_server_fn register_server = nullptr;
-  kx_create_object_fn create_object = nullptr;
-  kx_object_put_string_fn object_put_string = nullptr;
-  kx_object_put_object_fn object_put_object = nullptr;
-  kx_object_run_fn object_run = nullptr;
-  kx_object_release_fn object_release = nullptr;
-  kx_last_error_fn last_error = nullptr;
-  kx_grid_open_job_table_fn grid_open_job_table = nullptr;
-  kx_grid_release_fn grid_release = nullptr;
-  kx_grid_row_count_fn grid_row_count = nullptr;
-  kx_grid_column_count_fn grid_column_count = nullptr;
-  kx_grid_column_name_fn grid_column_name = nullptr;
-  kx_grid_column_caption_fn grid_column_caption = nullptr;
-  kx_grid_cell_kind_fn grid_cell_kind = nullptr;
-  kx_grid_cell_text_fn grid_cell_text = nullptr;
-  kx_grid_current_fn grid_current = nullptr;
-  kx_grid_set_row_fn grid_set_row = nullptr;
-  kx_grid_set_col_fn grid_set_col = nullptr;
-  kx_grid_refresh_fn grid_refresh = nullptr;
-  kx_grid_use_message_captions_fn grid_use_message_captions = nullptr;
-  kx_testing_set_dialog_fn testing_set_dialog = nullptr;  // present, refused outside test mode
-
+// Every entry point of one loaded library (the test seam included: present, refused outside
+// test mode).
+struct AddinApi : kx::AddinEntryPoints {
   // The thread's last error text of the add-in.
   QString LastError() const;
 };
@@ -56,8 +35,7 @@ class AddinLibrary {
   AddinApi api_;
 };
 
-// The per-user add-in registry file: $XDG_CONFIG_HOME/kestrafix/addins.ini, else
-// $HOME/.config/kestrafix/addins.ini.
+// The per-user add-in registry file (kx::AddinRegistryFile), "" when there is none.
 QString AddinRegistryFile();
 // The library registered for a programmatic identifier, or "" when none is.
 QString RegisteredLibrary(const QString& progId);

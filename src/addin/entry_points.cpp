@@ -11,7 +11,7 @@
 
 #include "addin/IFace.h"
 #include "addin/grid_handle.h"
-#include "addin/kestrafix.h"
+#include "addin/kestrafix_entry_points.h"
 #include "config/config_keys.h"
 #include "config/mdlPublic.h"
 #include "config/shared_state.h"
@@ -48,19 +48,6 @@ void EnsureDialogsRegistered() {
     kx::GuardQtDialogs();
   });
 #endif
-}
-
-std::filesystem::path RegistryFile() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  std::filesystem::path base;
-  if (xdg && *xdg == '/') {
-    base = xdg;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (!home || *home != '/') return {};
-    base = std::filesystem::path(home) / ".config";
-  }
-  return base / "kestrafix" / "addins.ini";
 }
 
 std::string LibraryFile() {
@@ -149,24 +136,23 @@ KX_API int kx_api_version(void) { return KX_API_VERSION; }
 
 KX_API int kx_register_server(void) {
   return Guard([] {
-    const auto file = RegistryFile();
+    const std::string file = kx::AddinRegistryFile();
     const std::string lib = LibraryFile();
     if (file.empty() || lib.empty()) return KX_E_IO;
     std::error_code ec;
-    std::filesystem::create_directories(file.parent_path(), ec);
+    std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ec);
     if (ec) return KX_E_IO;
-    return kx::WritePrivateProfileString(file.string(), kProgId, "Library", lib) ? KX_OK : KX_E_IO;
+    return kx::WritePrivateProfileString(file, kProgId, "Library", lib) ? KX_OK : KX_E_IO;
   });
 }
 
 KX_API int kx_unregister_server(void) {
   return Guard([] {
-    const auto file = RegistryFile();
+    const std::string file = kx::AddinRegistryFile();
     if (file.empty()) return KX_E_IO;
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) return KX_OK;  // nothing registered
-    return kx::WritePrivateProfileString(file.string(), kProgId, std::nullopt, std::nullopt) ? KX_OK
-                                                                                             : KX_E_IO;
+    return kx::WritePrivateProfileString(file, kProgId, std::nullopt, std::nullopt) ? KX_OK : KX_E_IO;
   });
 }
 

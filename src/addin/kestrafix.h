@@ -17,6 +17,8 @@
  *
  * Errors come back as the return codes below; no call lets an exception or a signal out.
  * kx_last_error() gives the text of the last failing call of the thread.
+ *
+ * The test seam (a dialog played by a callback) is declared in kestrafix_testing.h.
  */
 #ifndef KESTRAFIX_H
 #define KESTRAFIX_H
@@ -142,25 +144,6 @@ KX_API int kx_grid_set_caption_fn(kx_grid* grid, kx_caption_fn fn, void* context
  * message file does not exist (captions are then the names). */
 KX_API int kx_grid_use_message_captions(kx_grid* grid, const char* ini_file);
 
-/* ---- Test seam: only when the environment has KX_TEST_MODE=1, else KX_E_ACCESS_DENIED. ----
- * Replaces the dialog of a kind (KX_DIALOG_NEW_JOB, KX_DIALOG_REPLACE) by a callback that
- * plays it: it gets what the host handed over and returns the dialog's RetVal (0 or 1);
- * a negative return makes the dialog fail. fn NULL removes the fake. */
-#define KX_DIALOG_NEW_JOB 0
-#define KX_DIALOG_REPLACE 1
-
-typedef struct kx_run_view {
-  const char* ini_file;
-  const char* filename;
-  const char* parameter;
-  int has_grid;            /* the dialogs have a grid to work on */
-  const void* data_handle; /* the Data handle the host set, or NULL */
-} kx_run_view;
-
-typedef int (*kx_fake_dialog_fn)(void* context, const kx_run_view* view);
-
-KX_API int kx_testing_set_dialog(int kind, kx_fake_dialog_fn fn, void* context);
-
 /* Pointer types of the entry points, for hosts that resolve them with dlsym. */
 typedef int (*kx_api_version_fn)(void);
 typedef int (*kx_register_server_fn)(void);
@@ -192,7 +175,6 @@ typedef int (*kx_grid_set_col_fn)(kx_grid*, int32_t);
 typedef int (*kx_grid_refresh_fn)(kx_grid*);
 typedef int (*kx_grid_set_caption_fn_fn)(kx_grid*, kx_caption_fn, void*);
 typedef int (*kx_grid_use_message_captions_fn)(kx_grid*, const char*);
-typedef int (*kx_testing_set_dialog_fn)(int, kx_fake_dialog_fn, void*);
 
 #ifdef __cplusplus
 }

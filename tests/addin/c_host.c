@@ -1,10 +1,10 @@
-/* A host written in C: nothing but the public header and dlopen. Exit code 0 on success. */
+/* A host written in C: nothing but the public headers and dlopen. Exit code 0 on success. */
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "addin/kestrafix.h"
+#include "addin/kestrafix_testing.h"
 
 static int confirm(void* context, const kx_run_view* view) {
   (void)context;

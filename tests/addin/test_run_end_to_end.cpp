@@ -137,21 +137,21 @@ class RunEndToEnd : public ::testing::Test {
   // One IFace: configuration, grid (current row 0, no current column) and parameter.
   int32_t Run(const char* parameter, Script& script) {
     kx_object* o = nullptr;
-    EXPECT_EQ(api.kx_create_object("Kestrafix.IFace", &o), KX_OK);
+    EXPECT_EQ(api.create_object("Kestrafix.IFace", &o), KX_OK);
     if (!o) return -1;
     kx_grid* grid = nullptr;
-    EXPECT_EQ(api.kx_grid_open_job_table(db.c_str(), &grid), KX_OK);
-    EXPECT_EQ(api.kx_grid_set_row(grid, 0), KX_OK);
-    api.kx_object_put_string(o, "IniFile", ini.c_str());
-    api.kx_object_put_object(o, "SSDBGrid", grid, nullptr);
-    api.kx_object_put_string(o, "Parameter", parameter);
+    EXPECT_EQ(api.grid_open_job_table(db.c_str(), &grid), KX_OK);
+    EXPECT_EQ(api.grid_set_row(grid, 0), KX_OK);
+    api.object_put_string(o, "IniFile", ini.c_str());
+    api.object_put_object(o, "SSDBGrid", grid, nullptr);
+    api.object_put_string(o, "Parameter", parameter);
     g_script = &script;
     if (QCoreApplication::instance()) StartPlaying();  // a Qt host: its application already runs
     int32_t result = -1;
-    EXPECT_EQ(api.kx_object_run(o, &result), KX_OK);
+    EXPECT_EQ(api.object_run(o, &result), KX_OK);
     g_script = nullptr;
-    api.kx_object_release(o);
-    api.kx_grid_release(grid);
+    api.object_release(o);
+    api.grid_release(grid);
     EXPECT_FALSE(script.timedOut) << "a window was left open";
     return result;
   }
