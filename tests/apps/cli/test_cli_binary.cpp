@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
+#include "cli_fixture.h"
 #include "kx_version.h"
-#include "test_cli_fixture.h"
 
 namespace kx::test {
 namespace {

@@ -2,10 +2,10 @@
 // copied from another, refused input, replace and the job's files, through the commands.
 #include <gmock/gmock.h>
 
+#include "cli_fixture.h"
 #include "config/config_keys.h"
 #include "embedded_messages.h"
 #include "json_writer.h"
-#include "test_cli_fixture.h"
 
 namespace kx::test {
 namespace {

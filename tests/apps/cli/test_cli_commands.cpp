@@ -2,9 +2,9 @@
 // database and registry commands by their output and the state they leave.
 #include <gmock/gmock.h>
 
+#include "cli_fixture.h"
 #include "fs/ini_profile.h"
 #include "kx_version.h"
-#include "test_cli_fixture.h"
 
 namespace kx::test {
 namespace {
