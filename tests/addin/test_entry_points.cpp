@@ -6,14 +6,13 @@
 #include <filesystem>
 #include <string>
 
-#include "addin_api.h"
-#include "temp_dir.h"
+#include "addin_loader.h"
+#include "test_environment.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-using Api = kx::test::AddinApi;
 
 struct Fake {
   int retVal = 0;
@@ -38,17 +37,15 @@ void CountRelease(void*) { ++g_released; }
 class CEntryPoints : public ::testing::Test {
  protected:
   void SetUp() override {
-    kx::test::UseTempHostEnvironment(tmp.Path());
-    api.Open();
+    ASSERT_TRUE(api.Loaded());
     ASSERT_EQ(api.testing_set_dialog(KX_DIALOG_NEW_JOB, PlayDialog, &newJob), KX_OK);
     ASSERT_EQ(api.testing_set_dialog(KX_DIALOG_REPLACE, PlayDialog, &replace), KX_OK);
     g_released = 0;
   }
   void TearDown() override {
-    if (api.lib) {
+    if (api.Loaded()) {
       api.testing_set_dialog(KX_DIALOG_NEW_JOB, nullptr, nullptr);
       api.testing_set_dialog(KX_DIALOG_REPLACE, nullptr, nullptr);
-      dlclose(api.lib);
     }
   }
   kx_object* Create() {
@@ -63,8 +60,8 @@ class CEntryPoints : public ::testing::Test {
     return buf;
   }
 
-  kx::test::TempDir tmp;
-  Api api;
+  kx::test::TestEnvironment env;
+  kx::test::AddinLibrary api;
   Fake newJob, replace;
 };
 
@@ -155,7 +152,7 @@ TEST_F(CEntryPoints, BadCallsGiveCodesNotCrashes) {
   EXPECT_EQ(api.testing_set_dialog(7, PlayDialog, nullptr), KX_E_INVALID_ARG);
   api.object_release(o);
 
-  unsetenv("KX_TEST_MODE");
+  env.Unset("KX_TEST_MODE");
   EXPECT_EQ(api.testing_set_dialog(KX_DIALOG_NEW_JOB, PlayDialog, &newJob), KX_E_ACCESS_DENIED);
 }
 
@@ -184,9 +181,9 @@ TEST_F(CEntryPoints, UnloadOnlyWhenNothingLives) {
 }
 
 TEST_F(CEntryPoints, RegistrationWritesAndRemovesTheRegistryEntry) {
-  const fs::path registry = tmp / "xdg/kestrafix/addins.ini";
+  const fs::path registry = env / "xdg-config/kestrafix/addins.ini";
   // Another add-in's entry must survive.
-  tmp.Write("xdg/kestrafix/addins.ini", "[Other.Thing]\r\nLibrary=/opt/other.so\r\n");
+  env.Write("xdg-config/kestrafix/addins.ini", "[Other.Thing]\r\nLibrary=/opt/other.so\r\n");
   ASSERT_EQ(api.register_server(), KX_OK);
   const std::string text = kx::test::ReadAll(registry);
   EXPECT_NE(text.find("[Other.Thing]\r\nLibrary=/opt/other.so\r\n"), std::string::npos);
@@ -194,7 +191,7 @@ TEST_F(CEntryPoints, RegistrationWritesAndRemovesTheRegistryEntry) {
   ASSERT_NE(at, std::string::npos) << text;
   std::string lib = text.substr(at + sizeof "[Kestrafix.IFace]\r\nLibrary=" - 1);
   lib = lib.substr(0, lib.find('\r'));
-  EXPECT_TRUE(fs::equivalent(lib, KX_ADDIN_LIBRARY)) << lib;
+  EXPECT_TRUE(fs::equivalent(lib, kx::test::AddinLibraryFile())) << lib;
   EXPECT_TRUE(fs::path(lib).is_absolute());
   ASSERT_EQ(api.register_server(), KX_OK);  // again: still one entry
   EXPECT_EQ(kx::test::ReadAll(registry), text);
@@ -205,16 +202,16 @@ TEST_F(CEntryPoints, RegistrationWritesAndRemovesTheRegistryEntry) {
   EXPECT_EQ(api.unregister_server(), KX_OK);
 
   // Without XDG_CONFIG_HOME the file goes below $HOME/.config.
-  unsetenv("XDG_CONFIG_HOME");
+  env.Unset("XDG_CONFIG_HOME");
   ASSERT_EQ(api.register_server(), KX_OK);
-  EXPECT_NE(kx::test::ReadAll(tmp / "home/.config/kestrafix/addins.ini").find("[Kestrafix.IFace]"),
+  EXPECT_NE(kx::test::ReadAll(env / "home/.config/kestrafix/addins.ini").find("[Kestrafix.IFace]"),
             std::string::npos);
 }
 
 TEST_F(CEntryPoints, OnlyTheCEntryPointsAreExported) {
   EXPECT_EQ(api.api_version(), KX_API_VERSION);
-  EXPECT_EQ(dlsym(api.lib, "_ZN2kx6SharedEv"), nullptr);  // kx::Shared()
-  EXPECT_EQ(dlsym(api.lib,
+  EXPECT_EQ(dlsym(api.Handle(), "_ZN2kx6SharedEv"), nullptr);  // kx::Shared()
+  EXPECT_EQ(dlsym(api.Handle(),
                   "_ZN2kx15SetDialogFactoryENS_10DialogKindESt8functionIFSt10unique_ptrINS_"
                   "12IModalDialogESt14default_deleteIS3_EEvEE"),
             nullptr);

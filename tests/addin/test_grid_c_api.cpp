@@ -7,14 +7,12 @@
 #include <filesystem>
 #include <string>
 
-#include "addin_api.h"
-#include "temp_dir.h"
+#include "addin_loader.h"
+#include "test_environment.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-using GridApi = kx::test::AddinApi;
 
 // A job table written with plain SQLite, as another tool of the shop would.
 void Exec(const fs::path& db, const std::string& sql) {
@@ -30,9 +28,8 @@ void Exec(const fs::path& db, const std::string& sql) {
 class GridCApi : public ::testing::Test {
  protected:
   void SetUp() override {
-    kx::test::UseTempHostEnvironment(tmp.Path());
-    api.Open();
-    db = tmp / "jobs.db";
+    ASSERT_TRUE(api.Loaded());
+    db = env / "jobs.db";
     Exec(db,
          "create table NCDATA (ID integer primary key, Filename text, ProgramNumber text, "
          "Version integer, Materialthickness double);"
@@ -41,7 +38,6 @@ class GridCApi : public ::testing::Test {
   }
   void TearDown() override {
     if (grid) api.grid_release(grid);
-    if (api.lib) dlclose(api.lib);
   }
   void OpenGrid() { ASSERT_EQ(api.grid_open_job_table(db.c_str(), &grid), KX_OK) << LastError(); }
   std::string LastError() {
@@ -70,8 +66,8 @@ class GridCApi : public ::testing::Test {
     return {r, c};
   }
 
-  kx::test::TempDir tmp;
-  GridApi api;
+  kx::test::TestEnvironment env;
+  kx::test::AddinLibrary api;
   fs::path db;
   kx_grid* grid = nullptr;
 };
@@ -140,18 +136,18 @@ TEST_F(GridCApi, CurrentRowAndColumnFollowTheHostAndSurviveRefresh) {
 }
 
 TEST_F(GridCApi, MissingOrForeignDatabasesGiveCodesAndTexts) {
-  kx_grid* g = reinterpret_cast<kx_grid*>(&tmp);
-  EXPECT_EQ(api.grid_open_job_table((tmp / "none.db").c_str(), &g), KX_E_NOT_FOUND);
+  kx_grid* g = reinterpret_cast<kx_grid*>(&env);
+  EXPECT_EQ(api.grid_open_job_table((env / "none.db").c_str(), &g), KX_E_NOT_FOUND);
   EXPECT_EQ(g, nullptr);
   EXPECT_NE(LastError().find("none.db"), std::string::npos) << LastError();
-  EXPECT_FALSE(fs::exists(tmp / "none.db"));  // nothing created
+  EXPECT_FALSE(fs::exists(env / "none.db"));  // nothing created
 
-  Exec(tmp / "other.db", "create table Other (x text);");
-  EXPECT_EQ(api.grid_open_job_table((tmp / "other.db").c_str(), &g), KX_E_ENGINE);
+  Exec(env / "other.db", "create table Other (x text);");
+  EXPECT_EQ(api.grid_open_job_table((env / "other.db").c_str(), &g), KX_E_ENGINE);
   EXPECT_EQ(g, nullptr);
   EXPECT_FALSE(LastError().empty());
-  tmp.Write("text.db", "this is no database, only a text file that is long enough to have a header");
-  EXPECT_EQ(api.grid_open_job_table((tmp / "text.db").c_str(), &g), KX_E_ENGINE);
+  env.Write("text.db", "this is no database, only a text file that is long enough to have a header");
+  EXPECT_EQ(api.grid_open_job_table((env / "text.db").c_str(), &g), KX_E_ENGINE);
 
   EXPECT_EQ(api.grid_open_job_table(nullptr, &g), KX_E_INVALID_ARG);
   EXPECT_EQ(api.grid_open_job_table("", &g), KX_E_INVALID_ARG);
@@ -191,11 +187,11 @@ TEST_F(GridCApi, CaptionsFromTheHostOrFromTheMessageFile) {
   EXPECT_EQ(Caption(2), "Version");
 
   // The message file of the host configuration: <app>/ResStr/<base>.<country>.
-  const auto ini = tmp.Write("Host/Work.cfg", "[TORVEL]\nCountry=44\n");
+  const auto ini = env.Write("host/Work.cfg", "[TORVEL]\nCountry=44\n");
   EXPECT_EQ(api.grid_use_message_captions(grid, ini.c_str()), KX_E_NOT_FOUND);
   EXPECT_NE(LastError().find("Work.044"), std::string::npos) << LastError();
   EXPECT_EQ(Caption(0), "Filename");
-  tmp.Write("Host/ResStr/Work.044",
+  env.Write("host/ResStr/Work.044",
             "NcData.Filename.Caption=File name\nNCDATA.version.caption=Issue\n"
             "NcData.ProgramNumber.Caption=\nNcData.Filename=no caption key\n");
   ASSERT_EQ(api.grid_use_message_captions(grid, ini.c_str()), KX_OK) << LastError();

@@ -1,7 +1,5 @@
 // IFace: properties into the shared state, run dispatch and result codes with fake dialogs.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
 #include <stdexcept>
 
 #include "addin/IFace.h"
@@ -9,8 +7,8 @@
 #include "core/error.h"
 #include "dialogs/dialog_factory.h"
 #include "fs/native_path.h"
-#include "platform/host_grid.h"
-#include "temp_dir.h"
+#include "null_grid.h"
+#include "test_environment.h"
 
 namespace kx {
 namespace {
@@ -39,37 +37,15 @@ class FakeDialog : public IModalDialog {
   bool ret_ = false;
 };
 
-class FakeGrid : public IHostGrid {
- public:
-  IGridColumn& Columns(std::string_view) override { throw KxError(9, "grid", "none"); }
-  long ColumnCount() const override { return 0; }
-  IGridColumn& ColumnAt(long) override { throw KxError(9, "grid", "none"); }
-  long Col() const override { return -1; }
-  long Rows() const override { return 0; }
-  Bookmark GetBookmark() const override { return 0; }
-  void AddNew() override {}
-  void Update() override {}
-  void CancelUpdate() override {}
-  void MoveLast() override {}
-};
-
-class IFaceRun : public ::testing::Test {
+class IFaceRun : public test::EnvTest {
  protected:
   void SetUp() override {
-    setenv("XDG_CONFIG_HOME", (tmp / "xdg").c_str(), 1);
-    setenv("XDG_CONFIG_DIRS", (tmp / "xdg-dirs").c_str(), 1);
-    unsetenv("KESTRAFIX_DRIVE_MAP");
-    setenv("KESTRAFIX_COMMON_DOCUMENTS", (tmp / "docs").c_str(), 1);
-    setenv("KESTRAFIX_ADDIN_PATH", (tmp / "Host/AddIns/Kx").c_str(), 1);
-    Shared() = SharedState{};
     Install(DialogKind::NewJob, newJob);
     Install(DialogKind::Replace, replace);
   }
   void TearDown() override {
     SetDialogFactory(DialogKind::NewJob, nullptr);
     SetDialogFactory(DialogKind::Replace, nullptr);
-    Shared() = SharedState{};
-    unsetenv("KESTRAFIX_ADDIN_PATH");
   }
   static void Install(DialogKind kind, DialogScript& s) {
     SetDialogFactory(kind, [&s]() -> std::unique_ptr<IModalDialog> {
@@ -83,7 +59,6 @@ class IFaceRun : public ::testing::Test {
     return f.Run();
   }
 
-  test::TempDir tmp;
   DialogScript newJob, replace;
 };
 
@@ -126,9 +101,7 @@ TEST_F(IFaceRun, NothingEscapesRun) {
 }
 
 TEST_F(IFaceRun, CreatesFsoAndAppliesFsoSettings) {
-  // The add-in INI lives at <docs>\Host\AddIns\Kx\Kestrafix.ini.
-  test::TempDir& t = tmp;
-  t.Write("docs/Host/AddIns/Kx/Kestrafix.ini", "[FSO]\r\nFoldersActive=False\r\n");
+  env.WriteAddInIni("[FSO]\r\nFoldersActive=False\r\n");
   ASSERT_EQ(Shared().goFso, nullptr);
   newJob.retVal = true;
   EXPECT_EQ(RunWith(nullptr), 1);
@@ -138,7 +111,7 @@ TEST_F(IFaceRun, CreatesFsoAndAppliesFsoSettings) {
 
   // A broken [FSO] value leaves the defaults and the dialog still opens.
   Shared().goFso.reset();
-  t.Write("docs/Host/AddIns/Kx/Kestrafix.ini", "[FSO]\r\nActive=perhaps\r\n");
+  env.WriteAddInIni("[FSO]\r\nActive=perhaps\r\n");
   newJob.shown = 0;
   EXPECT_EQ(RunWith(nullptr), 1);
   EXPECT_EQ(newJob.shown, 1);
@@ -146,9 +119,9 @@ TEST_F(IFaceRun, CreatesFsoAndAppliesFsoSettings) {
 }
 
 TEST_F(IFaceRun, PropertiesReachTheSharedStateAndEndWithTheObject) {
-  auto grid = std::make_shared<FakeGrid>();
+  auto grid = std::make_shared<test::NullGrid>();
   auto data = std::make_shared<int>(7);
-  std::weak_ptr<FakeGrid> gridAlive = grid;
+  std::weak_ptr<test::NullGrid> gridAlive = grid;
   {
     IFace f;
     EXPECT_EQ(f.Parameters, "IniFile;Filename;SSDBGrid;Data;Parameter");

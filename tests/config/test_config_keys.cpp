@@ -3,12 +3,13 @@
 
 #include "config/config_keys.h"
 #include "config/mdlIniFile.h"
-#include "config_fixture.h"
+#include "config/shared_state.h"
+#include "test_environment.h"
 
 namespace kx {
 namespace {
 
-using test::ConfigWorld;
+using test::EnvTest;
 using test::ReadAll;
 
 TEST(IniConversions, NumbersFollowTheLeadingNumberRuleAndRoundHalfToEven) {
@@ -65,12 +66,12 @@ TEST(IniConversions, CountryAsCodeAndAsFileExtension) {
   EXPECT_EQ(CountryFileExtension("7x"), "7x");
 }
 
-class TorvelKeys : public ConfigWorld {
+class TorvelKeys : public EnvTest {
  protected:
-  std::string Host(std::string_view content) {
-    hostFile = tmp.Write("C/Programs/Host/torvel.cfg", content);
-    Shared().gsIniFile = "C:\\Programs\\Host\\torvel.cfg";
-    return Shared().gsIniFile;
+  // The host configuration with exactly this content.
+  void Host(std::string_view content) {
+    env.WriteHostConfig();
+    hostFile = env.Write("torvel.cfg", content);
   }
   std::filesystem::path hostFile;
 };
@@ -118,7 +119,7 @@ void ExpectAllMissing(const TorvelSettings& s) {
 }
 
 TEST_F(TorvelKeys, BrokenFilesReadAsMissing) {
-  Shared().gsIniFile = "C:\\Programs\\Host\\none.cfg";
+  Shared().gsIniFile = "C:\\none.cfg";
   ExpectAllMissing(ReadTorvelSettings());
   Shared().gsIniFile = "";
   ExpectAllMissing(ReadTorvelSettings());
@@ -171,9 +172,8 @@ TEST_F(TorvelKeys, NothingTheAddInDoesWritesTheHostConfiguration) {
   EXPECT_EQ(ReadFrmMainTexts().BaseFolder, "C:\\Jobs");
 }
 
-TEST_F(ConfigWorld, AddInTextsComeFromTheAddInIni) {
-  tmp.Write(
-      "D/Docs/Host/AddIns/Tools/Kestrafix.ini",
+TEST_F(EnvTest, AddInTextsComeFromTheAddInIni) {
+  env.WriteAddInIni(
       "[frmMain]\r\nCaption=Neuer "
       "Job\r\nLabel2(0).Caption=Basis\r\nText2(0).Text=\"$(ComDocsPath)\\Jobs\"\r\n"
       "Check2(3).Caption=Dateien kopieren\r\n[frmReplace]\r\nCaption=Ersetzen\r\nLabel1(0).Caption=Spalte\r\n"

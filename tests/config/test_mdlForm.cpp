@@ -3,7 +3,8 @@
 
 #include "config/mdlForm.h"
 #include "config/mdlIniFile.h"
-#include "config_fixture.h"
+#include "config/shared_state.h"
+#include "test_environment.h"
 
 namespace kx {
 namespace {
@@ -32,9 +33,9 @@ class FakeWindow : public IPlacementWindow {
   std::string name_;
 };
 
-class Placement : public test::ConfigWorld {
+class Placement : public test::EnvTest {
  protected:
-  std::filesystem::path IniNative() const { return Native("D/Docs/Host/AddIns/Tools/Kestrafix.ini"); }
+  std::filesystem::path IniNative() const { return env.AddInIni(); }
   std::string Read(std::string_view section, std::string_view key) {
     return ReadIniValue(GetAddInIniFile(), section, key);
   }
@@ -104,8 +105,8 @@ TEST_F(Placement, MaximisedOrMinimisedCloseWritesOnlyTheState) {
 }
 
 TEST_F(Placement, NonPositiveMissingOrBadValuesKeepTheDesign) {
-  tmp.Write(
-      "D/Docs/Host/AddIns/Tools/Kestrafix.ini",
+  env.Write(
+      "documents/host/AddIns/Kestrafix/Kestrafix.ini",
       "[frmMain]\r\nWindowState=0\r\nTop=0\r\nLeft=-300\r\nHeight=abc\r\n[frmReplace]\r\nWindowState=7\r\n"
       "Top=50\r\nWidth= 4200twips\r\n");
   FakeWindow w("frmMain");
@@ -143,8 +144,8 @@ TEST_F(Placement, TwoDialogsKeepSeparateSections) {
 }
 
 TEST_F(Placement, HostConfigurationIsNeverWritten) {
-  const auto ini = tmp.Write("D/Docs/Host/AddIns/Tools/Kestrafix.ini", "[frmMain]\r\nTop=10\r\n");
-  Shared().gsIniFile = "D:\\Docs\\Host\\AddIns\\Tools\\Kestrafix.ini";
+  const auto ini = env.Write("documents/host/AddIns/Kestrafix/Kestrafix.ini", "[frmMain]\r\nTop=10\r\n");
+  Shared().gsIniFile = "C:\\documents\\host\\AddIns\\Kestrafix\\Kestrafix.ini";
   FakeWindow w("frmMain");
   w.top = 999;
   SaveFormPlacement(w);

@@ -3,76 +3,73 @@
 
 #include "config/mdlIniFile.h"
 #include "config/mdlPublic.h"
-#include "config_fixture.h"
+#include "fs/native_path.h"
+#include "config/shared_state.h"
+#include "test_environment.h"
 #include "fs/clsFso.h"
 
 namespace kx {
 namespace {
 
-using test::ConfigWorld;
+using test::EnvTest;
 namespace fs = std::filesystem;
 
-TEST_F(ConfigWorld, AddInBelowHostAddInsFolderMirrorsItUnderCommonDocuments) {
-  EXPECT_EQ(GetAddInPath(), "C:\\Programs\\Host\\AddIns\\Tools");
-  EXPECT_EQ(GetAppPath(), "C:\\Programs\\Host");
-  EXPECT_EQ(GetComDocsPath(), "D:\\Docs");
-  EXPECT_FALSE(fs::exists(Native("D/Docs/Host")));
-  EXPECT_EQ(GetComDocsAddInPath(), "D:\\Docs\\Host\\AddIns\\Tools");
-  EXPECT_TRUE(fs::is_directory(Native("D/Docs/Host/AddIns/Tools")));  // created with its parents
-  EXPECT_EQ(GetComDocsAppPath(), "D:\\Docs\\Host");
-  EXPECT_EQ(GetComDocsHostConfigFile(), "D:\\Docs\\Host\\torvel.cfg");
-  EXPECT_EQ(GetAddInIniFile().str(), "D:\\Docs\\Host\\AddIns\\Tools\\Kestrafix.ini");
-  EXPECT_EQ(GetPfPath(), "P:\\Program Files");
-  EXPECT_EQ(GetComAppDataPath(), "P:\\ProgramData");
+using Folders = test::EnvTest;
+
+TEST_F(Folders, AddInBelowHostAddInsFolderMirrorsItUnderCommonDocuments) {
+  EXPECT_EQ(GetAddInPath(), "C:\\host\\AddIns\\Kestrafix");
+  EXPECT_EQ(GetAppPath(), "C:\\host");
+  EXPECT_EQ(GetComDocsPath(), "C:\\documents");
+  EXPECT_FALSE(fs::exists(env / "documents/host"));
+  EXPECT_EQ(GetComDocsAddInPath(), "C:\\documents\\host\\AddIns\\Kestrafix");
+  EXPECT_TRUE(fs::is_directory(env / "documents/host/AddIns/Kestrafix"));  // created with its parents
+  EXPECT_EQ(GetComDocsAppPath(), "C:\\documents\\host");
+  EXPECT_EQ(GetComDocsHostConfigFile(), "C:\\documents\\host\\torvel.cfg");
+  EXPECT_EQ(GetAddInIniFile().str(), "C:\\documents\\host\\AddIns\\Kestrafix\\Kestrafix.ini");
+  EXPECT_EQ(GetPfPath(), "C:\\programs");
+  EXPECT_EQ(GetComAppDataPath(), "C:\\appdata");
 }
 
-TEST_F(ConfigWorld, AddInsMarkerFoundWithoutCaseAndFromTheEnd) {
-  SetAddInPathForTests(std::string("C:\\Programs\\Host\\addins\\Tools"));
-  EXPECT_EQ(GetAppPath(), "C:\\Programs\\Host");
-  EXPECT_EQ(GetComDocsAddInPath(), "D:\\Docs\\Host\\addins\\Tools");
-  EXPECT_EQ(GetComDocsAppPath(), "D:\\Docs\\Host");
-
-  // The last "\AddIns\" counts: the host folder is the one right before it.
-  SetAddInPathForTests(std::string("C:\\AddIns\\Outer\\AddIns\\Tools"));
-  EXPECT_EQ(GetAppPath(), "C:\\AddIns\\Outer");
-  EXPECT_EQ(GetComDocsAddInPath(), "D:\\Docs\\Outer\\AddIns\\Tools");
+TEST_F(Folders, TheLastAddInsFolderWithoutCaseMarksTheHost) {
+  const struct {
+    const char* addIn;
+    const char* app;
+    const char* mirror;
+  } cases[] = {
+      {"C:\\Programs\\Host\\addins\\Tools", "C:\\Programs\\Host", "C:\\documents\\Host\\addins\\Tools"},
+      {"C:\\AddIns\\Outer\\AddIns\\Tools", "C:\\AddIns\\Outer", "C:\\documents\\Outer\\AddIns\\Tools"},
+      {"C:\\Programs\\Tools", "C:\\Programs\\Tools", "C:\\documents\\Tools"},  // no AddIns: its own name
+      {"C:\\Programs\\Host\\AddIns", "C:\\Programs\\Host\\AddIns", "C:\\documents\\AddIns"},  // no marker
+  };
+  for (const auto& c : cases) {
+    SetAddInPathForTests(std::string(c.addIn));
+    EXPECT_EQ(GetAppPath(), c.app) << c.addIn;
+    EXPECT_EQ(GetComDocsAddInPath(), c.mirror) << c.addIn;
+    EXPECT_TRUE(fs::is_directory(ToNative(c.mirror))) << c.addIn;
+  }
+  EXPECT_EQ(GetComDocsAppPath(), "C:\\documents\\AddIns");
 }
 
-TEST_F(ConfigWorld, AddInOutsideAnyAddInsFolderUsesItsOwnName) {
-  SetAddInPathForTests(std::string("C:\\Programs\\Tools"));
-  EXPECT_EQ(GetAppPath(), "C:\\Programs\\Tools");
-  EXPECT_EQ(GetComDocsAddInPath(), "D:\\Docs\\Tools");
-  EXPECT_EQ(GetComDocsAppPath(), "D:\\Docs\\Tools");
-  EXPECT_TRUE(fs::is_directory(Native("D/Docs/Tools")));
-
-  // "\AddIns" without a following backslash is no marker.
-  SetAddInPathForTests(std::string("C:\\Programs\\Host\\AddIns"));
-  EXPECT_EQ(GetAppPath(), "C:\\Programs\\Host\\AddIns");
-  EXPECT_EQ(GetComDocsAddInPath(), "D:\\Docs\\AddIns");
-}
-
-TEST_F(ConfigWorld, NativeOverridesComeBackInWindowsForm) {
-  SetAddInPathForTests((Native("C") / "Programs/Host/AddIns/Tools").string());
+TEST_F(Folders, NativeOverridesComeBackInWindowsForm) {
+  SetAddInPathForTests((env / "Programs/Host/AddIns/Tools").string());
   EXPECT_EQ(GetAddInPath(), "C:\\Programs\\Host\\AddIns\\Tools");
   SetAddInPathForTests(std::nullopt);
-  setenv("KESTRAFIX_ADDIN_PATH", "C:\\Elsewhere\\AddIns\\X", 1);
+  env.Set("KESTRAFIX_ADDIN_PATH", "C:\\Elsewhere\\AddIns\\X");
   EXPECT_EQ(GetAppPath(), "C:\\Elsewhere");
-  unsetenv("KESTRAFIX_ADDIN_PATH");
 }
 
-TEST_F(ConfigWorld, WithoutOverrideTheLoadedObjectsFolderIsUsed) {
-  SetAddInPathForTests(std::nullopt);
+TEST_F(Folders, WithoutOverrideTheLoadedObjectsFolderIsUsed) {
+  env.Unset("KESTRAFIX_ADDIN_PATH");
   const std::string p = GetAddInPath();
   ASSERT_FALSE(p.empty());
   // Statically linked into this test program: the folder of the program itself.
-  EXPECT_TRUE(fs::exists(fs::read_symlink("/proc/self/exe")));
   EXPECT_EQ(ToNative(p), fs::read_symlink("/proc/self/exe").parent_path());
 }
 
-TEST_F(ConfigWorld, UncreatableDocumentsFolderLeavesFsoDefaults) {
+TEST_F(Folders, UncreatableDocumentsFolderLeavesFsoDefaults) {
   // The documents folder cannot be created: a file stands where its parent should be.
-  tmp.Write("D/Blocked", "x");
-  setenv("KESTRAFIX_COMMON_DOCUMENTS", (tmp / "D/Blocked/Docs").c_str(), 1);
+  env.Write("Blocked", "x");
+  env.Set("KESTRAFIX_COMMON_DOCUMENTS", (env / "Blocked/Docs").string());
   const std::string mirror = GetComDocsAddInPath();  // must not throw
   EXPECT_FALSE(fs::is_directory(ToNative(mirror)));
   clsFso fso;
@@ -81,44 +78,27 @@ TEST_F(ConfigWorld, UncreatableDocumentsFolderLeavesFsoDefaults) {
   EXPECT_TRUE(fso.FsoFoldersActive());
 }
 
-class FsoPrecedence : public ConfigWorld {
- protected:
-  void DocsCopy(std::string_view content) { tmp.Write("D/Docs/Host/torvel.cfg", content); }
-  void AddInIni(std::string_view content) { tmp.Write("D/Docs/Host/AddIns/Tools/Kestrafix.ini", content); }
-};
-
-TEST_F(FsoPrecedence, NoFilesKeepDefaults) {
-  clsFso fso;
-  InitConfiguration(fso);
-  EXPECT_TRUE(fso.FsoActive());
-  EXPECT_TRUE(fso.FsoFoldersActive());
-}
-
-TEST_F(FsoPrecedence, DocumentsCopyAppliesWhenAddInIniIsSilent) {
-  DocsCopy("[FSO]\r\nActive=False\r\n");
-  AddInIni("[frmMain]\r\nCaption=x\r\n");
-  clsFso fso;
-  InitConfiguration(fso);
-  EXPECT_FALSE(fso.FsoActive());
-  EXPECT_TRUE(fso.FsoFoldersActive());
-}
-
-TEST_F(FsoPrecedence, AddInIniWinsKeyByKey) {
-  DocsCopy("[FSO]\r\nActive=False\r\nFoldersActive=False\r\n");
-  AddInIni("[FSO]\r\nActive=True\r\n");
-  clsFso fso;
-  InitConfiguration(fso);
-  EXPECT_TRUE(fso.FsoActive());
-  EXPECT_FALSE(fso.FsoFoldersActive());
-}
-
-TEST_F(FsoPrecedence, BadDocumentsCopyDoesNotStopTheAddInIni) {
-  DocsCopy("[FSO]\r\nActive=maybe\r\n");
-  AddInIni("[FSO]\r\nFoldersActive=0\r\n");
-  clsFso fso;
-  InitConfiguration(fso);
-  EXPECT_TRUE(fso.FsoActive());
-  EXPECT_FALSE(fso.FsoFoldersActive());
+// [FSO] of the documents copy of the host configuration, then of the add-in INI, key by key.
+TEST_F(Folders, FsoSettingsAddInIniWinsKeyByKey) {
+  const struct {
+    const char* docsCopy;
+    const char* addInIni;
+    bool active, foldersActive;
+  } cases[] = {
+      {nullptr, nullptr, true, true},
+      {"[FSO]\r\nActive=False\r\n", "[frmMain]\r\nCaption=x\r\n", false, true},
+      {"[FSO]\r\nActive=False\r\nFoldersActive=False\r\n", "[FSO]\r\nActive=True\r\n", true, false},
+      {"[FSO]\r\nActive=maybe\r\n", "[FSO]\r\nFoldersActive=0\r\n", true, false},  // a bad copy stops nothing
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.docsCopy ? c.docsCopy : "no files");
+    if (c.docsCopy) env.Write("documents/host/torvel.cfg", c.docsCopy);
+    if (c.addInIni) env.WriteAddInIni(c.addInIni);
+    clsFso fso;
+    InitConfiguration(fso);
+    EXPECT_EQ(fso.FsoActive(), c.active);
+    EXPECT_EQ(fso.FsoFoldersActive(), c.foldersActive);
+  }
 }
 
 TEST(ValueHelpers, IfNullReplacesOnlyNull) {

@@ -1,34 +1,31 @@
 #pragma once
-// Confirming a new job against a real job world: a job database with the standard machines,
-// drive D: on a temp folder, a message table with the dialog's texts, the host grid bound to
-// the job table, and a dialog whose controls hold a valid new job until a test changes them.
-#include <gtest/gtest.h>
-
+// Confirming a new job against a real job world: the job database with the machines, a
+// message table with the dialog's texts, the host grid bound to the job table, and a dialog
+// whose controls hold a valid new job until a test changes them.
 #include <map>
 #include <memory>
 #include <string>
 
-#include "../jobfiles/jobfiles_fixture.h"
 #include "config/shared_state.h"
 #include "dialogs/new_job_record.h"
 #include "fake_new_job_view.h"
+#include "job_database.h"
 #include "messages/clsResStrs.h"
 #include "platform/job_table_grid.h"
+#include "platform/ui_services.h"
 
 namespace kx::test {
 
-class NewJobRecordTest : public JobFilesTest {
+class NewJobRecordTest : public JobWorldTest {
  protected:
-  void SetUp() override {
-    JobFilesTest::SetUp();
-    AddStandardMachines();
-    const auto messages = dir_.Write("torvel.049",
-                                     "MSG(VarValMissing)=missing /1\r\n"
-                                     "MSG(VarValLengthError)=/1 longer than /2\r\n"
-                                     "MSG(VarValExists)=/1 /2 exists\r\n");
-    ASSERT_TRUE(ResStrs().Load(messages.string()));
+  NewJobRecordTest() {
+    Shared().glSubFolderCount = 1;
+    const auto messages = env.Write("messages.049",
+                                    "MSG(VarValMissing)=missing /1\r\n"
+                                    "MSG(VarValLengthError)=/1 longer than /2\r\n"
+                                    "MSG(VarValExists)=/1 /2 exists\r\n");
+    EXPECT_TRUE(ResStrs().Load(messages.string()));
     SetKeyCase(0);
-
     view.texts = {{"Text1(0)", "P101"}, {"Text1(1)", "A101"}};
     view.lists["SSDBCombo1(2)"] = {Variant(3), "Laser", true};
     view.SetList("SSDBCombo1(3)", "Own");
@@ -40,23 +37,17 @@ class NewJobRecordTest : public JobFilesTest {
                      {"Label1(3)", "Machine"},
                      {"Label2(1)", "Address"},
                      {"Label2(2)", "Order"}};
-    settings.DbName = path_;
+    settings.DbName = db.Path();
     settings.UserId = "jdoe";
-  }
-  void TearDown() override {
-    Shared().gsIniFile.clear();
-    JobFilesTest::TearDown();
   }
 
   // [TORVEL] KeyValueUpperAndLowerCase of the host configuration.
-  void SetKeyCase(int mode) {
-    Shared().gsIniFile =
-        dir_.Write("host.ini", "[TORVEL]\r\nKeyValueUpperAndLowerCase=" + std::to_string(mode) + "\r\n")
-            .string();
+  void SetKeyCase(int mode) const {
+    env.WriteHostConfig("KeyValueUpperAndLowerCase=" + std::to_string(mode) + "\r\n");
   }
 
   JobTableGrid& Grid() {
-    if (!grid) grid = std::make_unique<JobTableGrid>(path_);
+    if (!grid) grid = std::make_unique<JobTableGrid>(db.Path());
     return *grid;
   }
   // The grid on the job with this file name, as when the user selected it in the host.
@@ -69,26 +60,19 @@ class NewJobRecordTest : public JobFilesTest {
   }
 
   bool Confirm() {
-    auto db = Open();
-    return AddJobRecord(view, &Grid(), *db, settings);
+    auto conn = db.Open();
+    return AddJobRecord(view, &Grid(), *conn, settings);
   }
   bool Validate() {
-    auto db = Open();
-    return ValidateInput(view, *db, 0);
+    auto conn = db.Open();
+    return ValidateInput(view, *conn, 0);
   }
 
   // The stored job's columns as texts ("<Null>" for Null); empty when there is no such job.
   std::map<std::string, std::string> Job(const std::string& filename) const {
-    auto db = Open();
-    auto rs = db->OpenRecordset("select * from NcData where [Filename]=" + Lit(filename));
-    std::map<std::string, std::string> out;
-    if (!rs->Eof()) {
-      for (const Field& f : rs->AllFields())
-        out[f.Name()] = f.Value().IsNull() ? "<Null>" : f.Value().ToText();
-    }
-    return out;
+    return db.Record("select * from NcData where [Filename]=" + SqlLiteral(filename));
   }
-  long JobCount() const { return Count("select Count(*) from NcData"); }
+  long JobCount() const { return db.Count("select Count(*) from NcData"); }
 
   FakeNewJobView view;
   NewJobSettings settings;

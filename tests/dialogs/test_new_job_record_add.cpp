@@ -28,8 +28,8 @@ std::string NowText() {
 }
 
 TEST_F(AddTest, NewJobWithoutCopyGetsFreshValuesAndItsFolders) {
-  AddJobOn("A100", "Own", "S1");
-  Put("Jobs\\A100\\S1\\A100.cam");
+  db.AddJobOn("A100", "Own", "S1");
+  env.Put("Jobs\\A100\\S1\\A100.cam");
   SelectInGrid("A100");
   const std::string before = NowText();
   ASSERT_TRUE(Confirm());
@@ -52,18 +52,18 @@ TEST_F(AddTest, NewJobWithoutCopyGetsFreshValuesAndItsFolders) {
   EXPECT_EQ(job.at("OrderNumber"), "Ord1");
   EXPECT_EQ(job.at("Programmer"), "<Null>");  // nothing taken from the selected job
 
-  EXPECT_TRUE(std::filesystem::is_directory(Native("Jobs\\A101\\S1")));
-  EXPECT_TRUE(std::filesystem::is_directory(Native("Nc\\A101\\S1")));
-  EXPECT_TRUE(std::filesystem::is_empty(Native("Jobs\\A101\\S1")));  // no files without the copy box
-  EXPECT_EQ(ui_->beeps, 0);
-  EXPECT_TRUE(ui_->shown.empty());
+  EXPECT_TRUE(std::filesystem::is_directory(env.Data("Jobs\\A101\\S1")));
+  EXPECT_TRUE(std::filesystem::is_directory(env.Data("Nc\\A101\\S1")));
+  EXPECT_TRUE(std::filesystem::is_empty(env.Data("Jobs\\A101\\S1")));  // no files without the copy box
+  EXPECT_EQ(env.Ui().beeps, 0);
+  EXPECT_TRUE(env.Ui().shown.empty());
   EXPECT_TRUE(view.statuses.empty());
   EXPECT_FALSE(Grid().IsAddingNew());
   EXPECT_EQ(Grid().Rows(), 2);
 }
 
 TEST_F(AddTest, CopyTakesEveryOtherColumnOfTheSelectedJob) {
-  AddJob({{"Filename", "A100"},
+  db.AddJob({{"Filename", "A100"},
           {"ProgramNumber", "P100"},
           {"DataType", "1"},
           {"Machine", "Flat"},
@@ -87,7 +87,7 @@ TEST_F(AddTest, CopyTakesEveryOtherColumnOfTheSelectedJob) {
           {"Customer", kNull},
           {"Comment", "c"},
           {"VEMIX_SEQUENCE", "4"}});
-  AddKeys("A050", "P050");  // the selected job is not the last row
+  db.AddKeys("A050", "P050");  // the selected job is not the last row
   SelectInGrid("A100");
   view.checks["Check2(3)"] = true;
   ASSERT_TRUE(Confirm());
@@ -119,7 +119,7 @@ TEST_F(AddTest, CopyTakesEveryOtherColumnOfTheSelectedJob) {
 
 struct VersionCase {
   const char* name;
-  Cell source;
+  Variant source;
   const char* expected;
 };
 void PrintTo(const VersionCase& c, std::ostream* os) { *os << c.name; }
@@ -127,7 +127,7 @@ void PrintTo(const VersionCase& c, std::ostream* os) { *os << c.name; }
 class VersionTest : public NewJobRecordTest, public ::testing::WithParamInterface<VersionCase> {};
 
 TEST_P(VersionTest, CopiedVersionCountsUpBelowTheLimit) {
-  AddJob(
+  db.AddJob(
       {{"Filename", "A100"}, {"ProgramNumber", "P100"}, {"Machine", "Own"}, {"Version", GetParam().source}});
   SelectInGrid("A100");
   view.checks["Check2(3)"] = true;
@@ -145,42 +145,42 @@ INSTANTIATE_TEST_SUITE_P(Versions, VersionTest,
                          [](const auto& c) { return std::string(c.param.name); });
 
 TEST_F(AddTest, CopyTakesTheJobFilesUnderTheNewName) {
-  AddJobOn("A100", "Own", "S1");
-  Put("Jobs\\A100\\S1\\A100.cam", "cam");
-  Put("Jobs\\A100\\S1\\A100.txt", "txt");
-  Put("Nc\\A100\\S1\\A100.nc", "nc");
+  db.AddJobOn("A100", "Own", "S1");
+  env.Put("Jobs\\A100\\S1\\A100.cam", "cam");
+  env.Put("Jobs\\A100\\S1\\A100.txt", "txt");
+  env.Put("Nc\\A100\\S1\\A100.nc", "nc");
   SelectInGrid("A100");
   view.checks["Check2(3)"] = true;
-  const auto before = Tree();
+  const auto before = env.Tree();
   ASSERT_TRUE(Confirm());
 
-  auto after = Tree();
+  auto after = env.Tree();
   EXPECT_EQ(after["Jobs\\A101\\S1\\A101.cam"], "cam");
   EXPECT_EQ(after["Jobs\\A101\\S1\\A101.txt"], "txt");
   for (const auto& [rel, content] : before) EXPECT_EQ(after[rel], content) << rel;
   EXPECT_EQ(after.size(), before.size() + 2);  // no NC files: only the job files come along
-  EXPECT_TRUE(std::filesystem::is_directory(Native("Nc\\A101\\S1")));
+  EXPECT_TRUE(std::filesystem::is_directory(env.Data("Nc\\A101\\S1")));
 }
 
 TEST_F(AddTest, FailingFileCopyIsReportedOnceAndTheRowStays) {
-  AddJobOn("A100", "Own", "S1");
-  Put("Jobs\\A100\\S1\\A100.cam", "cam");
-  Put("Jobs\\A101\\S1", "a file where the new job needs its folder");
+  db.AddJobOn("A100", "Own", "S1");
+  env.Put("Jobs\\A100\\S1\\A100.cam", "cam");
+  env.Put("Jobs\\A101\\S1", "a file where the new job needs its folder");
   SelectInGrid("A100");
   view.checks["Check2(3)"] = true;
   EXPECT_FALSE(Confirm());
 
-  ASSERT_EQ(ui_->shown.size(), 1u);
-  EXPECT_EQ(ui_->shown[0].icon, MsgIcon::Critical);
-  EXPECT_TRUE(ui_->shown[0].title.starts_with("Kestrafix / "));
-  EXPECT_TRUE(ui_->shown[0].title.ends_with(" / DataAdd"));
-  EXPECT_NE(ui_->shown[0].text.find("\r\n"), std::string::npos);
+  ASSERT_EQ(env.Ui().shown.size(), 1u);
+  EXPECT_EQ(env.Ui().shown[0].icon, MsgIcon::Critical);
+  EXPECT_TRUE(env.Ui().shown[0].title.starts_with("Kestrafix / "));
+  EXPECT_TRUE(env.Ui().shown[0].title.ends_with(" / DataAdd"));
+  EXPECT_NE(env.Ui().shown[0].text.find("\r\n"), std::string::npos);
   const auto job = Job("A101");
   ASSERT_FALSE(job.empty());  // stored before the files were copied
   EXPECT_EQ(job.at("Adresstext"), "Addr1");
   EXPECT_EQ(view.Text("Text1(1)"), "A101");
   EXPECT_TRUE(view.statuses.empty());
-  EXPECT_EQ(Read("Jobs\\A100\\S1\\A100.cam"), "cam");
+  EXPECT_EQ(ReadAll(env.Data("Jobs\\A100\\S1\\A100.cam")), "cam");
 }
 
 TEST_F(AddTest, KeyCaseIsAppliedToTheBoxesBeforeAnyCheck) {
@@ -191,7 +191,7 @@ TEST_F(AddTest, KeyCaseIsAppliedToTheBoxesBeforeAnyCheck) {
   EXPECT_EQ(view.Text("Text1(0)"), "AB12");
   EXPECT_EQ(view.Text("Text1(1)"), "A\xC3\x84");
   EXPECT_EQ(Job("A\xC3\x84").at("ProgramNumber"), "AB12");
-  EXPECT_EQ(Count("select Count(*) from NcData where [ProgramNumber]='ab12'"), 1);
+  EXPECT_EQ(db.Count("select Count(*) from NcData where [ProgramNumber]='ab12'"), 1);
 
   // The uniqueness test and its message see the converted value.
   view.texts = {{"Text1(0)", "ab12"}, {"Text1(1)", "b7"}};
@@ -225,8 +225,8 @@ TEST_P(ListChoiceTest, AddressAndOrderMustBeRowsOfTheirLists) {
   view.SetList(c.list, c.text, c.inList);
   view.texts["Text1(0)"] = "";  // the list checks come before the key checks
   EXPECT_FALSE(Confirm());
-  EXPECT_EQ(ui_->beeps, 1);
-  EXPECT_TRUE(ui_->shown.empty());
+  EXPECT_EQ(env.Ui().beeps, 1);
+  EXPECT_TRUE(env.Ui().shown.empty());
   ASSERT_EQ(view.statuses.size(), 1u);
   EXPECT_EQ(view.statuses[0], c.status);
   EXPECT_EQ(view.focused, std::vector<std::string>{c.list});
@@ -242,36 +242,36 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& c) { return std::string(c.param.name); });
 
 TEST_F(AddTest, WrongInputWritesNothing) {
-  AddKeys("A100", "P101");
+  db.AddKeys("A100", "P101");
   EXPECT_FALSE(Confirm());
   EXPECT_EQ(view.LastStatus(), "Program number P101 exists");
   EXPECT_EQ(JobCount(), 1);
   EXPECT_FALSE(Grid().IsAddingNew());
-  EXPECT_TRUE(ui_->shown.empty());
+  EXPECT_TRUE(env.Ui().shown.empty());
 }
 
 TEST_F(AddTest, KeyWithASingleQuoteIsStored) {
   view.texts = {{"Text1(0)", "O'Brien"}, {"Text1(1)", "O'Brien"}};
   ASSERT_TRUE(Confirm());
   EXPECT_EQ(Job("O'Brien").at("ProgramNumber"), "O'Brien");
-  EXPECT_TRUE(std::filesystem::is_directory(Native("Jobs\\O'Brien\\S1")));
+  EXPECT_TRUE(std::filesystem::is_directory(env.Data("Jobs\\O'Brien\\S1")));
 }
 
 TEST_F(AddTest, WithoutAHostGridTheErrorIsReported) {
-  auto db = Open();
-  EXPECT_FALSE(AddJobRecord(view, nullptr, *db, settings));
-  ASSERT_EQ(ui_->shown.size(), 1u);
-  EXPECT_TRUE(ui_->shown[0].title.ends_with(" / DataAdd"));
+  auto conn = db.Open();
+  EXPECT_FALSE(AddJobRecord(view, nullptr, *conn, settings));
+  ASSERT_EQ(env.Ui().shown.size(), 1u);
+  EXPECT_TRUE(env.Ui().shown[0].title.ends_with(" / DataAdd"));
   EXPECT_EQ(JobCount(), 0);
 }
 
 TEST_F(AddTest, EngineErrorWhileCountingIsReportedAsDataAdd) {
-  auto db = Open();
-  db->Close();
-  EXPECT_FALSE(AddJobRecord(view, &Grid(), *db, settings));
-  ASSERT_EQ(ui_->shown.size(), 1u);
-  EXPECT_EQ(ui_->shown[0].title, "Kestrafix / DAO.Database / DataAdd");
-  EXPECT_TRUE(ui_->shown[0].text.starts_with(std::to_string(dberr::ObjectClosed) + "\r\n"));
+  auto conn = db.Open();
+  conn->Close();
+  EXPECT_FALSE(AddJobRecord(view, &Grid(), *conn, settings));
+  ASSERT_EQ(env.Ui().shown.size(), 1u);
+  EXPECT_EQ(env.Ui().shown[0].title, "Kestrafix / DAO.Database / DataAdd");
+  EXPECT_TRUE(env.Ui().shown[0].text.starts_with(std::to_string(dberr::ObjectClosed) + "\r\n"));
   EXPECT_EQ(JobCount(), 0);
 }
 
@@ -287,7 +287,7 @@ TEST_F(AddTest, TwoProcessesConfirmingTheSameJobStoreItOnce) {
     char start = 0;
     const bool started = read(go[0], &start, 1) == 1;
     const bool stored = started && Confirm();
-    const bool told = view.LastStatus() == "Program number P101 exists" && ui_->shown.empty();
+    const bool told = view.LastStatus() == "Program number P101 exists" && env.Ui().shown.empty();
     _exit(stored ? 0 : told ? 1 : 2);
   }
   close(go[0]);
@@ -304,7 +304,7 @@ TEST_F(AddTest, TwoProcessesConfirmingTheSameJobStoreItOnce) {
   } else {
     EXPECT_EQ(other, 0);
     EXPECT_EQ(view.LastStatus(), "Program number P101 exists");
-    EXPECT_TRUE(ui_->shown.empty());
+    EXPECT_TRUE(env.Ui().shown.empty());
   }
   EXPECT_EQ(JobCount(), 1);
 }
@@ -338,16 +338,16 @@ TEST_P(ClashTest, KeyStoredMeanwhileIsReportedAsExisting) {
   static_cast<FakeNewJobView&>(rival) = view;
   // The other user's own connection to the same database file.
   rival.other = [&] {
-    auto otherDb = Engine().OpenDatabase(path_);
-    otherDb->Execute("insert into NcData ([Filename], [ProgramNumber]) values (" + Lit(c.filename) + ", " +
-                     Lit(c.programNumber) + ")");
+    auto otherDb = Engine().OpenDatabase(db.Path());
+    otherDb->Execute("insert into NcData ([Filename], [ProgramNumber]) values (" + SqlLiteral(c.filename) + ", " +
+                     SqlLiteral(c.programNumber) + ")");
     otherDb->Close();
   };
-  auto db = Open();
-  EXPECT_FALSE(AddJobRecord(rival, &Grid(), *db, settings));
+  auto conn = db.Open();
+  EXPECT_FALSE(AddJobRecord(rival, &Grid(), *conn, settings));
 
-  EXPECT_TRUE(ui_->shown.empty());
-  EXPECT_EQ(ui_->beeps, 1);
+  EXPECT_TRUE(env.Ui().shown.empty());
+  EXPECT_EQ(env.Ui().beeps, 1);
   EXPECT_EQ(rival.statuses, std::vector<std::string>{c.status});
   EXPECT_EQ(rival.focused, std::vector<std::string>{c.box});
   ASSERT_EQ(rival.selections.size(), 1u);

@@ -28,9 +28,9 @@ void ExpectRejected(const FakeNewJobView& view, const ScriptedUi& ui, const std:
 }
 
 TEST_F(ValidateTest, ValidInputPassesWithoutAnyReaction) {
-  AddKeys("A100", "P100");
+  db.AddKeys("A100", "P100");
   EXPECT_TRUE(Validate());
-  EXPECT_EQ(ui_->beeps, 0);
+  EXPECT_EQ(env.Ui().beeps, 0);
   EXPECT_TRUE(view.statuses.empty());
   EXPECT_TRUE(view.focused.empty());
 }
@@ -40,20 +40,20 @@ TEST_F(ValidateTest, FirstFailingCheckIsTheOnlyOneReported) {
   view.texts["Text1(1)"] = "";
   view.SetList("SSDBCombo1(3)", "");
   EXPECT_FALSE(Validate());
-  ExpectRejected(view, *ui_, "missing Program number", "Text1(0)");
+  ExpectRejected(view, env.Ui(), "missing Program number", "Text1(0)");
 }
 
 TEST_F(ValidateTest, FileNameIsCheckedBeforeTheMachine) {
   view.texts["Text1(1)"] = "";
   view.SetList("SSDBCombo1(3)", "");
   EXPECT_FALSE(Validate());
-  ExpectRejected(view, *ui_, "missing File name", "Text1(1)");
+  ExpectRejected(view, env.Ui(), "missing File name", "Text1(1)");
 }
 
 TEST_F(ValidateTest, MissingMachineFocusesTheMachineList) {
   view.SetList("SSDBCombo1(3)", "");
   EXPECT_FALSE(Validate());
-  ExpectRejected(view, *ui_, "missing Machine", "SSDBCombo1(3)");
+  ExpectRejected(view, env.Ui(), "missing Machine", "SSDBCombo1(3)");
 }
 
 // Lengths count characters: "ä" is two bytes in UTF-8 and one character.
@@ -81,7 +81,7 @@ TEST_P(LengthTest, LimitInCharacters) {
   if (passes) {
     EXPECT_TRUE(view.statuses.empty());
   } else {
-    ExpectRejected(view, *ui_, c.status, c.control);
+    ExpectRejected(view, env.Ui(), c.status, c.control);
   }
 }
 
@@ -96,14 +96,14 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& c) { return std::string(c.param.name); });
 
 TEST_F(ValidateTest, ExistingProgramNumberIsSelectedWholeInAnyLetterCase) {
-  AddKeys("A100",
+  db.AddKeys("A100",
           "p\xC3\xA4"
           "7");  // "pä7"
   view.texts["Text1(0)"] =
       "P\xC3\x84"
       "7";  // "PÄ7"
   EXPECT_FALSE(Validate());
-  ExpectRejected(view, *ui_,
+  ExpectRejected(view, env.Ui(),
                  "Program number P\xC3\x84"
                  "7 exists",
                  "Text1(0)");
@@ -114,9 +114,9 @@ TEST_F(ValidateTest, ExistingProgramNumberIsSelectedWholeInAnyLetterCase) {
 }
 
 TEST_F(ValidateTest, ExistingFileNameIsReportedWithItsValue) {
-  AddKeys("a101", "P100");
+  db.AddKeys("a101", "P100");
   EXPECT_FALSE(Validate());
-  ExpectRejected(view, *ui_, "File name A101 exists", "Text1(1)");
+  ExpectRejected(view, env.Ui(), "File name A101 exists", "Text1(1)");
   ASSERT_EQ(view.selections.size(), 1u);
   EXPECT_EQ(view.selections[0].control, "Text1(1)");
   EXPECT_EQ(view.selections[0].length, 4);
@@ -124,13 +124,13 @@ TEST_F(ValidateTest, ExistingFileNameIsReportedWithItsValue) {
 
 TEST_F(ValidateTest, ValuesAreNotTrimmed) {
   // Blanks only are a value, counted like any other.
-  AddKeys("A100", "   ");
+  db.AddKeys("A100", "   ");
   view.texts["Text1(0)"] = "   ";
   EXPECT_FALSE(Validate());
-  ExpectRejected(view, *ui_, "Program number     exists", "Text1(0)");
+  ExpectRejected(view, env.Ui(), "Program number     exists", "Text1(0)");
 
   // A trailing blank makes another key than the stored one.
-  AddKeys("A200", "P7");
+  db.AddKeys("A200", "P7");
   view = FakeNewJobView();
   view.texts = {{"Text1(0)", "P7 "}, {"Text1(1)", "A201"}};
   view.SetList("SSDBCombo1(3)", "Own");
@@ -141,19 +141,19 @@ TEST_F(ValidateTest, SingleQuoteIsPartOfTheKey) {
   view.texts["Text1(0)"] = "O'Brien";
   view.texts["Text1(1)"] = "it's";
   EXPECT_TRUE(Validate());
-  AddKeys("IT'S", "o'brien");
+  db.AddKeys("IT'S", "o'brien");
   EXPECT_FALSE(Validate());
   EXPECT_EQ(view.LastStatus(), "Program number O'Brien exists");
 }
 
 TEST_F(ValidateTest, CountReadsTheFirstFieldOfTheFirstRow) {
-  AddKeys("A100", "P100");
-  AddKeys("A200", "P200");
-  auto db = Open();
-  EXPECT_EQ(CountRecords(*db, "select Count(*) from data", 0), 2);
-  EXPECT_EQ(CountRecords(*db, "select Count(*) from data where [Filename]='a200'", 0), 1);
-  db->Close();
-  const KxError e = ErrorOf([&] { CountRecords(*db, "select Count(*) from data", 0); });
+  db.AddKeys("A100", "P100");
+  db.AddKeys("A200", "P200");
+  auto conn = db.Open();
+  EXPECT_EQ(CountRecords(*conn, "select Count(*) from data", 0), 2);
+  EXPECT_EQ(CountRecords(*conn, "select Count(*) from data where [Filename]='a200'", 0), 1);
+  conn->Close();
+  const KxError e = ErrorOf([&] { CountRecords(*conn, "select Count(*) from data", 0); });
   EXPECT_EQ(e.Number(), dberr::ObjectClosed);
 }
 

@@ -194,7 +194,7 @@ TEST_F(OpsTest, RecycleMovesIntoTheTrash) {
   EXPECT_EQ(fso.DeleteFile("T:\\job\\a.nc", true), 0);
   tmp.Write("job/a.nc", "second");
   EXPECT_EQ(fallback.DeleteFile("T:\\job\\a.nc", false, 0x40), 0);  // the shell flag alone
-  const fsys::path trash = tmp.Path() / "xdg-data/Trash";
+  const fsys::path trash = env / "xdg-data/Trash";
   EXPECT_EQ(ReadAll(trash / "files/a.nc"), "first");
   EXPECT_EQ(ReadAll(trash / "files/a.nc.2"), "second");
   const std::string info = ReadAll(trash / "info/a.nc.trashinfo");

@@ -80,7 +80,7 @@ TEST_F(ProbeTest, DriveExistsBothModes) {
 
 TEST_F(ProbeTest, DriveTypeOfMappedDrives) {
   std::string text = "unchanged";
-  SetDriveRootForTests("M:", "/dev/shm");
+  env.MapDrive("M:", "/dev/shm");
   if (std::filesystem::is_directory("/dev/shm")) {
     EXPECT_EQ(fso.DriveType("m", &text), 6);  // tmpfs is a RAM disk
     EXPECT_EQ(text, "RAM Disk");
@@ -97,23 +97,24 @@ TEST_F(ProbeTest, DriveTypeOfMappedDrives) {
 }
 
 TEST_F(ProbeTest, SpecialFolders) {
+  env.Set("KESTRAFIX_COMMON_DOCUMENTS", (tmp / "docs").string());  // not there yet
   EXPECT_EQ(fso.GetSHSpecialFolder(46), "T:\\docs");
   EXPECT_EQ(fso.GetSHSpecialFolder(46, false, true), "");  // verified: it does not exist yet
   EXPECT_EQ(fso.GetSHSpecialFolder(46, true, true), "T:\\docs");
   EXPECT_TRUE(std::filesystem::is_directory(tmp / "docs"));
-  EXPECT_EQ(fso.GetSHSpecialFolder(38), "T:\\programs");
-  EXPECT_EQ(fso.GetSHSpecialFolder(35), "T:\\appdata");
-  setenv("KESTRAFIX_COMMON_APPDATA", "T:\\win-form", 1);
+  EXPECT_EQ(fso.GetSHSpecialFolder(38), "C:\\programs");
+  EXPECT_EQ(fso.GetSHSpecialFolder(35), "C:\\appdata");
+  env.Set("KESTRAFIX_COMMON_APPDATA", "T:\\win-form");
   EXPECT_EQ(fso.GetSHSpecialFolder(35), "T:\\win-form");
   EXPECT_EQ(fso.GetSHSpecialFolder(5), "");
   EXPECT_EQ(fso.GetSpecialFolder(11), "");
   EXPECT_EQ(fso.GetSpecialFolder(-1), "");
-  setenv("SystemRoot", "C:\\Windows", 1);
+  env.Set("SystemRoot", "C:\\Windows");
   EXPECT_EQ(fso.GetSpecialFolder(6), "C:\\Windows");  // name without case
-  setenv("TEMP", (tmp.Path() / "t").c_str(), 1);
+  env.Set("TEMP", (tmp.Path() / "t").string());
   EXPECT_EQ(fso.GetSpecialFolder(7), "T:\\t");  // native value in Windows form
-  unsetenv("windir");
-  unsetenv("WINDIR");
+  env.Unset("windir");
+  env.Unset("WINDIR");
   EXPECT_EQ(fso.GetSpecialFolder(10), "Z:\\etc");  // the stand-in
 }
 

@@ -14,11 +14,10 @@ using fs_detail::IsProtectedLocation;
 class GuardTest : public FsTest {
  protected:
   void SetUp() override {
-    FsTest::SetUp();
-    setenv("SystemDrive", "C:", 1);
-    setenv("SystemRoot", "T:\\Windows", 1);
-    setenv("windir", "T:\\WinDir", 1);
-    setenv("ProgramFiles", "T:\\Program Files", 1);
+    env.Set("SystemDrive", "C:");
+    env.Set("SystemRoot", "T:\\Windows");
+    env.Set("windir", "T:\\WinDir");
+    env.Set("ProgramFiles", "T:\\Program Files");
   }
 };
 
@@ -32,7 +31,7 @@ TEST_F(GuardTest, ProtectedLocationPredicate) {
   fsys::create_directory_symlink("/usr", tmp.Path() / "sneaky");
   EXPECT_TRUE(IsProtectedLocation(tmp.Path() / "sneaky"));
   EXPECT_TRUE(IsProtectedLocation(tmp.Path() / "sneaky/bin"));
-  setenv("HOME", (tmp.Path() / "home").c_str(), 1);
+  env.Set("HOME", (tmp.Path() / "home").string());
   tmp.MakeDir("home/docs");
   EXPECT_TRUE(IsProtectedLocation(tmp.Path() / "home"));
   EXPECT_TRUE(IsProtectedLocation(tmp.Path() / "home/docs/.."));
@@ -61,22 +60,22 @@ TEST_F(GuardTest, TextGuardsRefuseAndDeleteNothing) {
 
 TEST_F(GuardTest, SystemDriveRootAndEmptyValuesRefuse) {
   auto f = tmp.Write("job/a.nc", "x");
-  SetDriveRootForTests("C:", tmp.Path() / "job");
+  env.MapDrive("C:", tmp.Path() / "job");
   // The parent text is the mode's own: "C:" in fallback mode equals the system drive.
   EXPECT_EQ(fallback.DeleteFile("C:\\a.nc"), 0);
   EXPECT_TRUE(std::filesystem::exists(f));
-  setenv("windir", "", 1);  // an empty value is contained in every path
+  env.Set("windir", "");  // an empty value is contained in every path
   EXPECT_EQ(fso.DeleteFile("T:\\job\\a.nc"), 0);
   EXPECT_TRUE(std::filesystem::exists(f));
-  unsetenv("windir");  // unset: the stand-in "Z:\etc" applies
+  env.Unset("windir");  // unset: the stand-in "Z:\etc" applies
   EXPECT_EQ(fso.DeleteFile("T:\\job\\a.nc"), 0);
   EXPECT_FALSE(std::filesystem::exists(f));
 }
 
 TEST_F(GuardTest, NoDeleteReachesSystemFoldersThroughMapsLinksOrDots) {
   // Drive letters mapped onto system folders: the text guards see nothing, the native one does.
-  SetDriveRootForTests("R:", "/");
-  SetDriveRootForTests("U:", "/usr");
+  env.MapDrive("R:", "/");
+  env.MapDrive("U:", "/usr");
   for (clsFso* f : {&fso, &fallback}) {
     EXPECT_EQ(f->DeleteFolder("R:\\etc"), 0);
     EXPECT_EQ(f->DeleteFolder("U:\\share"), 0);
@@ -93,7 +92,7 @@ TEST_F(GuardTest, NoDeleteReachesSystemFoldersThroughMapsLinksOrDots) {
 }
 
 TEST_F(GuardTest, DeleteFilesOnlyInsideTheWorkAreas) {
-  setenv("Temp", (tmp.Path() / "temp").c_str(), 1);  // a native value is taken in Windows form
+  env.Set("Temp", (tmp.Path() / "temp").string());  // a native value is taken in Windows form
   tmp.Write("temp/Plovnik/a.nc", "x");
   tmp.Write("temp/Plovnik/b.nc", "x");
   tmp.Write("temp/Plovnik/keep.txt", "x");
@@ -105,8 +104,8 @@ TEST_F(GuardTest, DeleteFilesOnlyInsideTheWorkAreas) {
   EXPECT_FALSE(std::filesystem::exists(tmp.Path() / "temp/Plovnik/b.nc"));
   EXPECT_TRUE(std::filesystem::exists(tmp.Path() / "temp/Plovnik/keep.txt"));
   // ".." out of the work area into a system folder.
-  SetDriveRootForTests("R:", "/");
-  setenv("Temp", "R:\\tmp", 1);
+  env.MapDrive("R:", "/");
+  env.Set("Temp", "R:\\tmp");
   EXPECT_EQ(fallback.DeleteFiles("R:\\tmp\\Plovnik\\..\\..\\etc\\*"), 0);
   EXPECT_TRUE(std::filesystem::exists("/etc/passwd"));
 }
@@ -116,10 +115,10 @@ TEST_F(GuardTest, LayoutFolderIsAWorkArea) {
   char exe[4096] = {};
   ASSERT_GT(::readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
   const std::string addIn = std::filesystem::path(exe).parent_path().filename().string();
-  auto layout = tmp.MakeDir("docs/" + addIn + "/Layout");
-  tmp.Write("docs/" + addIn + "/Layout/a.lay", "x");
-  tmp.Write("docs/" + addIn + "/Layout/b.lay", "x");
-  EXPECT_EQ(fallback.DeleteFiles("T:\\docs\\" + addIn + "\\Layout\\a.lay"), 0);
+  auto layout = env.MakeDir("documents/" + addIn + "/Layout");
+  env.Write("documents/" + addIn + "/Layout/a.lay", "x");
+  env.Write("documents/" + addIn + "/Layout/b.lay", "x");
+  EXPECT_EQ(fallback.DeleteFiles("C:\\documents\\" + addIn + "\\Layout\\a.lay"), 0);
   EXPECT_FALSE(std::filesystem::exists(layout / "a.lay"));
   EXPECT_TRUE(std::filesystem::exists(layout / "b.lay"));
 }

@@ -33,7 +33,7 @@ TEST_F(NativePathTest, MapFileGivesDrivesAndSharesLongestRootWins) {
   auto nc = tmp.MakeDir("nc");
   auto map = tmp.Write("drives.ini", "[Drives]\r\nd: = " + jobs.string() + "\r\n\\\\Srv\\NC=" + nc.string() +
                                          "\r\nQ:=relative/ignored\r\n");
-  setenv("KESTRAFIX_DRIVE_MAP", map.c_str(), 1);
+  env.Set("KESTRAFIX_DRIVE_MAP", map.string());
   ClearDriveMapOverrides();
   EXPECT_EQ(DriveMapFile(), map);
   EXPECT_EQ(ToNative("D:\\A100\\x.nc"), jobs / "A100/x.nc");
@@ -49,10 +49,9 @@ TEST_F(NativePathTest, MapFileGivesDrivesAndSharesLongestRootWins) {
 }
 
 TEST_F(NativePathTest, MapFileFoundThroughXdgFolders) {
-  unsetenv("KESTRAFIX_DRIVE_MAP");
-  setenv("XDG_CONFIG_HOME", (tmp.Path() / "home-cfg").c_str(), 1);
-  setenv("XDG_CONFIG_DIRS", ((tmp.Path() / "sys1").string() + ":" + (tmp.Path() / "sys2").string()).c_str(),
-         1);
+  env.Unset("KESTRAFIX_DRIVE_MAP");
+  env.Set("XDG_CONFIG_HOME", (tmp.Path() / "home-cfg").string());
+  env.Set("XDG_CONFIG_DIRS", (tmp.Path() / "sys1").string() + ":" + (tmp.Path() / "sys2").string());
   auto second = tmp.Write("sys2/kestrafix/drives.ini", "[Drives]\nE:=/srv\n");
   EXPECT_EQ(DriveMapFile(), second);
   auto home = tmp.Write("home-cfg/kestrafix/drives.ini", "[Drives]\nE:=/opt\n");

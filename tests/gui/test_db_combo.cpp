@@ -8,9 +8,7 @@
 #include "core/error.h"
 #include "gui/db_combo.h"
 #include "platform/data_source.h"
-#include "platform/database.h"
-#include "platform/job_schema.h"
-#include "temp_dir.h"
+#include "job_database.h"
 
 namespace kx {
 namespace {
@@ -164,18 +162,12 @@ TEST(DbComboRows, RowsOfAQueryResultBecomeNamedColumns) {
   EXPECT_TRUE(list.IsItemInList());
 }
 
-TEST(DbComboRows, BindsToTheRowsOfADataSource) {
-  test::TempDir dir;
-  const std::string path = (dir / "jobs.db").string();
-  CreateJobDatabase(path);
-  {
-    auto db = Engine().OpenDatabase(path);
-    db->Execute("insert into Machine ([Machine]) values ('Mazak')");
-    db->Execute("insert into Machine ([Machine]) values ('DMU50')");
-    db->Close();
-  }
+using DbComboBinding = test::JobDbTest;
+
+TEST_F(DbComboBinding, BindsToTheRowsOfADataSource) {
+  db.Execute("insert into Machine ([Machine]) values ('Mazak'), ('DMU50')");
   DataSource source;
-  source.DatabaseName(path);
+  source.DatabaseName(db.Path());
   source.RecordSource("select Distinct [Machine] from machine order by [Machine] ASC");
   source.Refresh();
   DbCombo list;

@@ -1,10 +1,12 @@
 // The new-job dialog at work: proposal buttons, mirroring while typing, the folder picker,
 // address and order lists, OK and cancel, and the layout on resize.
+#include <QCheckBox>
 #include <QFrame>
 #include <QStatusBar>
 
 #include "config/mdlIniFile.h"
-#include "frmMain_test_util.h"
+#include "dialog_fixture.h"
+#include "gui/frmMain.h"
 #include "gui/status_panel.h"
 
 namespace kx::test {
@@ -14,14 +16,14 @@ class FrmMainInteraction : public FrmMainTest {
  protected:
   void SetUp() override {
     FrmMainTest::SetUp();
-    AddJob({{"Filename", "F7"}, {"ProgramNumber", "7"}});
+    db.AddJob({{"Filename", "F7"}, {"ProgramNumber", "7"}});
   }
   // A base folder D:\Jobs with addresses a (orders 1 and 2) and b (none).
   void MakeFolderTree() const {
-    dir_.MakeDir("D/Jobs/a/1");
-    dir_.MakeDir("D/Jobs/a/2");
-    dir_.MakeDir("D/Jobs/b");
-    WriteAddInIni("[frmMain]\r\nLabel2(0).Caption=Folder\r\nText2(0).Text=D:\\Jobs\r\n");
+    env.MakeDir("data/Jobs/a/1");
+    env.MakeDir("data/Jobs/a/2");
+    env.MakeDir("data/Jobs/b");
+    env.WriteAddInIni("[frmMain]\r\nLabel2(0).Caption=Folder\r\nText2(0).Text=D:\\Jobs\r\n");
   }
 };
 
@@ -37,8 +39,7 @@ TEST_F(FrmMainInteraction, SynchronProposalsAndMirroringWhileTyping) {
   EXPECT_EQ(TextOf(d, "Text1(0)"), "F10");
   EXPECT_EQ(TextOf(d, "Text1(1)"), "F10");
 
-  d.show();
-  ASSERT_TRUE(WaitActive(d));
+  ASSERT_TRUE(ShowActive(d));
   auto& program = Find<QLineEdit>(d, "Text1(0)");
   auto& file = Find<QLineEdit>(d, "Text1(1)");
   program.setFocus();
@@ -70,8 +71,7 @@ TEST_F(FrmMainInteraction, WithoutSynchronTheBoxesAreIndependent) {
   d.Command1_Click(1);
   EXPECT_EQ(TextOf(d, "Text1(0)"), "9");
   EXPECT_EQ(TextOf(d, "Text1(1)"), "F9");
-  d.show();
-  ASSERT_TRUE(WaitActive(d));
+  ASSERT_TRUE(ShowActive(d));
   auto& program = Find<QLineEdit>(d, "Text1(0)");
   program.setFocus();
   TypeInto(program, "5");
@@ -84,11 +84,11 @@ TEST_F(FrmMainInteraction, FailingProposalIsReportedAndTheBoxKept) {
   WriteHostConfig();
   UseGrid(0);
   frmMain d;
-  ASSERT_TRUE(ui->shown.empty());
-  std::filesystem::remove(path_);
+  ASSERT_TRUE(env.Ui().shown.empty());
+  std::filesystem::remove(env.Data("jobs.db"));
   d.Command1_Click(0);
-  ASSERT_EQ(ui->shown.size(), 1u);
-  EXPECT_EQ(ui->shown[0].title.substr(ui->shown[0].title.size() - 17), " / Command1_Click");
+  ASSERT_EQ(env.Ui().shown.size(), 1u);
+  EXPECT_EQ(env.Ui().shown[0].title.substr(env.Ui().shown[0].title.size() - 17), " / Command1_Click");
   EXPECT_EQ(TextOf(d, "Text1(0)"), "8");
 }
 
@@ -116,9 +116,8 @@ TEST_F(FrmMainInteraction, AddressAndOrderListsFollowTheFolders) {
   EXPECT_EQ(order.RowCount(), 2);
 
   // A typed name that is no row leaves the order list empty, even when its folder exists.
-  dir_.MakeDir("D/Jobs/c/9");
-  d.show();
-  ASSERT_TRUE(WaitActive(d));
+  env.MakeDir("data/Jobs/c/9");
+  ASSERT_TRUE(ShowActive(d));
   address.setFocus();
   address.lineEdit()->clear();
   TypeInto(*address.lineEdit(), "c");
@@ -131,7 +130,7 @@ TEST_F(FrmMainInteraction, AddressAndOrderListsFollowTheFolders) {
 TEST_F(FrmMainInteraction, NativeBaseFolderFillsBothLists) {
   WriteHostConfig();
   MakeFolderTree();
-  WriteAddInIni("[frmMain]\r\nText2(0).Text=" + (dir_ / "D/Jobs").string() + "\r\n");
+  env.WriteAddInIni("[frmMain]\r\nText2(0).Text=" + env.Data("Jobs").string() + "\r\n");
   UseGrid(0);
   frmMain d;
   DbCombo& address = ListOf(d, "SSDBCombo2(1)");
@@ -142,37 +141,37 @@ TEST_F(FrmMainInteraction, NativeBaseFolderFillsBothLists) {
 
 TEST_F(FrmMainInteraction, BaseFolderWithPlaceholderAndMissingBase) {
   WriteHostConfig();
-  dir_.MakeDir("C/Programs/Host/Jobs/x");
-  WriteAddInIni("[frmMain]\r\nText2(0).Text=$(AppPath)\\Jobs\r\n");
+  env.MakeDir("host/Jobs/x");
+  env.WriteAddInIni("[frmMain]\r\nText2(0).Text=$(AppPath)\\Jobs\r\n");
   UseGrid(0);
   {
     frmMain d;
     EXPECT_EQ(TextOf(d, "Text2(0)"), "$(AppPath)\\Jobs");
     EXPECT_EQ(RowsOf(ListOf(d, "SSDBCombo2(1)")), std::vector<std::string>{"x"});
   }
-  WriteAddInIni("[frmMain]\r\nText2(0).Text=D:\\Missing\r\n");
+  env.WriteAddInIni("[frmMain]\r\nText2(0).Text=D:\\Missing\r\n");
   frmMain d;
   EXPECT_EQ(ListOf(d, "SSDBCombo2(1)").RowCount(), 0);
-  EXPECT_TRUE(ui->shown.empty());
+  EXPECT_TRUE(env.Ui().shown.empty());
 }
 
 TEST_F(FrmMainInteraction, FolderPickerCancelledKeepsTextPickedRefills) {
   WriteHostConfig();
-  dir_.MakeDir("C/Programs/Host/Jobs/x");
+  env.MakeDir("host/Jobs/x");
   MakeFolderTree();
-  WriteAddInIni("[frmMain]\r\nLabel2(0).Caption=Folder\r\nText2(0).Text=$(AppPath)\\Jobs\r\n");
+  env.WriteAddInIni("[frmMain]\r\nLabel2(0).Caption=Folder\r\nText2(0).Text=$(AppPath)\\Jobs\r\n");
   UseGrid(0);
   frmMain d;
   DbCombo& address = ListOf(d, "SSDBCombo2(1)");
   address.AddItem("kept");
   d.Command2_Click(0);
-  ASSERT_EQ(ui->pickerCalls.size(), 1u);
-  EXPECT_EQ(ui->pickerCalls[0].first, "Folder");
-  EXPECT_EQ(ui->pickerCalls[0].second, "C:\\Programs\\Host\\Jobs");
+  ASSERT_EQ(env.Ui().pickerCalls.size(), 1u);
+  EXPECT_EQ(env.Ui().pickerCalls[0].first, "Folder");
+  EXPECT_EQ(env.Ui().pickerCalls[0].second, "C:\\host\\Jobs");
   EXPECT_EQ(TextOf(d, "Text2(0)"), "$(AppPath)\\Jobs");
   EXPECT_EQ(RowsOf(address), (std::vector<std::string>{"x", "kept"}));
 
-  ui->nextFolders.push_back("D:\\Jobs");
+  env.Ui().nextFolders.push_back("D:\\Jobs");
   d.Command2_Click(0);
   EXPECT_EQ(TextOf(d, "Text2(0)"), "D:\\Jobs");
   EXPECT_EQ(RowsOf(address), (std::vector<std::string>{"a", "b"}));
@@ -184,14 +183,14 @@ TEST_F(FrmMainInteraction, OkRunsTheRecordCreationAndClosesOnlyOnSuccess) {
   frmMain d;
   int calls = 0;
   bool answer = false;
-  d.SetRecordHook([&](INewJobView& view, IHostGrid* grid, Database& db, const NewJobSettings& s) {
+  d.SetRecordHook([&](INewJobView& view, IHostGrid* grid, Database& conn, const NewJobSettings& s) {
     ++calls;
     EXPECT_EQ(view.Text("Text1(1)"), "F8");
     EXPECT_EQ(view.ListValue("SSDBCombo1(2)").ToText(), "0");
     EXPECT_EQ(grid, Shared().goSSDBGrid.get());
     EXPECT_EQ(s.UserId, "ann");
     EXPECT_EQ(s.OpenRecordsetOptions, 64);
-    auto rs = db.OpenRecordset("select Count(*) from Data");
+    auto rs = conn.OpenRecordset("select Count(*) from Data");
     EXPECT_EQ(rs->Fields(0).Value().ToNumber(), 1.0);
     view.ShowStatus("checked");
     if (calls == 2) throw KxError(3022, "DAO", "duplicate");
@@ -203,18 +202,18 @@ TEST_F(FrmMainInteraction, OkRunsTheRecordCreationAndClosesOnlyOnSuccess) {
   EXPECT_TRUE(d.isVisible());
   EXPECT_FALSE(d.RetVal());
   EXPECT_EQ(StatusText(Find<QStatusBar>(d, "StatusBar1")), "checked");
-  EXPECT_EQ(AddInIniText(), "");  // not unloaded
+  EXPECT_EQ(env.AddInIniText(), "");  // not unloaded
 
   d.Command3_Click(0);  // the hook raises
-  ASSERT_EQ(ui->shown.size(), 1u);
-  EXPECT_EQ(ui->shown[0].title, "Kestrafix / DAO / Command3_Click");
+  ASSERT_EQ(env.Ui().shown.size(), 1u);
+  EXPECT_EQ(env.Ui().shown[0].title, "Kestrafix / DAO / Command3_Click");
   EXPECT_TRUE(d.isVisible());
 
   answer = true;
   d.Command3_Click(0);
   EXPECT_TRUE(d.RetVal());
   EXPECT_FALSE(d.isVisible());
-  EXPECT_NE(AddInIniText().find("WindowState"), std::string::npos);
+  EXPECT_NE(env.AddInIniText().find("WindowState"), std::string::npos);
 }
 
 TEST_F(FrmMainInteraction, CancelUnloadsWithoutRetVal) {
@@ -227,7 +226,7 @@ TEST_F(FrmMainInteraction, CancelUnloadsWithoutRetVal) {
   EXPECT_FALSE(d.isVisible());
   EXPECT_FALSE(d.RetVal());
   EXPECT_FALSE(Shared().goResStrs);
-  EXPECT_NE(AddInIniText().find("Text2(0).Text"), std::string::npos);
+  EXPECT_NE(env.AddInIniText().find("Text2(0).Text"), std::string::npos);
 }
 
 TEST_F(FrmMainInteraction, ResizeKeepsWidthsBelowDesignWidthAndStacksTheBlocks) {
@@ -296,40 +295,6 @@ TEST_F(FrmMainInteraction, ViewByControlName) {
   EXPECT_THROW(d.Text("Text1(9)"), KxError);
   EXPECT_THROW(d.ListValue("Text1(0)"), KxError);
   EXPECT_THROW(d.Checked("Command3(0)"), KxError);
-}
-
-}  // namespace
-}  // namespace kx::test
-
-namespace kx::test {
-namespace {
-
-TEST_F(FrmMainInteraction, OkWithTheLibraryRecordCreation) {
-  WriteHostConfig("UserId=ann\r\n");
-  MakeFolderTree();
-  Open()->Execute(
-      "UPDATE MACHINE SET [KelbDirectory] = 'D:\\Kelb', [NcDirectory] = 'D:\\Nc' WHERE [Machine] = 'M1'");
-  UseGrid(0);
-  frmMain d;
-  d.show();
-  // No machine chosen: the dialog stays open and says why.
-  d.Command3_Click(0);
-  EXPECT_TRUE(d.isVisible());
-  EXPECT_FALSE(d.RetVal());
-  EXPECT_EQ(ui->beeps, 1);
-  EXPECT_NE(StatusText(Find<QStatusBar>(d, "StatusBar1")), "");
-  EXPECT_EQ(Rows("select Filename from Data order by Filename"), (std::vector<std::string>{"F7"}));
-
-  ListOf(d, "SSDBCombo1(3)").SetValue("M1");
-  ListOf(d, "SSDBCombo2(1)").SetValue("a");
-  ListOf(d, "SSDBCombo2(2)").SetValue("2");
-  d.Command3_Click(0);
-  EXPECT_TRUE(d.RetVal()) << StatusText(Find<QStatusBar>(d, "StatusBar1")) << " / "
-                          << (ui->shown.empty() ? "" : ui->shown.back().title + ": " + ui->shown.back().text);
-  EXPECT_FALSE(d.isVisible());
-  EXPECT_EQ(Rows("select Filename from Data order by Filename"), (std::vector<std::string>{"F7", "F8"}));
-  EXPECT_EQ(Rows("select ProgramNumber from Data where Filename = 'F8'"), std::vector<std::string>{"8"});
-  EXPECT_EQ(Rows("select OrderNumber from Data where Filename = 'F8'"), std::vector<std::string>{"2"});
 }
 
 }  // namespace

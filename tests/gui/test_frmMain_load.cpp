@@ -1,10 +1,13 @@
 // The new-job dialog opening: settings, lists, proposals from the selected job, captions,
 // placement, focus, the error report of loading, and what closing leaves behind.
 #include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
 #include <QStatusBar>
 
 #include "config/mdlIniFile.h"
-#include "frmMain_test_util.h"
+#include "dialog_fixture.h"
+#include "gui/frmMain.h"
 #include "gui/qt_placement_window.h"
 #include "messages/clsResStrs.h"
 
@@ -15,10 +18,10 @@ class FrmMainLoad : public FrmMainTest {};
 
 TEST_F(FrmMainLoad, EmptyGridOpensBlankWithFocusInProgramNumber) {
   WriteHostConfig("Country=49\r\nSubFolderCount=3\r\n");
-  InstallMessages("049");
-  UseGrid(-1, GridCaption);
+  env.InstallMessages("049");
+  UseGrid(-1);
   frmMain d;
-  ASSERT_TRUE(ui->shown.empty()) << ui->shown.front().text;
+  ASSERT_TRUE(env.Ui().shown.empty()) << env.Ui().shown.front().text;
   EXPECT_EQ(d.objectName(), "frmMain");
   EXPECT_EQ(TextOf(d, "Text1(0)"), "");
   EXPECT_EQ(TextOf(d, "Text1(1)"), "");
@@ -52,25 +55,26 @@ TEST_F(FrmMainLoad, EmptyGridOpensBlankWithFocusInProgramNumber) {
   EXPECT_EQ(Shared().gsCountry, "049");
   EXPECT_EQ(Shared().glSubFolderCount, 3);
 
-  d.show();
-  ASSERT_TRUE(WaitActive(d));
+  ASSERT_TRUE(ShowActive(d));
   EXPECT_EQ(d.focusWidget(), &Find<QLineEdit>(d, "Text1(0)"));
   d.close();
 }
 
 TEST_F(FrmMainLoad, SelectedJobGivesTypeMachineAndFocusOnMachine) {
-  AddJob({{"Filename", "F7"},
+  db.AddJob({{"Filename", "F7"},
           {"ProgramNumber", "7"},
           {"DataType", "5"},
           {"Machine", "M2"},
           {"Machineset", "S1"}});
-  InstallMessages("049");
+  db.AddJob({{"Filename", "F8"}, {"ProgramNumber", "8"}, {"Machineset", "s1"}});
+  db.AddJob({{"Filename", "F9"}, {"ProgramNumber", "9"}});
+  env.InstallMessages("049");
   for (const bool electrode : {false, true}) {
     SCOPED_TRACE(electrode);
     WriteHostConfig(std::string("Country=49\r\nShowElectrode=") + (electrode ? "1" : "0") + "\r\n");
     UseGrid(0);
     frmMain d;
-    EXPECT_TRUE(ui->shown.empty());
+    EXPECT_TRUE(env.Ui().shown.empty());
     DbCombo& type = ListOf(d, "SSDBCombo1(2)");
     // Type 5 is offered only with ShowElectrode; otherwise the type falls back to 0.
     EXPECT_EQ(type.RowCount(), electrode ? 6 : 5);
@@ -78,17 +82,17 @@ TEST_F(FrmMainLoad, SelectedJobGivesTypeMachineAndFocusOnMachine) {
     EXPECT_EQ(type.Text(), electrode ? "Referenzelektrode" : "Teileprogramm");
     EXPECT_EQ(ListOf(d, "SSDBCombo1(3)").Value(), "M2");
     EXPECT_EQ(ListOf(d, "SSDBCombo1(4)").Value(), "S1");
+    EXPECT_EQ(RowsOf(ListOf(d, "SSDBCombo1(4)")).size(), 2u);  // no set, and S1 in any case once
     EXPECT_FALSE(Find<QCheckBox>(d, "Check2(3)").isHidden());
-    d.show();
-    ASSERT_TRUE(WaitActive(d));
+    ASSERT_TRUE(ShowActive(d));
     EXPECT_EQ(d.focusWidget(), &ListOf(d, "SSDBCombo1(3)"));
     d.close();
   }
 }
 
 TEST_F(FrmMainLoad, ProposalsFromTheSelectedJob) {
-  AddJob({{"Filename", "F7"}, {"ProgramNumber", "7"}});
-  AddJob({{"Filename", "F8"}, {"ProgramNumber", "9"}});
+  db.AddJob({{"Filename", "F7"}, {"ProgramNumber", "7"}});
+  db.AddJob({{"Filename", "F8"}, {"ProgramNumber", "9"}});
   {
     WriteHostConfig("Synchron=1\r\n");
     UseGrid(0);
@@ -118,25 +122,25 @@ TEST_F(FrmMainLoad, CaptionsAndBaseFolderFromTheAddInIni) {
     EXPECT_EQ(d.Caption("Check2(3)"), "");
     EXPECT_EQ(TextOf(d, "Text2(0)"), "");
   }
-  WriteAddInIni(
+  env.WriteAddInIni(
       "[frmMain]\r\nCaption=Neuer Auftrag\r\nLabel2(0).Caption=Ordner\r\nCheck2(3).Caption=Dateien "
       "kopieren\r\n");
   frmMain d;
   EXPECT_EQ(d.windowTitle(), "Neuer Auftrag");
   EXPECT_EQ(d.Caption("Command2(0)"), "Ordner");
   EXPECT_EQ(d.Caption("Check2(3)"), "Dateien kopieren");
-  EXPECT_TRUE(ui->shown.empty());
+  EXPECT_TRUE(env.Ui().shown.empty());
 }
 
 TEST_F(FrmMainLoad, FirstLoadErrorIsReportedOnceAndTheDialogStillOpens) {
   WriteHostConfig("Country=49\r\n");
-  InstallMessages("049");
+  env.InstallMessages("049");
   // No host grid: loading fails when it first asks the grid (the proposals).
   frmMain d;
-  ASSERT_EQ(ui->shown.size(), 1u);
-  EXPECT_EQ(ui->shown[0].title, "Kestrafix / Kestrafix / Form_Load");
-  EXPECT_EQ(ui->shown[0].text.rfind("91\r\n", 0), 0u) << ui->shown[0].text;
-  EXPECT_EQ(ui->shown[0].icon, MsgIcon::Critical);
+  ASSERT_EQ(env.Ui().shown.size(), 1u);
+  EXPECT_EQ(env.Ui().shown[0].title, "Kestrafix / Kestrafix / Form_Load");
+  EXPECT_EQ(env.Ui().shown[0].text.rfind("91\r\n", 0), 0u) << env.Ui().shown[0].text;
+  EXPECT_EQ(env.Ui().shown[0].icon, MsgIcon::Critical);
   // Loaded before the error: lists; skipped after it: captions, hiding, base folder.
   EXPECT_EQ(ListOf(d, "SSDBCombo1(2)").RowCount(), 5);
   EXPECT_EQ(ListOf(d, "SSDBCombo1(3)").RowCount(), 2);
@@ -148,11 +152,11 @@ TEST_F(FrmMainLoad, FirstLoadErrorIsReportedOnceAndTheDialogStillOpens) {
 }
 
 TEST_F(FrmMainLoad, MissingDatabaseIsReportedOnce) {
-  dir_.Write("C/Programs/Host/torvel.cfg", "[TORVEL]\r\nDbName=" + (dir_ / "none.db").string() + "\r\n");
+  env.WriteHostConfig("DbName=C:\\none.db\r\n");
   UseGrid(-1);
   frmMain d;
-  ASSERT_EQ(ui->shown.size(), 1u);
-  EXPECT_EQ(ui->shown[0].title.substr(ui->shown[0].title.size() - 12), " / Form_Load");
+  ASSERT_EQ(env.Ui().shown.size(), 1u);
+  EXPECT_EQ(env.Ui().shown[0].title.substr(env.Ui().shown[0].title.size() - 12), " / Form_Load");
   EXPECT_EQ(ListOf(d, "SSDBCombo1(2)").RowCount(), 5);
   EXPECT_EQ(ListOf(d, "SSDBCombo1(3)").RowCount(), 0);
 }
@@ -160,8 +164,8 @@ TEST_F(FrmMainLoad, MissingDatabaseIsReportedOnce) {
 TEST_F(FrmMainLoad, PlacementRestoredAndSavedWithTheBaseFolderOnClose) {
   WriteHostConfig();
   UseGrid(-1);
-  dir_.MakeDir("C/Programs/Host/Jobs");
-  WriteAddInIni(
+  env.MakeDir("host/Jobs");
+  env.WriteAddInIni(
       "[frmMain]\r\nText2(0).Text=$(AppPath)\\Jobs\r\nWindowState=0\r\nTop=1200\r\nLeft=1500\r\n"
       "Width=9000\r\nHeight=6000\r\n");
   frmMain d;

@@ -1,4 +1,4 @@
-// The replace dialog driven through its procedures, on a real job database and job grid.
+// The replace dialog driven through its procedures: what it shows, what it passes on, RetVal.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,46 +8,43 @@
 #include <vector>
 
 #include "core/error.h"
+#include "dialog_fixture.h"
 #include "gui/frmReplace.h"
 #include "gui/qt_placement_window.h"
 #include "platform/host_grid.h"
-#include "test_frmReplace_world.h"
 
 namespace kx {
 namespace {
-using test::Box;
-using test::Button;
-using test::ColumnList;
-using test::kNull;
+
+using test::Find;
+using test::RowsOf;
+using Strings = std::vector<std::string>;
 
 constexpr const char* kTexts =
     "[frmReplace]\r\nCaption=Replace values\r\nLabel1(0).Caption=Column\r\nLabel1(1).Caption=Like\r\n"
     "Label1(2).Caption=New value\r\n[MSG]\r\nQuestion=Replace?\r\nUpdate=Change /1 jobs? (/1 rows)\r\n";
 
-class FrmReplaceTest : public test::ReplaceWorld {
+// The jobs A to E with the materials ST52, ST37, AL99, Null and "".
+class FrmReplaceTest : public test::DialogWorld {
  protected:
-  void SetUp() override {
-    ReplaceWorld::SetUp();
-    WriteAddInIni(kTexts);
-    AddMaterial("A", "ST52");
-    AddMaterial("B", "ST37");
-    AddMaterial("C", "AL99");
-    AddMaterial("D", kNull);
-    AddMaterial("E", "");
+  FrmReplaceTest() {
+    WriteHostConfig();
+    env.WriteAddInIni(kTexts);
+    db.Seed("materials.sql");
   }
-
-  // The dialog with the pattern and value typed, OK pressed.
-  void Confirm(frmReplace& dialog, const std::string& pattern, const std::string& value) {
-    Box(dialog, 0).setText(QString::fromStdString(pattern));
-    Box(dialog, 1).setText(QString::fromStdString(value));
-    dialog.OKButton_Click();
-  }
+  Strings Materials() const { return db.Rows("select Material from NcData order by ID"); }
 };
 
-std::vector<std::string> ListNames(const DbCombo& list) {
-  std::vector<std::string> names;
-  for (int r = 0; r < list.RowCount(); ++r) names.push_back(list.CellText(0, r));
-  return names;
+DbCombo& ColumnList(QWidget& dialog) { return Find<DbCombo>(dialog, "SSDBCombo1(0)"); }
+QLineEdit& Box(QWidget& dialog, int index) {
+  return Find<QLineEdit>(dialog, index == 0 ? "Text1(0)" : "Text1(1)");
+}
+
+// The dialog with the pattern and value typed, OK pressed.
+void Confirm(frmReplace& dialog, const std::string& pattern, const std::string& value) {
+  Box(dialog, 0).setText(QString::fromStdString(pattern));
+  Box(dialog, 1).setText(QString::fromStdString(value));
+  dialog.OKButton_Click();
 }
 
 TEST_F(FrmReplaceTest, LoadSetsTextsAndStartsOnTheCurrentCell) {
@@ -58,43 +55,34 @@ TEST_F(FrmReplaceTest, LoadSetsTextsAndStartsOnTheCurrentCell) {
   EXPECT_EQ(dialog.findChild<QLabel*>("Label1(0)")->text(), "Column");
   EXPECT_EQ(dialog.findChild<QLabel*>("Label1(1)")->text(), "Like");
   EXPECT_EQ(dialog.findChild<QLabel*>("Label1(2)")->text(), "New value");
-  EXPECT_EQ(dialog.DbName(), path_);
+  EXPECT_EQ(dialog.DbName(), "D:\\jobs.db");
   DbCombo& list = ColumnList(dialog);
   EXPECT_EQ(list.Value(), "Material");
-  EXPECT_EQ(list.Text(), "Title Material");  // the caption is shown, the name is the value
+  EXPECT_EQ(list.Text(), "Cap Material");  // the caption is shown, the name is the value
   EXPECT_FALSE(list.ColumnVisible(0));
   EXPECT_EQ(Box(dialog, 0).text(), "ST37");  // row 1's material
   EXPECT_EQ(Box(dialog, 1).text(), "");
-  EXPECT_TRUE(ui->shown.empty());
+  EXPECT_TRUE(env.Ui().shown.empty());
 }
 
 TEST_F(FrmReplaceTest, MissingTextsGiveEmptyTitleAndLabels) {
-  std::filesystem::remove(AddInIni());
+  std::filesystem::remove(env.AddInIni());
   UseGrid(0, "Material");
   frmReplace dialog;
   EXPECT_EQ(dialog.windowTitle(), "");
   EXPECT_EQ(dialog.findChild<QLabel*>("Label1(1)")->text(), "");
 }
 
-TEST_F(FrmReplaceTest, KeyColumnAsCurrentColumnStartsOnTheFirstRow) {
-  for (const char* key : {"Filename", "ProgramNumber"}) {
-    JobTableGrid& grid = UseGrid(2, key);
+// A key column or none current: the list starts on its first row, DataType.
+TEST_F(FrmReplaceTest, WithoutAReplaceableCurrentColumnTheFirstRowIsChosen) {
+  for (const char* column : {"Filename", "ProgramNumber", ""}) {
+    JobTableGrid& grid = UseGrid(2, column);
     grid.Columns("DataType").Value(Variant(7));  // the current row's text of the first offered column
     grid.Update();
     frmReplace dialog;
-    DbCombo& list = ColumnList(dialog);
-    ASSERT_GT(list.RowCount(), 0);
-    EXPECT_EQ(list.Value(), list.CellText(0, 0)) << key;
-    EXPECT_EQ(list.Value(), "DataType") << key;
-    EXPECT_EQ(Box(dialog, 0).text(), "7") << key;
+    EXPECT_EQ(ColumnList(dialog).Value(), "DataType") << column;
+    EXPECT_EQ(Box(dialog, 0).text(), "7") << column;
   }
-}
-
-TEST_F(FrmReplaceTest, NoCurrentColumnStartsOnTheFirstRow) {
-  UseGrid(0, "");
-  frmReplace dialog;
-  EXPECT_EQ(ColumnList(dialog).Value(), "DataType");
-  EXPECT_EQ(Box(dialog, 0).text(), "0");
 }
 
 TEST_F(FrmReplaceTest, ListOffersEveryGridColumnButTheKeys) {
@@ -105,8 +93,8 @@ TEST_F(FrmReplaceTest, ListOffersEveryGridColumnButTheKeys) {
     const std::string name = grid.ColumnAt(i).Name();
     if (name != "Filename" && name != "ProgramNumber") expected.push_back(name);
   }
-  EXPECT_EQ(ListNames(ColumnList(dialog)), expected);
-  EXPECT_EQ(ColumnList(dialog).CellText(1, 0), "Title DataType");
+  EXPECT_EQ(RowsOf(ColumnList(dialog)), expected);
+  EXPECT_EQ(ColumnList(dialog).CellText(1, 0), "Cap DataType");
 }
 
 // A host grid whose key columns are spelled in other letter cases.
@@ -153,85 +141,56 @@ class CaseGrid : public IHostGrid {
 TEST_F(FrmReplaceTest, KeyColumnsInAnyLetterCaseAreNeverOffered) {
   Shared().goSSDBGrid = std::make_shared<CaseGrid>(2);  // current column "programNUMBER"
   frmReplace dialog;
-  EXPECT_EQ(ListNames(ColumnList(dialog)), (std::vector<std::string>{"Material", "Comment"}));
+  EXPECT_EQ(RowsOf(ColumnList(dialog)), (std::vector<std::string>{"Material", "Comment"}));
   EXPECT_EQ(ColumnList(dialog).Value(), "Material");
   EXPECT_EQ(Box(dialog, 0).text(), "v-Material");
 }
 
-TEST_F(FrmReplaceTest, YesSetsTheMatchingJobsOnlyWithTrimmedPatternAndValue) {
-  UseGrid(0, "Material");
-  frmReplace dialog;
-  ui->nextAnswers = {MsgAnswer::Yes};
-  Confirm(dialog, "  ST*  ", "  X1 ");
-  ASSERT_EQ(ui->shown.size(), 1u);
-  EXPECT_EQ(ui->shown[0].text, "Change 2 jobs? (2 rows)");  // every "/1" is the count
-  EXPECT_EQ(ui->shown[0].title, "Replace?");
-  EXPECT_EQ(ui->shown[0].buttons, MsgButtons::YesNo);
-  EXPECT_EQ(ui->shown[0].icon, MsgIcon::Question);
-  EXPECT_EQ(Materials(), (std::vector<std::string>{"A=X1", "B=X1", "C=AL99", "D=<Null>", "E="}));
-  EXPECT_TRUE(dialog.RetVal());
-  EXPECT_EQ(dialog.result(), QDialog::Accepted);
-}
-
-TEST_F(FrmReplaceTest, NoChangesNothingButConfirms) {
-  UseGrid(0, "Material");
-  frmReplace dialog;
-  ui->nextAnswers = {MsgAnswer::No};
-  Confirm(dialog, "ST52", "X1");
-  EXPECT_EQ(ui->shown.size(), 1u);
-  EXPECT_EQ(Materials(), (std::vector<std::string>{"A=ST52", "B=ST37", "C=AL99", "D=<Null>", "E="}));
-  EXPECT_TRUE(dialog.RetVal());
-  EXPECT_EQ(dialog.result(), QDialog::Accepted);
-}
-
-TEST_F(FrmReplaceTest, NoMatchAsksNothingAndConfirms) {
-  UseGrid(0, "Material");
-  frmReplace dialog;
-  Confirm(dialog, "XX*", "X1");
-  EXPECT_TRUE(ui->shown.empty());
-  EXPECT_TRUE(dialog.RetVal());
-  EXPECT_EQ(dialog.result(), QDialog::Accepted);
-}
-
-TEST_F(FrmReplaceTest, EmptyPatternTakesEmptyAndNullAndEmptyValueClears) {
-  UseGrid(0, "Material");
-  frmReplace dialog;
-  Confirm(dialog, "   ", "filled");
-  ASSERT_EQ(ui->shown.size(), 1u);
-  EXPECT_EQ(ui->shown[0].text, "Change 2 jobs? (2 rows)");
-  EXPECT_EQ(Materials(), (std::vector<std::string>{"A=ST52", "B=ST37", "C=AL99", "D=filled", "E=filled"}));
-
-  frmReplace again;
-  Confirm(again, "ST*", "  ");
-  EXPECT_EQ(Materials(),
-            (std::vector<std::string>{"A=<Null>", "B=<Null>", "C=AL99", "D=filled", "E=filled"}));
-}
-
-TEST_F(FrmReplaceTest, QuotesAndWildcardsAreStoredAndMatchedAsTyped) {
-  AddMaterial("F", "12\" pipe");
-  UseGrid(0, "Material");
-  frmReplace dialog;
-  Confirm(dialog, "12\"*", "3/4\" \"hose\" *?");
-  ASSERT_EQ(ui->shown.size(), 1u);
-  EXPECT_EQ(ui->shown[0].text, "Change 1 jobs? (1 rows)");
-  EXPECT_EQ(Materials().back(), "F=3/4\" \"hose\" *?");
-
-  // A pattern that would end its literal early widens nothing.
-  frmReplace again;
-  Confirm(again, "x\" or \"\"=\"", "gone");
-  EXPECT_EQ(ui->shown.size(), 1u);  // no match, no question
-  EXPECT_EQ(Materials().front(), "A=ST52");
+// OK passes the trimmed pattern and value on, asks with the count when jobs match, sets them
+// only on Yes, and confirms the dialog whatever the answer.
+TEST_F(FrmReplaceTest, OkAsksWithTheCountAndSetsOnYes) {
+  const struct {
+    const char* pattern;
+    const char* value;
+    MsgAnswer answer;
+    const char* question;  // "" when none is asked
+    Strings after;
+  } cases[] = {
+      {"  ST*  ", "  X1 ", MsgAnswer::Yes, "Change 2 jobs? (2 rows)", {"X1", "X1", "AL99", "<Null>", ""}},
+      {"ST52", "X1", MsgAnswer::No, "Change 1 jobs? (1 rows)", {"ST52", "ST37", "AL99", "<Null>", ""}},
+      {"XX*", "X1", MsgAnswer::Yes, "", {"ST52", "ST37", "AL99", "<Null>", ""}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pattern);
+    db.Execute("DELETE FROM NcData");
+    db.Seed("materials.sql");
+    UseGrid(0, "Material");
+    env.Ui().shown.clear();
+    env.Ui().nextAnswers = {c.answer};
+    frmReplace dialog;
+    Confirm(dialog, c.pattern, c.value);
+    ASSERT_EQ(env.Ui().shown.size(), *c.question ? 1u : 0u);
+    if (*c.question) {
+      EXPECT_EQ(env.Ui().shown[0].text, c.question);  // every "/1" is the count
+      EXPECT_EQ(env.Ui().shown[0].title, "Replace?");
+      EXPECT_EQ(env.Ui().shown[0].buttons, MsgButtons::YesNo);
+      EXPECT_EQ(env.Ui().shown[0].icon, MsgIcon::Question);
+    }
+    EXPECT_EQ(Materials(), c.after);
+    EXPECT_TRUE(dialog.RetVal());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  }
 }
 
 TEST_F(FrmReplaceTest, AColumnThatIsNoRowOfTheListDoesNothing) {
   UseGrid(0, "Material");
   frmReplace dialog;
-  std::filesystem::remove(path_);  // would be reported if the database were touched
+  std::filesystem::remove(env.Data("jobs.db"));  // would be reported if the database were touched
   ColumnList(dialog).SetValue("Filename");
   dialog.OKButton_Click();
   ColumnList(dialog).SetValue("");
   dialog.OKButton_Click();
-  EXPECT_TRUE(ui->shown.empty());
+  EXPECT_TRUE(env.Ui().shown.empty());
   EXPECT_FALSE(dialog.RetVal());
 }
 
@@ -239,15 +198,15 @@ TEST_F(FrmReplaceTest, ErrorOnOkIsReportedOnceAndTheDialogStaysOpen) {
   UseGrid(0, "Material");
   frmReplace dialog;
   dialog.show();
-  std::filesystem::remove(path_);
+  std::filesystem::remove(env.Data("jobs.db"));
   Confirm(dialog, "ST*", "X1");
-  ASSERT_EQ(ui->shown.size(), 1u);
-  EXPECT_EQ(ui->shown[0].icon, MsgIcon::Critical);
-  EXPECT_EQ(ui->shown[0].buttons, MsgButtons::OK);
-  EXPECT_TRUE(ui->shown[0].title.starts_with("Kestrafix / ")) << ui->shown[0].title;
-  EXPECT_TRUE(ui->shown[0].title.ends_with(" / OKButton_Click")) << ui->shown[0].title;
-  EXPECT_TRUE(ui->shown[0].text.starts_with(std::to_string(dberr::FileNotFound) + "\r\n"))
-      << ui->shown[0].text;
+  ASSERT_EQ(env.Ui().shown.size(), 1u);
+  EXPECT_EQ(env.Ui().shown[0].icon, MsgIcon::Critical);
+  EXPECT_EQ(env.Ui().shown[0].buttons, MsgButtons::OK);
+  EXPECT_TRUE(env.Ui().shown[0].title.starts_with("Kestrafix / ")) << env.Ui().shown[0].title;
+  EXPECT_TRUE(env.Ui().shown[0].title.ends_with(" / OKButton_Click")) << env.Ui().shown[0].title;
+  EXPECT_TRUE(env.Ui().shown[0].text.starts_with(std::to_string(dberr::FileNotFound) + "\r\n"))
+      << env.Ui().shown[0].text;
   EXPECT_FALSE(dialog.RetVal());
   EXPECT_TRUE(dialog.isVisible());
 }
@@ -255,11 +214,11 @@ TEST_F(FrmReplaceTest, ErrorOnOkIsReportedOnceAndTheDialogStaysOpen) {
 TEST_F(FrmReplaceTest, ErrorOnLoadIsReportedOnce) {
   Shared().goSSDBGrid.reset();  // a host that handed over no grid
   frmReplace dialog;
-  ASSERT_EQ(ui->shown.size(), 1u);
-  EXPECT_TRUE(ui->shown[0].title.ends_with(" / Form_Load")) << ui->shown[0].title;
+  ASSERT_EQ(env.Ui().shown.size(), 1u);
+  EXPECT_TRUE(env.Ui().shown[0].title.ends_with(" / Form_Load")) << env.Ui().shown[0].title;
   EXPECT_EQ(dialog.windowTitle(), "Replace values");  // what came before the error stays
   dialog.OKButton_Click();                            // nothing to choose: nothing happens
-  EXPECT_EQ(ui->shown.size(), 1u);
+  EXPECT_EQ(env.Ui().shown.size(), 1u);
 }
 
 TEST_F(FrmReplaceTest, CancelClosesUnconfirmedAndUnloadSavesPlacement) {
@@ -273,11 +232,11 @@ TEST_F(FrmReplaceTest, CancelClosesUnconfirmedAndUnloadSavesPlacement) {
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(grid.use_count(), 2);  // the dialog dropped its reference on unload
   }
-  const std::string ini = test::ReadAll(AddInIni());
+  const std::string ini = test::ReadAll(env.AddInIni());
   for (const char* key : {"WindowState=0", "Top=", "Left=", "Height=", "Width="}) {
     EXPECT_NE(ini.find(key), std::string::npos) << key << " in " << ini;
   }
-  EXPECT_TRUE(ui->shown.empty());
+  EXPECT_TRUE(env.Ui().shown.empty());
 }
 
 TEST_F(FrmReplaceTest, ResizeStretchesTextBoxesAndListToTheRightMargin) {

@@ -2,7 +2,7 @@
 
 #include "fs/native_path.h"
 #include "gui/qt_ui_services.h"
-#include "temp_dir.h"
+#include "test_environment.h"
 
 namespace kx {
 namespace {
@@ -33,17 +33,16 @@ TEST(QtUiServicesParts, ErrorTextLineBreaks) {
   EXPECT_EQ(ToBoxText("Größe"), QString::fromUtf8("Größe"));
 }
 
-TEST(QtUiServicesParts, PickerFoldersCrossTheNativeEdge) {
-  test::TempDir dir;
-  SetDriveRootForTests("T:", dir.Path());
-  const auto native = dir.MakeDir("Jobs/A100");
-  const std::string windows = "T:\\Jobs\\A100";
+using QtUiServicesPicker = test::EnvTest;
+
+TEST_F(QtUiServicesPicker, FoldersCrossTheNativeEdge) {
+  const auto native = env.MakeDir("data/Jobs/A100");
+  const std::string windows = "D:\\Jobs\\A100";
   EXPECT_EQ(ToWindows(native), windows);
   EXPECT_EQ(PickerStartDir(windows), QString::fromStdString(native.string()));
   EXPECT_EQ(PickedFolder(QString::fromStdString(native.string())), windows);
   EXPECT_EQ(PickerStartDir(""), QString());
   EXPECT_EQ(PickedFolder(QString()), "");  // cancelled
-  ClearDriveMapOverrides();
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ TEST_F(RsDataFiles, DataFileReplacesTheNcFileWhenPresent) {
   EXPECT_FALSE(rs.IsDatFile());
   EXPECT_EQ(rs.FullFileNc(), "D:\\Nc\\A1.nc");
   EXPECT_EQ(rs.FullFileDat(), "D:\\Nc\\A1.txt");
-  tmp.Write("d/Nc/A1.txt", "data");
+  env.Write("data/Nc/A1.txt", "data");
   EXPECT_TRUE(rs.IsDatFile());
   EXPECT_EQ(rs.FullFileNc(), "D:\\Nc\\A1.txt");
   rs.ExtDat("");
@@ -36,11 +36,11 @@ TEST_F(RsDataFiles, DataFileReplacesTheNcFileWhenPresent) {
 TEST_F(RsDataFiles, PdfSetUpSheetFallsBackToThePresentDataFile) {
   clsRsData rs = Load("A1");
   EXPECT_EQ(rs.FullFileSet(), "D:\\Nc\\A1.PDF");  // neither present
-  tmp.Write("d/Nc/A1.txt", "data");
+  env.Write("data/Nc/A1.txt", "data");
   EXPECT_EQ(rs.FullFileSet(), "D:\\Nc\\A1.txt");
-  tmp.Write("d/Nc/A1.PDF", "%PDF");
+  env.Write("data/Nc/A1.PDF", "%PDF");
   EXPECT_EQ(rs.FullFileSet(), "D:\\Nc\\A1.PDF");
-  std::filesystem::remove(tmp / "d/Nc/A1.PDF");
+  std::filesystem::remove(env / "data/Nc/A1.PDF");
   rs.ExtDat("");
   EXPECT_EQ(rs.FullFileSet(), "D:\\Nc\\A1.PDF");
   rs.ExtDat("txt");

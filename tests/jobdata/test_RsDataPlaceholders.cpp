@@ -107,23 +107,17 @@ TEST_F(ProgramCall, GivenFileNamesTheFilePlaceholders) {
 }
 
 TEST_F(ProgramCall, SpecialFoldersInCalls) {
-  SpecialFolders folders(tmp / "sp");
-  drives.Map("P:", tmp / "sp");
   db.AddJob({{"Filename", "A100"}, {"Machine", "M0"}});
   clsRsData rs = Load("A100");
   EXPECT_EQ(rs.GetProgramCall("$(AppPath)\\cam.exe $(ComAppDataPath) $(ComDocsAppPath)", "", false),
-            "P:\\Host\\cam.exe P:\\AppData P:\\Docs\\Host");
+            "C:\\host\\cam.exe C:\\appdata C:\\documents\\host");
 }
 
-TEST(PathParams, EachSpecialFolderAnywhereAndRepeated) {
-  TempDir tmp;
-  SpecialFolders folders(tmp / "sp");
-  DriveMap drives;
-  drives.Map("P:", tmp / "sp");
-  EXPECT_EQ(ReplacePathParams("$(apppath);$(AppPath)"), "P:\\Host;P:\\Host");
+TEST_F(EnvTest, EachSpecialFolderAnywhereAndRepeated) {
+  EXPECT_EQ(ReplacePathParams("$(apppath);$(AppPath)"), "C:\\host;C:\\host");
   EXPECT_EQ(ReplacePathParams("$(ComDocsPath)|$(PfPath)|$(ComAppDataPath)"),
-            "P:\\Docs|P:\\Programs|P:\\AppData");
-  EXPECT_EQ(ReplacePathParams("$(ComDocsAppPath)"), "P:\\Docs\\Host");
+            "C:\\documents|C:\\programs|C:\\appdata");
+  EXPECT_EQ(ReplacePathParams("$(ComDocsAppPath)"), "C:\\documents\\host");
   EXPECT_EQ(ReplacePathParams("$(Unknown)\\$(Filename)"), "$(Unknown)\\$(Filename)");
 }
 

@@ -20,13 +20,8 @@ TEST_F(RsDataLoad, PerJobFolderAndMachineSetGiveTheJobDirectories) {
   EXPECT_EQ(rs.DirNc(), "D:\\Nc\\A100\\S1");
   EXPECT_EQ(rs.FullFileJob(), "D:\\Jobs\\A100\\S1\\A100.job");
   // The drive map puts the job's folder under the temp folder.
-  tmp.Write("d/Jobs/A100/S1/A100.job", "x");
+  env.Write("data/Jobs/A100/S1/A100.job", "x");
   EXPECT_TRUE(Fso().FileExists(rs.FullFileJob()));
-  // The database named in Windows form through the drive map gives the same record.
-  drives.Map("J:", tmp.Path());
-  clsRsData viaDrive;
-  viaDrive.Initialize("J:\\jobs.db", "A100");
-  EXPECT_EQ(viaDrive.DirJob(), "D:\\Jobs\\A100\\S1");
 }
 
 TEST_F(RsDataLoad, WithoutPerJobFolderOrMachineSetTheBaseIsTheJobDirectory) {
@@ -44,8 +39,8 @@ TEST_F(RsDataLoad, WithoutPerJobFolderOrMachineSetTheBaseIsTheJobDirectory) {
 TEST_F(RsDataLoad, NativeMachineDirectoriesGiveTheSameJobDirectories) {
   db.AddMachine({{"Machine", "MN"},
                  {"DirectoryType", 1},
-                 {"KelbDirectory", (tmp / "d" / "Jobs").string() + "/"},
-                 {"NcDirectory", (tmp / "d" / "Nc").string()}});
+                 {"KelbDirectory", (env.Data("Jobs")).string() + "/"},
+                 {"NcDirectory", (env.Data("Nc")).string()}});
   db.AddJob({{"Filename", "A100"}, {"Machine", "MN"}, {"Machineset", "S1"}});
   const clsRsData rs = Load("A100");
   EXPECT_EQ(rs.DirJob(), "D:\\Jobs\\A100\\S1");
@@ -85,17 +80,15 @@ TEST_F(RsDataLoad, BrokenTemplatesStayAsWritten) {
 }
 
 TEST_F(RsDataLoad, SpecialFoldersInDirectoriesAndTemplateFile) {
-  SpecialFolders folders(tmp / "sp");
-  drives.Map("P:", tmp / "sp");
   db.AddMachine({{"Machine", "MS"},
                  {"KelbDirectory", "$(ComDocsPath)\\Jobs"},
                  {"NcDirectory", "$(PfPath)\\Nc"},
                  {"TemplateFile", "$(AppPath)\\tpl\\$(Filename).tpl"}});
   db.AddJob({{"Filename", "A100"}, {"Machine", "MS"}});
   const clsRsData rs = Load("A100");
-  EXPECT_EQ(rs.DirJob(), "P:\\Docs\\Jobs");
-  EXPECT_EQ(rs.DirNc(), "P:\\Programs\\Nc");
-  EXPECT_EQ(rs.TemplateFile(), "P:\\Host\\tpl\\$(Filename).tpl");  // only the folders are expanded
+  EXPECT_EQ(rs.DirJob(), "C:\\documents\\Jobs");
+  EXPECT_EQ(rs.DirNc(), "C:\\programs\\Nc");
+  EXPECT_EQ(rs.TemplateFile(), "C:\\host\\tpl\\$(Filename).tpl");  // only the folders are expanded
 }
 
 TEST_F(RsDataLoad, JobColumnsAndOwner) {

@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "jobdata/mdlDatabase.h"
-#include "platform/database.h"
-#include "platform/job_schema.h"
-#include "temp_dir.h"
+#include "job_database.h"
 
 namespace kx {
 namespace {
@@ -45,21 +43,20 @@ TEST(GetSqlMachine, OptionalConditionAndSort) {
   EXPECT_EQ(GetSqlMachine("*", "", true, "b", true), "SELECT * FROM MACHINE ORDER BY b");
 }
 
-TEST(GetSqlNcData, BuiltStatementsRunOnTheEngine) {
-  test::TempDir dir;
-  const std::string path = (dir / "jobs.db").string();
-  CreateJobDatabase(path);
-  auto db = Engine().OpenDatabase(path);
-  db->Execute(
+using BuiltStatements = test::JobDbTest;
+
+TEST_F(BuiltStatements, RunOnTheEngine) {
+  auto conn = db.Open();
+  conn->Execute(
       "INSERT INTO NCDATA (Filename, DataType, Machine) VALUES ('A1', 5, 'M1'), ('A2', 0, 'M1'), ('A3', 5, "
       "'M2')");
-  db->Execute("INSERT INTO MACHINE (Machine, NcDirectory) VALUES ('M1', 'D:\\Nc')");
-  auto rs = db->OpenRecordset(GetSqlNcData("Filename", 5, "[Machine]='m1'", true, "Filename", true));
+  conn->Execute("INSERT INTO MACHINE (Machine, NcDirectory) VALUES ('M1', 'D:\\Nc')");
+  auto rs = conn->OpenRecordset(GetSqlNcData("Filename", 5, "[Machine]='m1'", true, "Filename", true));
   ASSERT_FALSE(rs->Eof());
   EXPECT_EQ(rs->Fields(0).Value().ToText(), "A1");
   rs->MoveNext();
   EXPECT_TRUE(rs->Eof());
-  auto m = db->OpenRecordset(GetSqlMachine("*", "Machine='M1'", true, "", false));
+  auto m = conn->OpenRecordset(GetSqlMachine("*", "Machine='M1'", true, "", false));
   EXPECT_EQ(m->Fields("NcDirectory").Value().ToText(), "D:\\Nc");
 }
 

@@ -13,13 +13,9 @@ namespace {
 
 class JobFileSetTest : public JobFilesTest {
  protected:
-  void SetUp() override {
-    JobFilesTest::SetUp();
-    AddStandardMachines();
-  }
   ClsFiles Load(const std::string& job) const {
     clsRsData rs;
-    rs.Initialize(path_, job);
+    rs.Initialize(db.Path(), job);
     ClsFiles files;
     files.Initialize(rs, Shared().glSubFolderCount);
     return files;
@@ -37,16 +33,16 @@ class JobFileSetTest : public JobFilesTest {
 };
 
 TEST_F(JobFileSetTest, SharedTreeListsOnlyTheJobsFilesDownToTheSubFolderCount) {
-  AddJobOn("A100", "Flat");
-  Put("Shared\\A100.cam");
-  Put("Shared\\A100.nc");
-  Put("Shared\\A100");  // no extension: still named after the job
-  Put("Shared\\A1000.nc");
-  Put("Shared\\B200.nc");
-  Put("Shared\\.A100.nc");  // hidden
-  Put("Shared\\S1\\A100.set");
-  Put("Shared\\S1\\deep\\A100.nc");   // below the depth
-  dir_.MakeDir("d/Shared/A100.dir");  // a folder is no file
+  db.AddJobOn("A100", "Flat");
+  env.Put("Shared\\A100.cam");
+  env.Put("Shared\\A100.nc");
+  env.Put("Shared\\A100");  // no extension: still named after the job
+  env.Put("Shared\\A1000.nc");
+  env.Put("Shared\\B200.nc");
+  env.Put("Shared\\.A100.nc");  // hidden
+  env.Put("Shared\\S1\\A100.set");
+  env.Put("Shared\\S1\\deep\\A100.nc");   // below the depth
+  env.MakeDir("data/Shared/A100.dir");  // a folder is no file
   Shared().glSubFolderCount = 1;
 
   EXPECT_EQ(Listing(Load("A100")), (std::vector<std::string>{
@@ -61,16 +57,16 @@ TEST_F(JobFileSetTest, SharedTreeListsOnlyTheJobsFilesDownToTheSubFolderCount) {
 }
 
 TEST_F(JobFileSetTest, OwnFolderListsEveryFileAtAnyDepthAndClassifiesByTree) {
-  AddJobOn("A100", "Own", "S1");
+  db.AddJobOn("A100", "Own", "S1");
   Shared().glSubFolderCount = 0;  // ignored: every level of a job's own folder counts
-  Put("Jobs\\A100\\S1\\A100.cam");
-  Put("Jobs\\A100\\S10\\notes.txt");
-  Put("Jobs\\A100\\other\\a\\b\\c\\A100.nc");  // in the job tree: a job file whatever its extension
-  Put("Nc\\A100\\S1\\A100.cam");               // in the NC tree: an NC file whatever its extension
-  Put("Nc\\A100\\S1\\Opt\\A100.nc");           // relative optimisation folder
-  Put("Nc\\A100\\S1\\Opt\\A100.DAT", "");      // data test wins over the optimised one
-  Put("Nc\\A100\\S1\\A100.opt");               // opt extension outside Opt: DirOpt set, so plain NC
-  Put("Jobs\\B200\\B200.cam");                 // another job's folder
+  env.Put("Jobs\\A100\\S1\\A100.cam");
+  env.Put("Jobs\\A100\\S10\\notes.txt");
+  env.Put("Jobs\\A100\\other\\a\\b\\c\\A100.nc");  // in the job tree: a job file whatever its extension
+  env.Put("Nc\\A100\\S1\\A100.cam");               // in the NC tree: an NC file whatever its extension
+  env.Put("Nc\\A100\\S1\\Opt\\A100.nc");           // relative optimisation folder
+  env.Put("Nc\\A100\\S1\\Opt\\A100.DAT", "");      // data test wins over the optimised one
+  env.Put("Nc\\A100\\S1\\A100.opt");               // opt extension outside Opt: DirOpt set, so plain NC
+  env.Put("Jobs\\B200\\B200.cam");                 // another job's folder
 
   EXPECT_EQ(Listing(Load("A100")), (std::vector<std::string>{
                                        "D:\\Jobs\\A100\\other\\a\\b\\c\\A100.nc 0",
@@ -84,10 +80,10 @@ TEST_F(JobFileSetTest, OwnFolderListsEveryFileAtAnyDepthAndClassifiesByTree) {
 }
 
 TEST_F(JobFileSetTest, SeparateTreesAndAnAbsoluteOptimisationFolder) {
-  AddJobOn("A100", "Split");
-  Put("J0\\A100.nc");       // job tree
-  Put("N0\\A100.cam");      // NC tree
-  Put("OptAbs\\A100.opt");  // neither base: a job file, so the optimised test never applies
+  db.AddJobOn("A100", "Split");
+  env.Put("J0\\A100.nc");       // job tree
+  env.Put("N0\\A100.cam");      // NC tree
+  env.Put("OptAbs\\A100.opt");  // neither base: a job file, so the optimised test never applies
   Shared().glSubFolderCount = 0;
   EXPECT_EQ(Listing(Load("A100")), (std::vector<std::string>{
                                        "D:\\J0\\A100.nc 0 cur",
@@ -97,15 +93,15 @@ TEST_F(JobFileSetTest, SeparateTreesAndAnAbsoluteOptimisationFolder) {
 }
 
 TEST_F(JobFileSetTest, OptimisedByExtensionWhenThereIsNoOptimisationFolder) {
-  AddMachine("NoOpt", {{"DirectoryType", "0"},
+  db.AddMachine({{"Machine", "NoOpt"}, {"DirectoryType", "0"},
                        {"KelbDirectory", "D:\\X"},
                        {"NcDirectory", "D:\\X"},
                        {"NcFileExtension", "nc"},
                        {"OptNcFileExtension", "OPT"}});
-  AddJobOn("A100", "NoOpt");
-  Put("X\\A100.opt");
-  Put("X\\A100.nc");
-  Put("X\\A100.txt");
+  db.AddJobOn("A100", "NoOpt");
+  env.Put("X\\A100.opt");
+  env.Put("X\\A100.nc");
+  env.Put("X\\A100.txt");
   EXPECT_EQ(Listing(Load("A100")), (std::vector<std::string>{
                                        "D:\\X\\A100.nc 1 cur",
                                        "D:\\X\\A100.opt 4 cur",
@@ -114,12 +110,12 @@ TEST_F(JobFileSetTest, OptimisedByExtensionWhenThereIsNoOptimisationFolder) {
 }
 
 TEST_F(JobFileSetTest, DataFileAddsTheFilesItNamesThatExist) {
-  AddJobOn("A100", "Own");
-  Put("Nc\\A100\\sub\\part1.nc");
-  Put("Nc\\A100\\part 2.nc");
-  Put("Other\\a,b.nc");
-  Put("Other\\far.nc");
-  Put("Nc\\A100\\A100.dat",
+  db.AddJobOn("A100", "Own");
+  env.Put("Nc\\A100\\sub\\part1.nc");
+  env.Put("Nc\\A100\\part 2.nc");
+  env.Put("Other\\a,b.nc");
+  env.Put("Other\\far.nc");
+  env.Put("Nc\\A100\\A100.dat",
       "sub\\part1.nc,  part 2.nc  \r\n"
       "\"D:\\Other\\a,b.nc\"\r\n"
       "\\missing.nc\n"
@@ -135,8 +131,8 @@ TEST_F(JobFileSetTest, DataFileAddsTheFilesItNamesThatExist) {
 }
 
 TEST_F(JobFileSetTest, OrderAndLookupIgnoreLetterCase) {
-  AddJobOn("A100", "Own");
-  for (const char* name : {"b.nc", "A.nc", "a2.NC", "C.nc", "_x.nc"}) Put(std::string("Nc\\A100\\") + name);
+  db.AddJobOn("A100", "Own");
+  for (const char* name : {"b.nc", "A.nc", "a2.NC", "C.nc", "_x.nc"}) env.Put(std::string("Nc\\A100\\") + name);
   ClsFiles files = Load("A100");
   ASSERT_EQ(files.Count(), 5);
   std::vector<std::string> paths;
@@ -153,9 +149,9 @@ TEST_F(JobFileSetTest, OrderAndLookupIgnoreLetterCase) {
 }
 
 TEST_F(JobFileSetTest, NamesOnDiskInAnotherLetterCaseAreFound) {
-  AddJobOn("A100", "Flat");
-  dir_.Write("d/shared/a100.CAM", "x");
-  dir_.Write("d/shared/sub/A100.Nc", "x");
+  db.AddJobOn("A100", "Flat");
+  env.Write("data/shared/a100.CAM", "x");
+  env.Write("data/shared/sub/A100.Nc", "x");
   EXPECT_EQ(Listing(Load("A100")), (std::vector<std::string>{
                                        "D:\\Shared\\a100.CAM 0 cur",
                                        "D:\\Shared\\sub\\A100.Nc 1 cur",
@@ -163,23 +159,23 @@ TEST_F(JobFileSetTest, NamesOnDiskInAnotherLetterCaseAreFound) {
 }
 
 TEST_F(JobFileSetTest, NoJobNameOrNoFoldersGiveAnEmptySet) {
-  AddJobOn("A100", "Own");
-  Put("Jobs\\A100\\A100.cam");
+  db.AddJobOn("A100", "Own");
+  env.Put("Jobs\\A100\\A100.cam");
   EXPECT_EQ(Load("").Count(), 0);
   EXPECT_EQ(Load("A100").Count(), 1);
   ClsFiles files = Load("A100");
   clsRsData unknown;  // no database row: no directories
-  unknown.Initialize(path_, "Z999");
+  unknown.Initialize(db.Path(), "Z999");
   files.Initialize(unknown, 1);  // a second Initialize starts afresh
   EXPECT_EQ(files.Count(), 0);
 }
 
 TEST_F(JobFileSetTest, OnlyNormalFilesAreListedAndRead) {
-  AddJobOn("A100", "Own");
-  Put("Nc\\A100\\A100.dat", "x.nc");
-  std::filesystem::create_directory_symlink(dir_.MakeDir("empty"), Native("Nc\\A100\\B.dat"));  // a folder
-  ASSERT_EQ(::mkfifo(Native("Nc\\A100\\C.dat").c_str(), 0600), 0);  // reading it would block
-  std::filesystem::create_symlink(Native("Nc\\A100\\A100.dat"), Native("Nc\\A100\\D.dat"));
+  db.AddJobOn("A100", "Own");
+  env.Put("Nc\\A100\\A100.dat", "x.nc");
+  std::filesystem::create_directory_symlink(env.MakeDir("empty"), env.Data("Nc\\A100\\B.dat"));  // a folder
+  ASSERT_EQ(::mkfifo(env.Data("Nc\\A100\\C.dat").c_str(), 0600), 0);  // reading it would block
+  std::filesystem::create_symlink(env.Data("Nc\\A100\\A100.dat"), env.Data("Nc\\A100\\D.dat"));
   EXPECT_EQ(Listing(Load("A100")), (std::vector<std::string>{
                                        "D:\\Nc\\A100\\A100.dat 2 cur",
                                        "D:\\Nc\\A100\\D.dat 2 cur",
@@ -188,18 +184,18 @@ TEST_F(JobFileSetTest, OnlyNormalFilesAreListedAndRead) {
 
 TEST_F(JobFileSetTest, DataFileThatCannotBeReadRaises) {
   if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
-  AddJobOn("A100", "Own");
-  Put("Nc\\A100\\A100.dat", "x.nc");
-  std::filesystem::permissions(Native("Nc\\A100\\A100.dat"), std::filesystem::perms::none);
+  db.AddJobOn("A100", "Own");
+  env.Put("Nc\\A100\\A100.dat", "x.nc");
+  std::filesystem::permissions(env.Data("Nc\\A100\\A100.dat"), std::filesystem::perms::none);
   KxError e = ErrorOf([&] { Load("A100"); });
   EXPECT_EQ(e.Number(), err::PermissionDenied);
   EXPECT_NE(e.Description().find("A100.dat"), std::string::npos);
 }
 
 TEST_F(JobFileSetTest, ReadOnlySetsAndClearsEveryFile) {
-  AddJobOn("A100", "Own");
-  Put("Jobs\\A100\\A100.cam");
-  Put("Nc\\A100\\A100.nc");
+  db.AddJobOn("A100", "Own");
+  env.Put("Jobs\\A100\\A100.cam");
+  env.Put("Nc\\A100\\A100.nc");
   ClsFiles files = Load("A100");
   files.ReadOnly(true);
   for (const auto& f : files) EXPECT_TRUE(Fso().FileReadOnly(f->FullFile())) << f->FullFile();

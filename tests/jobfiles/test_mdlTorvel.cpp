@@ -15,18 +15,14 @@ namespace {
 
 class ImportTest : public JobFilesTest {
  protected:
-  void SetUp() override {
-    JobFilesTest::SetUp();
-    AddStandardMachines();
-  }
   void Import(const std::string& src, const std::string& dst, bool jobFiles, bool ncFiles, bool move,
               std::uint8_t overwrite, std::int16_t rename, const std::string& filter = "",
               std::int16_t datMode = 0) const {
-    ImportJobFiles(path_, src, path_, dst, jobFiles, ncFiles, move, overwrite, rename, filter, datMode);
+    ImportJobFiles(db.Path(), src, db.Path(), dst, jobFiles, ncFiles, move, overwrite, rename, filter, datMode);
   }
   std::vector<std::string> TempLeftovers() const {
     std::vector<std::string> out;
-    for (const auto& [rel, content] : Tree())
+    for (const auto& [rel, content] : env.Tree())
       if (rel.find("kxtmp") != std::string::npos) out.push_back(rel);
     return out;
   }
@@ -48,30 +44,30 @@ TEST(TargetFileName, ModesAndTheirFallback) {
 }
 
 TEST_F(ImportTest, WithoutJobOrNcFilesNothingIsLoadedOrChanged) {
-  AddJobOn("A100", "Own");
-  Put("Jobs\\A100\\A100.cam");
-  const std::string bad = (dir_ / "bad.db").string();
-  dir_.Write("bad.db", std::string(4096, 'x'));  // any load of a record would fail on it
-  const auto before = Tree();
+  db.AddJobOn("A100", "Own");
+  env.Put("Jobs\\A100\\A100.cam");
+  const std::string bad = (env / "bad.db").string();
+  env.Write("bad.db", std::string(4096, 'x'));  // any load of a record would fail on it
+  const auto before = env.Tree();
   ImportJobFiles(bad, "A100", bad, "A101", false, false, true, 1, 3, "", 0);
-  EXPECT_EQ(Tree(), before);
+  EXPECT_EQ(env.Tree(), before);
   ErrorOf([&] { ImportJobFiles(bad, "A100", bad, "A101", true, false, false, 1, 3, "", 0); });
 }
 
 TEST_F(ImportTest, RenameModeThreeNamesEveryFileAfterTheTargetJob) {
-  AddJobOn("A100", "Own", "S1");
-  AddJobOn("A101", "Own", "S1");
-  Put("Jobs\\A100\\S1\\A100.cam", "cam");
-  Put("Jobs\\A100\\S1\\A100.txt", "txt");
-  Put("Jobs\\A100\\S1\\A100_old.txt", "old");
-  Put("Nc\\A100\\S1\\A100.nc", "nc");
-  const auto sources = Tree();
+  db.AddJobOn("A100", "Own", "S1");
+  db.AddJobOn("A101", "Own", "S1");
+  env.Put("Jobs\\A100\\S1\\A100.cam", "cam");
+  env.Put("Jobs\\A100\\S1\\A100.txt", "txt");
+  env.Put("Jobs\\A100\\S1\\A100_old.txt", "old");
+  env.Put("Nc\\A100\\S1\\A100.nc", "nc");
+  const auto sources = env.Tree();
   Import("A100", "A101", true, false, false, 1, 3);
 
   EXPECT_EQ(Read("Jobs\\A101\\S1\\A101.cam"), "cam");
   // Both text files become A101.txt: the one later in list order replaced the earlier copy.
   clsRsData rs;
-  rs.Initialize(path_, "A100");
+  rs.Initialize(db.Path(), "A100");
   ClsFiles files;
   files.Initialize(rs, 1);
   std::string later;
@@ -83,12 +79,12 @@ TEST_F(ImportTest, RenameModeThreeNamesEveryFileAfterTheTargetJob) {
 }
 
 TEST_F(ImportTest, RenameModeOutOfRangeFollowsTheTargetsDirectoryType) {
-  AddJobOn("A100", "Own");
-  AddJobOn("A101", "Own");
-  AddJobOn("B100", "Flat");
-  AddJobOn("B101", "Flat");
-  Put("Jobs\\A100\\A100_old.cam");
-  Put("Shared\\B100.cam");
+  db.AddJobOn("A100", "Own");
+  db.AddJobOn("A101", "Own");
+  db.AddJobOn("B100", "Flat");
+  db.AddJobOn("B101", "Flat");
+  env.Put("Jobs\\A100\\A100_old.cam");
+  env.Put("Shared\\B100.cam");
   Import("A100", "A101", true, false, false, 1, 9);  // own folders: names kept
   EXPECT_TRUE(Exists("Jobs\\A101\\A100_old.cam"));
   Import("B100", "B101", true, false, false, 1, -1);  // shared folders: named after the job
@@ -96,70 +92,70 @@ TEST_F(ImportTest, RenameModeOutOfRangeFollowsTheTargetsDirectoryType) {
 }
 
 TEST_F(ImportTest, OverwriteModesKeepReplaceOrAsk) {
-  AddJobOn("A100", "Own");
-  AddJobOn("A101", "Own");
-  Put("Jobs\\A100\\A100.cam", "new");
-  const std::string msgFile = dir_.Write("torvel.049",
+  db.AddJobOn("A100", "Own");
+  db.AddJobOn("A101", "Own");
+  env.Put("Jobs\\A100\\A100.cam", "new");
+  const std::string msgFile = env.Write("torvel.049",
                                          "MSG(ImportFiles_003)=Replace /1 with /2?\r\n"
                                          "MSG(Question)=Question\r\n")
                                   .string();
   ASSERT_TRUE(ResStrs().Load(msgFile));
 
-  Put("Jobs\\A101\\A101.cam", "old");
+  env.Put("Jobs\\A101\\A101.cam", "old");
   Import("A100", "A101", true, false, false, 0, 3);
   EXPECT_EQ(Read("Jobs\\A101\\A101.cam"), "old");
 
-  ui_->nextAnswers.push_back(MsgAnswer::No);
+  env.Ui().nextAnswers.push_back(MsgAnswer::No);
   Import("A100", "A101", true, false, false, 2, 3);
   EXPECT_EQ(Read("Jobs\\A101\\A101.cam"), "old");
-  ASSERT_EQ(ui_->shown.size(), 1u);
-  EXPECT_EQ(ui_->shown[0].text, "Replace D:\\Jobs\\A101\\A101.cam with D:\\Jobs\\A100\\A100.cam?");
-  EXPECT_EQ(ui_->shown[0].title, "Question");
-  EXPECT_EQ(ui_->shown[0].buttons, MsgButtons::YesNo);
-  EXPECT_EQ(ui_->shown[0].icon, MsgIcon::Question);
+  ASSERT_EQ(env.Ui().shown.size(), 1u);
+  EXPECT_EQ(env.Ui().shown[0].text, "Replace D:\\Jobs\\A101\\A101.cam with D:\\Jobs\\A100\\A100.cam?");
+  EXPECT_EQ(env.Ui().shown[0].title, "Question");
+  EXPECT_EQ(env.Ui().shown[0].buttons, MsgButtons::YesNo);
+  EXPECT_EQ(env.Ui().shown[0].icon, MsgIcon::Question);
 
-  ui_->nextAnswers.push_back(MsgAnswer::Yes);
+  env.Ui().nextAnswers.push_back(MsgAnswer::Yes);
   Import("A100", "A101", true, false, false, 2, 3);
   EXPECT_EQ(Read("Jobs\\A101\\A101.cam"), "new");
-  EXPECT_EQ(ui_->shown.size(), 2u);
+  EXPECT_EQ(env.Ui().shown.size(), 2u);
 
-  Put("Jobs\\A101\\A101.cam", "old");
+  env.Put("Jobs\\A101\\A101.cam", "old");
   Import("A100", "A101", true, false, false, 1, 3);
   EXPECT_EQ(Read("Jobs\\A101\\A101.cam"), "new");
-  EXPECT_EQ(ui_->shown.size(), 2u);  // mode 1 never asks
+  EXPECT_EQ(env.Ui().shown.size(), 2u);  // mode 1 never asks
   EXPECT_EQ(Read("Jobs\\A100\\A100.cam"), "new");
 }
 
 TEST_F(ImportTest, CopyOntoItselfChangesNothing) {
-  AddJobOn("A100", "Own", "S1");
-  Put("Jobs\\A100\\S1\\A100.cam", "cam");
-  dir_.Write("d/Nc/A100/S1/a100.NC", "nc");  // another letter case than the database's name
-  Put("Nc\\A100\\S1\\Opt\\A100.opt", "opt");
-  const auto before = Tree();
+  db.AddJobOn("A100", "Own", "S1");
+  env.Put("Jobs\\A100\\S1\\A100.cam", "cam");
+  env.Write("data/Nc/A100/S1/a100.NC", "nc");  // another letter case than the database's name
+  env.Put("Nc\\A100\\S1\\Opt\\A100.opt", "opt");
+  const auto before = env.Tree();
   Import("A100", "A100", true, true, false, 1, 3);
   Import("a100", "A100", true, true, true, 1, 3);
-  EXPECT_EQ(Tree(), before);
-  EXPECT_TRUE(Trashed().empty());
+  EXPECT_EQ(env.Tree(), before);
+  EXPECT_TRUE(env.Trashed().empty());
 }
 
 TEST_F(ImportTest, FilterTakesOnlyMatchingSourcePaths) {
-  AddJobOn("A100", "Own");
-  AddJobOn("A101", "Own");
-  Put("Jobs\\A100\\A100.cam");
-  Put("Jobs\\A100\\A100.txt");
+  db.AddJobOn("A100", "Own");
+  db.AddJobOn("A101", "Own");
+  env.Put("Jobs\\A100\\A100.cam");
+  env.Put("Jobs\\A100\\A100.txt");
   Import("A100", "A101", true, false, false, 1, 3, "*.xyz;*.CAM");
   EXPECT_TRUE(Exists("Jobs\\A101\\A101.cam"));
   EXPECT_FALSE(Exists("Jobs\\A101\\A101.txt"));
 }
 
 TEST_F(ImportTest, DataFileIsWrittenAnewForTheTargetJob) {
-  AddJobOn("A100", "Own");
-  AddJobOn("A101", "Own");
-  Put("Nc\\A100\\A100_p1.nc", "p1");
-  Put("Nc\\A100\\sub\\A100_p2.nc", "p2");
-  Put("Other\\p,3.nc", "p3");
+  db.AddJobOn("A100", "Own");
+  db.AddJobOn("A101", "Own");
+  env.Put("Nc\\A100\\A100_p1.nc", "p1");
+  env.Put("Nc\\A100\\sub\\A100_p2.nc", "p2");
+  env.Put("Other\\p,3.nc", "p3");
   const std::string dat = "A100_p1.nc, sub\\A100_p2.nc\r\n\"D:\\Other\\p,3.nc\"\r\nmissing.nc\r\n";
-  Put("Nc\\A100\\A100.dat", dat);
+  env.Put("Nc\\A100\\A100.dat", dat);
   Import("A100", "A101", false, true, false, 1, 3, "", 0);
 
   EXPECT_EQ(Read("Nc\\A101\\A101.dat"), "A101\\A101_p1.nc\r\nA101\\A101_p2.nc\r\n\"A101\\p,3.nc\"\r\n");
@@ -171,11 +167,11 @@ TEST_F(ImportTest, DataFileIsWrittenAnewForTheTargetJob) {
 }
 
 TEST_F(ImportTest, DataModesPlaceReferencesBesideOrInASubFolder) {
-  AddJobOn("A100", "Own");
-  AddJobOn("A101", "Own");
-  AddJobOn("A102", "Own");
-  Put("Nc\\A100\\A100_p1.nc", "p1");
-  Put("Nc\\A100\\A100.dat", "A100_p1.nc");
+  db.AddJobOn("A100", "Own");
+  db.AddJobOn("A101", "Own");
+  db.AddJobOn("A102", "Own");
+  env.Put("Nc\\A100\\A100_p1.nc", "p1");
+  env.Put("Nc\\A100\\A100.dat", "A100_p1.nc");
   Import("A100", "A101", false, true, false, 1, 3, "", 1);
   EXPECT_EQ(Read("Nc\\A101\\A101.dat"), "A101_p1.nc\r\n");
   EXPECT_EQ(Read("Nc\\A101\\A101_p1.nc"), "p1");
@@ -185,18 +181,18 @@ TEST_F(ImportTest, DataModesPlaceReferencesBesideOrInASubFolder) {
 }
 
 TEST_F(ImportTest, OptimisedFilesFollowTheOptimisationFolder) {
-  AddMachine("OptIn", {{"DirectoryType", "0"},
+  db.AddMachine({{"Machine", "OptIn"}, {"DirectoryType", "0"},
                        {"KelbDirectory", "D:\\J0"},
                        {"NcDirectory", "D:\\N0"},
                        {"OptNcDirectory", "D:\\N0\\Opt"},
                        {"NcFileExtension", "nc"},
                        {"OptNcFileExtension", "opt"}});
-  AddJobOn("A100", "Own");
-  AddJobOn("A101", "Own");
-  AddJobOn("B100", "OptIn");
-  AddJobOn("B101", "OptIn");
-  Put("Nc\\A100\\Opt\\A100.nc", "rel");  // relative folder: follows the NC tree
-  Put("N0\\Opt\\B100.nc", "abs");        // absolute folder: stays in it
+  db.AddJobOn("A100", "Own");
+  db.AddJobOn("A101", "Own");
+  db.AddJobOn("B100", "OptIn");
+  db.AddJobOn("B101", "OptIn");
+  env.Put("Nc\\A100\\Opt\\A100.nc", "rel");  // relative folder: follows the NC tree
+  env.Put("N0\\Opt\\B100.nc", "abs");        // absolute folder: stays in it
   Import("A100", "A101", false, true, false, 1, 3);
   Import("B100", "B101", false, true, false, 1, 3);
   EXPECT_EQ(Read("Nc\\A101\\Opt\\A101.nc"), "rel");
@@ -204,12 +200,12 @@ TEST_F(ImportTest, OptimisedFilesFollowTheOptimisationFolder) {
 }
 
 TEST_F(ImportTest, MoveOfOwnFoldersSendsTheSourceFoldersToTheTrash) {
-  AddJobOn("A100", "Own", "S1");
-  AddJobOn("A101", "Own", "S1");
-  Put("Jobs\\A100\\S1\\A100.cam", "cam");
-  Put("Nc\\A100\\S1\\A100.nc", "nc");
-  Put("Nc\\A100\\S1\\A100_p.nc", "p");
-  Put("Nc\\A100\\A100.dat", "S1\\A100_p.nc");
+  db.AddJobOn("A100", "Own", "S1");
+  db.AddJobOn("A101", "Own", "S1");
+  env.Put("Jobs\\A100\\S1\\A100.cam", "cam");
+  env.Put("Nc\\A100\\S1\\A100.nc", "nc");
+  env.Put("Nc\\A100\\S1\\A100_p.nc", "p");
+  env.Put("Nc\\A100\\A100.dat", "S1\\A100_p.nc");
   Import("A100", "A101", true, true, true, 1, 3);
 
   EXPECT_EQ(Read("Jobs\\A101\\S1\\A101.cam"), "cam");
@@ -218,42 +214,42 @@ TEST_F(ImportTest, MoveOfOwnFoldersSendsTheSourceFoldersToTheTrash) {
   EXPECT_EQ(Read("Nc\\A101\\A101.dat"), "A101\\A101_p.nc\r\n");
   EXPECT_FALSE(Exists("Jobs\\A100"));
   EXPECT_FALSE(Exists("Nc\\A100"));
-  EXPECT_EQ(Trashed(), (std::vector<std::string>{"A100", "A100.2"}));
+  EXPECT_EQ(env.Trashed(), (std::vector<std::string>{"A100", "A100.2"}));
 }
 
 TEST_F(ImportTest, MoveLeavesAJobFolderThatStillHoldsFilesOfTheJob) {
-  AddJobOn("A100", "Own");
-  AddJobOn("A101", "Own");
-  Put("Jobs\\A100\\A100.cam", "cam");
-  Put("Nc\\A100\\A100.nc", "nc");  // NC files are not taken over
+  db.AddJobOn("A100", "Own");
+  db.AddJobOn("A101", "Own");
+  env.Put("Jobs\\A100\\A100.cam", "cam");
+  env.Put("Nc\\A100\\A100.nc", "nc");  // NC files are not taken over
   Import("A100", "A101", true, false, true, 1, 3);
   EXPECT_EQ(Read("Jobs\\A101\\A101.cam"), "cam");
   EXPECT_FALSE(Exists("Jobs\\A100"));
   EXPECT_EQ(Read("Nc\\A100\\A100.nc"), "nc");
-  EXPECT_EQ(Trashed(), std::vector<std::string>{"A100"});
+  EXPECT_EQ(env.Trashed(), std::vector<std::string>{"A100"});
 }
 
 TEST_F(ImportTest, MoveKeepsSourceFoldersInsideTheProgramFilesFolder) {
-  AddJobOn("A100", "Own");
-  AddJobOn("A101", "Own");
-  Put("Jobs\\A100\\A100.cam", "cam");
-  setenv("ProgramFiles", "D:\\Jobs", 1);
+  db.AddJobOn("A100", "Own");
+  db.AddJobOn("A101", "Own");
+  env.Put("Jobs\\A100\\A100.cam", "cam");
+  env.Set("ProgramFiles", "D:\\Jobs");
   Import("A100", "A101", true, false, true, 1, 3);
   EXPECT_EQ(Read("Jobs\\A101\\A101.cam"), "cam");
   EXPECT_FALSE(Exists("Jobs\\A100\\A100.cam"));
   EXPECT_TRUE(Exists("Jobs\\A100"));
-  EXPECT_TRUE(Trashed().empty());
+  EXPECT_TRUE(env.Trashed().empty());
 }
 
 TEST_F(ImportTest, MoveOfSharedFoldersRemovesOnlyFoldersLeftEmpty) {
-  AddMachine("Split2", {{"DirectoryType", "0"}, {"KelbDirectory", "D:\\J1"}, {"NcDirectory", "D:\\N1"}});
-  AddJobOn("A100", "Split");
-  AddJobOn("A101", "Split2");
-  Put("J0\\S1\\A100.cam", "1");
-  Put("J0\\S2\\A100.cam", "2");
-  Put("J0\\S2\\keep.txt", "k");  // not a file of the job
-  Put("J0\\A100.cam", "0");      // the base folder itself stays
-  Put("N0\\S3\\A100.nc", "3");
+  db.AddMachine({{"Machine", "Split2"}, {"DirectoryType", "0"}, {"KelbDirectory", "D:\\J1"}, {"NcDirectory", "D:\\N1"}});
+  db.AddJobOn("A100", "Split");
+  db.AddJobOn("A101", "Split2");
+  env.Put("J0\\S1\\A100.cam", "1");
+  env.Put("J0\\S2\\A100.cam", "2");
+  env.Put("J0\\S2\\keep.txt", "k");  // not a file of the job
+  env.Put("J0\\A100.cam", "0");      // the base folder itself stays
+  env.Put("N0\\S3\\A100.nc", "3");
   Import("A100", "A101", true, true, true, 1, 3);
 
   EXPECT_EQ(Read("J1\\S1\\A101.cam"), "1");
@@ -264,27 +260,27 @@ TEST_F(ImportTest, MoveOfSharedFoldersRemovesOnlyFoldersLeftEmpty) {
   EXPECT_FALSE(Exists("N0\\S3"));
   EXPECT_EQ(Read("J0\\S2\\keep.txt"), "k");
   EXPECT_TRUE(Exists("J0"));
-  EXPECT_EQ(Trashed(), (std::vector<std::string>{"S1", "S3"}));
+  EXPECT_EQ(env.Trashed(), (std::vector<std::string>{"S1", "S3"}));
 }
 
 TEST_F(ImportTest, NamesInAnotherLetterCaseAreFoundAndCarriedOver) {
-  AddJobOn("A100", "Own");
-  AddJobOn("A101", "Own");
-  dir_.Write("d/jobs/a100/s1/a100.CAM", "cam");
+  db.AddJobOn("A100", "Own");
+  db.AddJobOn("A101", "Own");
+  env.Write("data/jobs/a100/s1/a100.CAM", "cam");
   Import("A100", "A101", true, false, false, 1, 3);
-  EXPECT_EQ(ReadAll(dir_ / "d/jobs/A101/s1/A101.CAM"), "cam");
+  EXPECT_EQ(ReadAll(env / "data/jobs/A101/s1/A101.CAM"), "cam");
 }
 
 class ImportFailureTest : public ImportTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(ImportFailureTest, FailurePartWayLeavesEveryFileWholeAndReachesTheCaller) {
   const bool move = GetParam();
-  AddJobOn("A100", "Own");
-  AddJobOn("A101", "Own");
-  Put("Jobs\\A100\\S1\\A100.cam", "1");
-  Put("Jobs\\A100\\S2\\A100.cam", "2");
-  Put("Jobs\\A100\\S3\\A100.cam", "3");
-  Put("Jobs\\A101\\S2", "a file where the target needs a folder");
+  db.AddJobOn("A100", "Own");
+  db.AddJobOn("A101", "Own");
+  env.Put("Jobs\\A100\\S1\\A100.cam", "1");
+  env.Put("Jobs\\A100\\S2\\A100.cam", "2");
+  env.Put("Jobs\\A100\\S3\\A100.cam", "3");
+  env.Put("Jobs\\A101\\S2", "a file where the target needs a folder");
   ErrorOf([&] { Import("A100", "A101", true, false, move, 1, 3); });
 
   EXPECT_EQ(Read("Jobs\\A101\\S1\\A101.cam"), "1");
@@ -293,7 +289,7 @@ TEST_P(ImportFailureTest, FailurePartWayLeavesEveryFileWholeAndReachesTheCaller)
   EXPECT_EQ(Read("Jobs\\A100\\S3\\A100.cam"), "3");
   EXPECT_FALSE(Exists("Jobs\\A101\\S3"));
   EXPECT_TRUE(TempLeftovers().empty());
-  EXPECT_TRUE(Trashed().empty());  // the clean-up never ran
+  EXPECT_TRUE(env.Trashed().empty());  // the clean-up never ran
 }
 
 INSTANTIATE_TEST_SUITE_P(CopyAndMove, ImportFailureTest, ::testing::Values(false, true));

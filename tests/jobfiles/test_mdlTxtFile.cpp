@@ -45,7 +45,7 @@ TEST_F(TextFileTest, AppendCreatesAndAppendsLinesWithCrLf) {
 }
 
 TEST_F(TextFileTest, WriteReplacesTheWholeContent) {
-  Put("old.dat", "a long old content that must go\r\n");
+  env.Put("old.dat", "a long old content that must go\r\n");
   WriteTextFile("D:\\old.dat", "new");
   EXPECT_EQ(Read("old.dat"), "new\r\n");
   WriteTextFile("D:\\old.dat", "");

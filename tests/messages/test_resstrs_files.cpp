@@ -11,7 +11,7 @@
 #include "fs/native_path.h"
 #include "messages/clsResStrs.h"
 #include "platform/ui_services.h"
-#include "temp_dir.h"
+#include "test_environment.h"
 
 namespace kx {
 namespace {
@@ -26,20 +26,11 @@ std::string AsciiUtf16Le(std::string_view text) {
   return out;
 }
 
-class ResStrsFiles : public ::testing::Test {
+class ResStrsFiles : public test::EnvTest {
  protected:
-  void SetUp() override {
-    ui_ = std::make_shared<ScriptedUi>();
-    SetUi(ui_);
+  std::string Write(std::string_view name, std::string_view content) const {
+    return env.Write(name, content).string();
   }
-  void TearDown() override { SetUi(std::make_shared<ScriptedUi>()); }
-
-  std::string Write(std::string_view name, std::string_view content) {
-    return dir_.Write(name, content).string();
-  }
-
-  test::TempDir dir_;
-  std::shared_ptr<ScriptedUi> ui_;
 };
 
 TEST_F(ResStrsFiles, SaveWritesGroupsAsUtf16WithCrLf) {
@@ -56,14 +47,14 @@ TEST_F(ResStrsFiles, SaveWritesGroupsAsUtf16WithCrLf) {
                                               "MSG(Question)=Question\r\n"
                                               "MSG(VarValExists)=/1 exists\r\n"
                                               "//>>> MSG\r\n"));
-  EXPECT_TRUE(ui_->shown.empty());
+  EXPECT_TRUE(env.Ui().shown.empty());
 }
 
 TEST_F(ResStrsFiles, GroupIsThePartBeforeTheFirstDotOrParenthesis) {
   clsResStrs t;
   ASSERT_TRUE(t.Load(Write("t.049", "NcData.DataType(0).Caption=a\nNcData.Filename.Caption=b\nPlain=c\n")));
   t.Save(true);
-  EXPECT_EQ(test::ReadAll(dir_ / "t.049"), AsciiUtf16Le("//<<< NcData\r\n"
+  EXPECT_EQ(test::ReadAll(env / "t.049"), AsciiUtf16Le("//<<< NcData\r\n"
                                                         "NcData.DataType(0).Caption=a\r\n"
                                                         "NcData.Filename.Caption=b\r\n"
                                                         "//>>> NcData\r\n"
@@ -82,12 +73,17 @@ TEST_F(ResStrsFiles, EmptyTableSavesTheClosingMarkerOnly) {
 }
 
 TEST_F(ResStrsFiles, SaveWithoutLoadWritesNothing) {
+  const auto files = [&] {
+    namespace fs = std::filesystem;
+    return std::distance(fs::recursive_directory_iterator(env.Path()), fs::recursive_directory_iterator());
+  };
+  const auto before = files();
   clsResStrs t;
   t.Msg("MSG(Question)");
   t.Save(true);
   t.Save(false);
-  EXPECT_TRUE(std::filesystem::is_empty(dir_.Path()));
-  EXPECT_TRUE(ui_->shown.empty());
+  EXPECT_EQ(files(), before);
+  EXPECT_TRUE(env.Ui().shown.empty());
 }
 
 TEST_F(ResStrsFiles, SaveFalseWritesKestrafix999BesideTheFile) {
@@ -98,7 +94,7 @@ TEST_F(ResStrsFiles, SaveFalseWritesKestrafix999BesideTheFile) {
   t.Msg("MSG(Added)");
   t.Save(false);
   EXPECT_EQ(test::ReadAll(file), original);
-  EXPECT_EQ(test::ReadAll(dir_ / "ResStr" / "Kestrafix.999"),
+  EXPECT_EQ(test::ReadAll(env / "ResStr" / "Kestrafix.999"),
             AsciiUtf16Le("//<<< A\r\nA=1\r\n//>>> A\r\n\r\n//<<< MSG\r\nMSG(Added)=\r\n//>>> MSG\r\n"));
 }
 
@@ -145,18 +141,15 @@ TEST_F(ResStrsFiles, EncodingsAreRecognised) {
 }
 
 TEST_F(ResStrsFiles, WindowsFormPathsGoThroughTheDriveMap) {
-  dir_.Write("Host/ResStr/torvel.049", "A=1\n");
-  SetDriveRootForTests("T:", dir_.Path());
+  env.Write("host/ResStr/torvel.049", "A=1\n");
   clsResStrs t;
   // Names are found without regard to case, as on the workstations the paths come from.
-  const bool loaded = t.Load("T:\\host\\RESSTR\\Torvel.049");
+  ASSERT_TRUE(t.Load("C:\\HOST\\RESSTR\\Torvel.049"));
   t.Save(false);
-  ClearDriveMapOverrides();
-  ASSERT_TRUE(loaded);
   EXPECT_EQ(t.Item("A"), "1");
-  EXPECT_EQ(test::ReadAll(dir_ / "Host" / "ResStr" / "Kestrafix.999"),
+  EXPECT_EQ(test::ReadAll(env / "host/ResStr/Kestrafix.999"),
             AsciiUtf16Le("//<<< A\r\nA=1\r\n//>>> A\r\n"));
-  EXPECT_TRUE(ui_->shown.empty());
+  EXPECT_TRUE(env.Ui().shown.empty());
 }
 
 TEST_F(ResStrsFiles, UnreadableFileIsReportedOnceAndLoadGivesFalse) {
@@ -171,10 +164,10 @@ TEST_F(ResStrsFiles, UnreadableFileIsReportedOnceAndLoadGivesFalse) {
   clsResStrs t;
   EXPECT_FALSE(t.Load(file));
   EXPECT_EQ(t.Count(), 0);
-  ASSERT_EQ(ui_->shown.size(), 1u);
-  EXPECT_EQ(ui_->shown[0].icon, MsgIcon::Critical);
-  EXPECT_TRUE(ui_->shown[0].title.starts_with("Kestrafix / ")) << ui_->shown[0].title;
-  EXPECT_TRUE(ui_->shown[0].title.ends_with(" / Load")) << ui_->shown[0].title;
+  ASSERT_EQ(env.Ui().shown.size(), 1u);
+  EXPECT_EQ(env.Ui().shown[0].icon, MsgIcon::Critical);
+  EXPECT_TRUE(env.Ui().shown[0].title.starts_with("Kestrafix / ")) << env.Ui().shown[0].title;
+  EXPECT_TRUE(env.Ui().shown[0].title.ends_with(" / Load")) << env.Ui().shown[0].title;
   // The table still works afterwards.
   EXPECT_EQ(t.Msg("A"), "");
   EXPECT_EQ(t.Count(), 1);
@@ -184,15 +177,15 @@ TEST_F(ResStrsFiles, UnwritableTargetIsReportedOnce) {
   clsResStrs t;
   const std::string file = Write("ResStr/torvel.049", "A=1\n");
   ASSERT_TRUE(t.Load(file));
-  dir_.MakeDir("ResStr/Kestrafix.999");  // a folder where the file should go
+  env.MakeDir("ResStr/Kestrafix.999");  // a folder where the file should go
   t.Save(false);
-  ASSERT_EQ(ui_->shown.size(), 1u);
-  EXPECT_TRUE(ui_->shown[0].title.ends_with(" / Save")) << ui_->shown[0].title;
+  ASSERT_EQ(env.Ui().shown.size(), 1u);
+  EXPECT_TRUE(env.Ui().shown[0].title.ends_with(" / Save")) << env.Ui().shown[0].title;
   EXPECT_EQ(t.Count(), 1);
   // The folder of the remembered file is gone: saving there fails too, with one report.
-  std::filesystem::remove_all(dir_ / "ResStr");
+  std::filesystem::remove_all(env / "ResStr");
   t.Save(true);
-  EXPECT_EQ(ui_->shown.size(), 2u);
+  EXPECT_EQ(env.Ui().shown.size(), 2u);
 }
 
 TEST_F(ResStrsFiles, SharedTableIsCreatedOnceOnFirstUse) {

@@ -7,7 +7,7 @@
 
 #include "core/text.h"
 #include "messages/clsResStrs.h"
-#include "temp_dir.h"
+#include "test_environment.h"
 
 namespace kx {
 namespace {
@@ -43,7 +43,7 @@ std::vector<UsedKey> KeysTheCodeUses() {
 class ShippedMessageFile : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ShippedMessageFile, DefinesEveryUsedKeyWithItsArguments) {
-  const std::filesystem::path file = std::filesystem::path(KX_EXAMPLES_DIR) / "ResStr" / GetParam();
+  const std::filesystem::path file = test::Shipped("ResStr/" + GetParam());
   ASSERT_TRUE(IsValidUtf8(test::ReadAll(file))) << file;
   clsResStrs t;
   ASSERT_TRUE(t.Load(file.string())) << file;

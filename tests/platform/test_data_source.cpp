@@ -1,5 +1,5 @@
 // The bound data sources behind the new-job dialog's lists.
-#include "job_db_fixture.h"
+#include "job_database.h"
 #include "platform/data_source.h"
 
 namespace kx::test {
@@ -10,15 +10,15 @@ class DataSourceTest : public JobDbTest {
   void Bind(DataSource& ds, const std::string& statement) const {
     ds.Visible(false);
     ds.RecordsetType(vbRSTypeSnapShot);
-    ds.DatabaseName(path_);
+    ds.DatabaseName(db.Path());
     ds.Options(static_cast<std::int16_t>(512));
     ds.RecordSource(statement);
   }
 };
 
 TEST_F(DataSourceTest, RefreshReadsEveryRowIntoMemory) {
-  AddMachine("M2");
-  AddMachine("m1");
+  db.AddMachine({{"Machine", "M2"}});
+  db.AddMachine({{"Machine", "m1"}});
   DataSource ds;
   Bind(ds, "select Distinct [Machine] from machine order by [Machine] ASC");
   ds.Refresh();
@@ -29,14 +29,14 @@ TEST_F(DataSourceTest, RefreshReadsEveryRowIntoMemory) {
   EXPECT_EQ(ds.Row(1).at(0).ToText(), "M2");
   EXPECT_EQ(ErrorOf([&] { ds.Value(0, "Machineset"); }).Number(), dberr::ItemNotFound);
   // The rows are a snapshot: a later change shows only after the next Refresh.
-  AddMachine("M3");
+  db.AddMachine({{"Machine", "M3"}});
   EXPECT_EQ(ds.RowCount(), 2u);
   ds.Refresh();
   EXPECT_EQ(ds.RowCount(), 3u);
 }
 
 TEST_F(DataSourceTest, ItsDatabaseRunsTheCountStatements) {
-  AddKeys("A1", "ab12");
+  db.AddKeys("A1", "ab12");
   DataSource ds;
   Bind(ds, "select Distinct [Machineset] from data order by [Machineset] ASC");
   ds.Refresh();
@@ -50,7 +50,7 @@ TEST_F(DataSourceTest, ItsDatabaseRunsTheCountStatements) {
 }
 
 TEST_F(DataSourceTest, FailedRefreshKeepsTheRowsItHad) {
-  AddMachine("M1");
+  db.AddMachine({{"Machine", "M1"}});
   DataSource ds;
   Bind(ds, "select [Machine] from machine");
   ds.Refresh();
@@ -59,7 +59,7 @@ TEST_F(DataSourceTest, FailedRefreshKeepsTheRowsItHad) {
   ASSERT_EQ(ds.RowCount(), 1u);
   EXPECT_EQ(ds.Row(0).at(0).ToText(), "M1");
   // Another database name reopens; a missing one is reported.
-  ds.DatabaseName((dir_ / "none.db").string());
+  ds.DatabaseName((env / "none.db").string());
   EXPECT_EQ(ErrorOf([&] { ds.Refresh(); }).Number(), dberr::FileNotFound);
 }
 

@@ -6,47 +6,24 @@
 #include "platform/database.h"
 #include "platform/job_schema.h"
 #include "platform/job_table_grid.h"
-#include "temp_dir.h"
+#include "job_database.h"
 
 namespace kx {
 namespace {
 
-class JobTableGridTest : public ::testing::Test {
+class JobTableGridTest : public test::JobDbTest {
  protected:
-  void SetUp() override {
-    db_ = (dir_ / "jobs.db").string();
-    CreateJobDatabase(db_);
-  }
-
-  void Run(const std::string& statement) {
-    auto db = Engine().OpenDatabase(db_);
-    db->Execute(statement);
-    db->Close();
-  }
-
   // Two jobs, A100 (version 7) and B200, in this order.
-  void SeedTwoJobs() {
-    Run("insert into NcData ([Filename], [ProgramNumber], [Machine], [Version], [Material]) "
-        "values ('A100', '100', 'DMU50', 7, 'ST37')");
-    Run("insert into NcData ([Filename], [ProgramNumber], [Machine], [Version]) "
-        "values ('B200', '200', 'Mazak', 1)");
+  void SeedTwoJobs() const {
+    db.Execute(
+        "insert into NcData ([Filename], [ProgramNumber], [Machine], [Version], [Material]) "
+        "values ('A100', '100', 'DMU50', 7, 'ST37'), ('B200', '200', 'Mazak', 1, Null)");
   }
-
-  long CountRows(const std::string& where) {
-    auto db = Engine().OpenDatabase(db_);
-    auto rs = db->OpenRecordset("select count(*) from NcData where " + where);
-    const long n = static_cast<long>(rs->Fields(0).Value().ToNumber());
-    rs->Close();
-    db->Close();
-    return n;
-  }
-
-  test::TempDir dir_;
-  std::string db_;
+  long CountRows(const std::string& where) const { return db.Count("select count(*) from NcData where " + where); }
 };
 
 TEST_F(JobTableGridTest, ColumnsFollowTheTableWithoutTheRowKey) {
-  JobTableGrid grid(db_);
+  JobTableGrid grid(db.Path());
   ASSERT_GT(grid.ColumnCount(), 10);
   EXPECT_EQ(grid.ColumnAt(0).Name(), "Filename");
   EXPECT_EQ(grid.ColumnAt(1).Name(), "ProgramNumber");
@@ -64,14 +41,14 @@ TEST_F(JobTableGridTest, ColumnsFollowTheTableWithoutTheRowKey) {
 }
 
 TEST_F(JobTableGridTest, CaptionsComeFromTheHost) {
-  JobTableGrid plain(db_);
+  JobTableGrid plain(db.Path());
   EXPECT_EQ(plain.Columns("filename").Caption(), "Filename");
-  JobTableGrid titled(db_, [](std::string_view column) { return "Title of " + std::string(column); });
+  JobTableGrid titled(db.Path(), [](std::string_view column) { return "Title of " + std::string(column); });
   EXPECT_EQ(titled.Columns("adresstext").Caption(), "Title of Adresstext");
 }
 
 TEST_F(JobTableGridTest, EmptyTable) {
-  JobTableGrid grid(db_);
+  JobTableGrid grid(db.Path());
   EXPECT_EQ(grid.Rows(), 0);
   EXPECT_EQ(grid.CurrentRow(), -1);
   EXPECT_THROW(grid.GetBookmark(), KxError);
@@ -81,7 +58,7 @@ TEST_F(JobTableGridTest, EmptyTable) {
 
 TEST_F(JobTableGridTest, RowsCurrentRowAndCol) {
   SeedTwoJobs();
-  JobTableGrid grid(db_);
+  JobTableGrid grid(db.Path());
   EXPECT_EQ(grid.Rows(), 2);
   EXPECT_EQ(grid.Columns("Filename").Value().ToText(), "A100");  // starts on the first row
   EXPECT_EQ(grid.Columns("version").Text(), "7");
@@ -101,7 +78,7 @@ TEST_F(JobTableGridTest, RowsCurrentRowAndCol) {
 
 TEST_F(JobTableGridTest, CellValueReadsAnotherRow) {
   SeedTwoJobs();
-  JobTableGrid grid(db_);
+  JobTableGrid grid(db.Path());
   const Bookmark first = grid.GetBookmark();
   grid.MoveLast();
   EXPECT_EQ(grid.Columns("Material").CellValue(first).ToText(), "ST37");
@@ -118,7 +95,7 @@ TEST_F(JobTableGridTest, CellValueReadsAnotherRow) {
 // The record creation's three writes: keys, then clearing, then the rest.
 TEST_F(JobTableGridTest, ThreeWritesLeaveOneCompleteRow) {
   SeedTwoJobs();
-  JobTableGrid grid(db_);
+  JobTableGrid grid(db.Path());
   const Bookmark source = grid.GetBookmark();
 
   grid.AddNew();
@@ -158,7 +135,7 @@ TEST_F(JobTableGridTest, ThreeWritesLeaveOneCompleteRow) {
   EXPECT_EQ(CountRows("1 = 1"), 3);
 
   // A fresh grid reads what was stored, in table order.
-  JobTableGrid reread(db_);
+  JobTableGrid reread(db.Path());
   ASSERT_EQ(reread.Rows(), 3);
   reread.MoveLast();
   EXPECT_EQ(reread.GetBookmark(), added);
@@ -178,12 +155,12 @@ TEST_F(JobTableGridTest, ThreeWritesLeaveOneCompleteRow) {
 
 TEST_F(JobTableGridTest, QuotesAndNullsAreStoredAsValues) {
   SeedTwoJobs();
-  JobTableGrid grid(db_);
+  JobTableGrid grid(db.Path());
   grid.Columns("Comment").Value(Variant("it's \"x\"; drop table NcData"));
   grid.Columns("Material").Value(Variant::Null());
   grid.Columns("Materialthickness").Value(Variant(2.5));
   grid.Update();
-  JobTableGrid reread(db_);
+  JobTableGrid reread(db.Path());
   EXPECT_EQ(reread.Columns("Comment").Text(), "it's \"x\"; drop table NcData");
   EXPECT_TRUE(reread.Columns("Material").Value().IsNull());
   EXPECT_EQ(reread.Columns("Materialthickness").Value().ToNumber(), 2.5);
@@ -192,9 +169,9 @@ TEST_F(JobTableGridTest, QuotesAndNullsAreStoredAsValues) {
 
 TEST_F(JobTableGridTest, UpdateWritesOnlyTheChangedColumns) {
   SeedTwoJobs();
-  JobTableGrid grid(db_);
+  JobTableGrid grid(db.Path());
   // Another user changes a column this grid has read.
-  Run("update NcData set [Material] = 'AlMg3' where [Filename] = 'A100'");
+  db.Execute("update NcData set [Material] = 'AlMg3' where [Filename] = 'A100'");
   grid.Columns("Comment").Value(Variant("checked"));
   grid.Update();
   EXPECT_EQ(CountRows("[Material] = 'AlMg3' and [Comment] = 'checked'"), 1);
@@ -203,7 +180,7 @@ TEST_F(JobTableGridTest, UpdateWritesOnlyTheChangedColumns) {
 
 TEST_F(JobTableGridTest, DuplicateKeyIsRefusedAndLeavesNoHalfRow) {
   SeedTwoJobs();
-  JobTableGrid grid(db_);
+  JobTableGrid grid(db.Path());
   grid.AddNew();
   grid.Columns("Filename").Value(Variant("a100"));  // the same file name in other case
   grid.Columns("ProgramNumber").Value(Variant("999"));
@@ -227,7 +204,7 @@ TEST_F(JobTableGridTest, DuplicateKeyIsRefusedAndLeavesNoHalfRow) {
 
 TEST_F(JobTableGridTest, DuplicateKeyOnAChangedRowKeepsTheStoredRow) {
   SeedTwoJobs();
-  JobTableGrid grid(db_);
+  JobTableGrid grid(db.Path());
   grid.MoveLast();
   grid.Columns("ProgramNumber").Value(Variant("100"));
   grid.Columns("Comment").Value(Variant("lost"));
@@ -239,11 +216,11 @@ TEST_F(JobTableGridTest, DuplicateKeyOnAChangedRowKeepsTheStoredRow) {
 
 TEST_F(JobTableGridTest, RefreshKeepsTheCurrentRowAndSeesOtherUsersRows) {
   SeedTwoJobs();
-  JobTableGrid grid(db_);
+  JobTableGrid grid(db.Path());
   IGridColumn& filename = grid.Columns("Filename");
   grid.MoveLast();
   const Bookmark b = grid.GetBookmark();
-  Run("insert into NcData ([Filename], [ProgramNumber]) values ('D400', '400')");
+  db.Execute("insert into NcData ([Filename], [ProgramNumber]) values ('D400', '400')");
   grid.Refresh();
   EXPECT_EQ(grid.Rows(), 3);
   EXPECT_EQ(grid.GetBookmark(), b);
@@ -254,7 +231,7 @@ TEST_F(JobTableGridTest, RefreshKeepsTheCurrentRowAndSeesOtherUsersRows) {
 
 TEST_F(JobTableGridTest, MissingDatabaseIsAnError) {
   try {
-    JobTableGrid grid((dir_ / "none.db").string());
+    JobTableGrid grid((env / "none.db").string());
     FAIL() << "no error";
   } catch (const KxError& e) {
     EXPECT_EQ(e.Number(), dberr::FileNotFound);

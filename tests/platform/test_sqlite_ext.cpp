@@ -4,16 +4,17 @@
 #include <fstream>
 #include <string>
 
-#include "job_db_fixture.h"
+#include "job_database.h"
 
 #include "kx_sqlite_ext_path.h"
 
 namespace kx::test {
 namespace {
 
-std::string RunShell(const std::string& db, const std::string& script, const TempDir& dir) {
-  const auto scriptFile = dir.Write("script.sql", script);
-  const std::string cmd = "sqlite3 -batch '" + db + "' < '" + scriptFile.string() + "' 2>&1";
+// The shell on the test's job database (D:\jobs.db).
+std::string RunShell(const TestEnvironment& env, const std::string& script) {
+  const auto scriptFile = env.Write("script.sql", script);
+  const std::string cmd = "sqlite3 -batch '" + (env / "data/jobs.db").string() + "' < '" + scriptFile.string() + "' 2>&1";
   std::string out;
   if (FILE* p = popen(cmd.c_str(), "r")) {
     char buf[512];
@@ -42,27 +43,26 @@ class ExtensionTest : public JobDbTest {
 TEST_F(ExtensionTest, ShellWritesAndReadsWithTheDialect) {
   if (!ExtensionLoadable()) GTEST_SKIP() << "the extension cannot be loaded into the shell in this build";
   const std::string load = LoadCommand();
-  AddKeys("ab12", "100");
+  db.AddKeys("ab12", "100");
   const std::string out =
-      RunShell(path_,
+      RunShell(env,
                load +
                    "INSERT INTO NCDATA (Filename, ProgramNumber) VALUES ('AB13', '0042');\n"
                    "INSERT INTO NCDATA (Filename, ProgramNumber) VALUES ('AB12', 'x');\n"
                    "SELECT count(*) FROM NCDATA WHERE Filename = 'AB12';\n"
                    "SELECT Filename FROM NCDATA WHERE Filename MATCH 'AB##' ORDER BY Filename;\n"
                    "SELECT ProgramNumber FROM NCDATA WHERE IsNumeric(ProgramNumber) "
-                   "ORDER BY CDbl(ProgramNumber) DESC LIMIT 1;\n",
-               dir_);
+                   "ORDER BY CDbl(ProgramNumber) DESC LIMIT 1;\n");
   EXPECT_NE(out.find("UNIQUE constraint failed"), std::string::npos) << out;  // AB12 exists as ab12
   EXPECT_NE(out.find("1\nab12\nAB13\n100\n"), std::string::npos) << out;
-  EXPECT_EQ(Rows("select ProgramNumber from data where Filename = 'ab13'"),
+  EXPECT_EQ(db.Rows("select ProgramNumber from data where Filename = 'ab13'"),
             (std::vector<std::string>{"0042"}));
 }
 
 TEST_F(ExtensionTest, WithoutTheExtensionTheShellCannotBreakTheIndexes) {
-  const std::string out = RunShell(path_, "INSERT INTO NCDATA (Filename) VALUES ('x');\n", dir_);
+  const std::string out = RunShell(env, "INSERT INTO NCDATA (Filename) VALUES ('x');\n");
   EXPECT_NE(out.find("rror"), std::string::npos) << out;
-  EXPECT_TRUE(Rows("select Filename from data").empty());
+  EXPECT_TRUE(db.Rows("select Filename from data").empty());
 }
 
 }  // namespace

@@ -1,19 +1,16 @@
 #pragma once
-// Runs kestrafix commands in-process with captured streams, in a temp folder of its own with
-// the user's folders (configuration, data, documents) pointed inside it.
+// Runs kestrafix commands in-process with captured streams, in a test environment; a table
+// of steps runs in order, each with its arguments, input, exit status and expected streams.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <memory>
+#include <algorithm>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli_app.h"
-#include "fs/native_path.h"
-#include "platform/database.h"
-#include "temp_dir.h"
+#include "job_database.h"
 
 namespace kx::test {
 
@@ -23,20 +20,17 @@ struct CliResult {
   std::string err;
 };
 
-class CliTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    setenv("XDG_CONFIG_HOME", (dir_ / "xdg-config").c_str(), 1);
-    setenv("XDG_CONFIG_DIRS", (dir_ / "xdg-dirs").c_str(), 1);
-    setenv("XDG_DATA_HOME", (dir_ / "xdg-data").c_str(), 1);
-    setenv("KESTRAFIX_DRIVE_MAP", (dir_ / "no-drive-map.ini").c_str(), 1);
-    setenv("KESTRAFIX_COMMON_DOCUMENTS", (dir_ / "docs").c_str(), 1);
-    setenv("KESTRAFIX_COMMON_APPDATA", (dir_ / "appdata").c_str(), 1);
-    setenv("KESTRAFIX_PROGRAM_FILES", (dir_ / "programs").c_str(), 1);
-    setenv("KESTRAFIX_ADDIN_PATH", (dir_ / "nohost" / "AddIns" / "Kestrafix").c_str(), 1);
-    ClearDriveMapOverrides();
-  }
+// Expected text: exact; with "..." at the end its beginning; with "~" in front a part of it.
+struct CliStep {
+  CliStep(std::vector<std::string> a, int c, std::string o, std::string e = "", std::string i = "")
+      : args(std::move(a)), code(c), out(std::move(o)), err(std::move(e)), input(std::move(i)) {}
+  std::vector<std::string> args;
+  int code;
+  std::string out, err, input;
+};
 
+class CliTest : public EnvTest {
+ protected:
   CliResult Run(const std::vector<std::string>& args, const std::string& input = "") const {
     std::istringstream in(input);
     std::ostringstream out, err;
@@ -47,23 +41,40 @@ class CliTest : public ::testing::Test {
     return r;
   }
 
-  // The first column of each row of a statement on a database file.
-  static std::vector<std::string> Column(const std::filesystem::path& db, const std::string& statement) {
-    auto d = Engine().OpenDatabase(db.string());
-    auto rs = d->OpenRecordset(statement);
-    std::vector<std::string> out;
-    for (; !rs->Eof(); rs->MoveNext()) {
-      const Variant v = rs->Fields(0).Value();
-      out.push_back(v.IsNull() ? "<Null>" : v.ToText());
+  // Each step in order, "%name%" replaced by vars[name] in arguments and expectations. Every
+  // error is one line.
+  void RunSteps(const std::vector<CliStep>& steps) const {
+    for (const CliStep& s : steps) {
+      std::vector<std::string> args;
+      for (const std::string& a : s.args) args.push_back(Expand(a));
+      SCOPED_TRACE(::testing::PrintToString(args));
+      const CliResult r = Run(args, s.input);
+      EXPECT_EQ(r.code, s.code) << r.err;
+      ExpectText(r.out, Expand(s.out));
+      ExpectText(r.err, Expand(s.err));
+      EXPECT_LE(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
-    return out;
-  }
-  static std::string One(const std::filesystem::path& db, const std::string& statement) {
-    auto rows = Column(db, statement);
-    return rows.empty() ? std::string("<none>") : rows.front();
   }
 
-  TempDir dir_;
+  std::string Expand(std::string text) const {
+    for (const auto& [name, value] : vars) {
+      for (std::size_t at; (at = text.find("%" + name + "%")) != std::string::npos;)
+        text.replace(at, name.size() + 2, value);
+    }
+    return text;
+  }
+
+  static void ExpectText(const std::string& actual, const std::string& expected) {
+    if (expected.starts_with("~")) {
+      EXPECT_NE(actual.find(expected.substr(1)), std::string::npos) << actual;
+    } else if (expected.ends_with("...")) {
+      EXPECT_TRUE(actual.starts_with(expected.substr(0, expected.size() - 3))) << actual;
+    } else {
+      EXPECT_EQ(actual, expected);
+    }
+  }
+
+  std::map<std::string, std::string> vars{{"dir", env.Path().string()}};
 };
 
 }  // namespace kx::test

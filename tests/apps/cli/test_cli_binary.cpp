@@ -15,12 +15,12 @@ class CliBinaryTest : public CliTest {
   // Runs a shell line; stdout and stderr land in files of the temp folder.
   CliResult Shell(const std::string& line) const {
     const std::string cmd =
-        "(" + line + ") >" + (dir_ / "out.txt").string() + " 2>" + (dir_ / "err.txt").string();
+        "(" + line + ") >" + (env / "out.txt").string() + " 2>" + (env / "err.txt").string();
     const int status = std::system(cmd.c_str());
     CliResult r;
     r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = ReadAll(dir_ / "out.txt");
-    r.err = ReadAll(dir_ / "err.txt");
+    r.out = ReadAll(env / "out.txt");
+    r.err = ReadAll(env / "err.txt");
     return r;
   }
   static std::string Q(const std::string& s) { return "'" + s + "'"; }
@@ -36,7 +36,7 @@ TEST_F(CliBinaryTest, RunsTheDemoRoadAndReportsThroughItsExitStatus) {
   EXPECT_EQ(usage.code, 2);
   EXPECT_THAT(usage.err, ::testing::StartsWith("kestrafix: "));
 
-  const std::string demo = (dir_ / "bin-demo").string();
+  const std::string demo = (env / "bin-demo").string();
   const CliResult made = Shell(bin_ + " demo " + Q(demo) + " --jobs 5");
   ASSERT_EQ(made.code, 0) << made.err;
   // The environment the demo printed is what the next command needs.

@@ -13,9 +13,8 @@
 
 #include "host_prompts.h"
 #include "host_window.h"
-#include "platform/database.h"
-#include "platform/job_schema.h"
-#include "temp_dir.h"
+#include "addin_loader.h"
+#include "job_database.h"
 
 namespace kxhost::test {
 
@@ -39,21 +38,11 @@ class ScriptedPrompts : public HostPrompts {
   std::deque<bool> answers;
 };
 
+// The host window in a test environment: the host configuration names the job database
+// (native path, not yet created) and the country 44.
 class HostFixture : public ::testing::Test {
  protected:
-  void SetUp() override {
-    setenv("KX_TEST_MODE", "1", 1);  // the fake-dialog seam
-    setenv("XDG_CONFIG_HOME", (tmp / "xdg").c_str(), 1);
-    setenv("XDG_CONFIG_DIRS", (tmp / "xdg-dirs").c_str(), 1);
-    setenv("HOME", (tmp / "home").c_str(), 1);
-    unsetenv("KESTRAFIX_DRIVE_MAP");
-    setenv("KESTRAFIX_COMMON_DOCUMENTS", (tmp / "docs").c_str(), 1);
-    setenv("KESTRAFIX_COMMON_APPDATA", (tmp / "appdata").c_str(), 1);
-    setenv("KESTRAFIX_PROGRAM_FILES", (tmp / "pf").c_str(), 1);
-    setenv("KESTRAFIX_ADDIN_PATH", (tmp / "Host/AddIns/Kx").c_str(), 1);
-    db = tmp / "jobs.db";
-    config = tmp.Write("Host/torvel.cfg", "[TORVEL]\r\nDbName=" + db.string() + "\r\nCountry=44\r\n");
-  }
+  HostFixture() { env.WriteHostConfig("DbName=" + db.string() + "\r\nCountry=44\r\n"); }
   void TearDown() override {
     if (window && window->Api()) {
       window->Api()->testing_set_dialog(KX_DIALOG_NEW_JOB, nullptr, nullptr);
@@ -63,29 +52,26 @@ class HostFixture : public ::testing::Test {
   }
 
   // Three jobs whose versions sort differently as numbers and as texts.
-  void MakeJobs() {
-    kx::CreateJobDatabase(db.string());
-    Execute(
+  void MakeJobs() const {
+    kx::test::JobDatabase(db.string()).Execute(
         "insert into NcData (Filename, ProgramNumber, Machine, Version) values "
         "('A100', '100', 'Laser1', 9), ('b200', '200', 'Laser2', 100), ('C300', '300', 'Laser1', 10)");
   }
-  void Execute(const std::string& sql) {
-    auto d = kx::Engine().OpenDatabase(db.string());
-    d->Execute(sql);
-    d->Close();
-  }
-  void Register(const std::string& library = KX_ADDIN_LIBRARY) {
-    tmp.Write("xdg/kestrafix/addins.ini", "[Kestrafix.IFace]\r\nLibrary=" + library + "\r\n");
+  void Register(const std::string& library = kx::test::AddinLibraryFile()) const {
+    env.Write("xdg-config/kestrafix/addins.ini", "[Kestrafix.IFace]\r\nLibrary=" + library + "\r\n");
   }
   HostWindow& Window(QString candidate = {}) {
     window = std::make_unique<HostWindow>(HostOptions{std::move(candidate)}, prompts);
     return *window;
   }
+  // The job database, once created.
+  kx::test::JobDatabase Jobs() const { return kx::test::JobDatabase(db.string(), false); }
+  bool Open(HostWindow& w) const { return w.OpenConfiguration(QString::fromStdString(config.string())); }
   std::string Errors() const { return prompts.errors.join(QStringLiteral(" | ")).toStdString(); }
 
-  kx::test::TempDir tmp;
-  fs::path db;
-  fs::path config;
+  kx::test::TestEnvironment env;
+  fs::path db = env.Data("jobs.db");
+  fs::path config = env / "torvel.cfg";
   ScriptedPrompts prompts;
   std::unique_ptr<HostWindow> window;
 };

@@ -22,7 +22,7 @@ class HostErrors : public HostFixture {
 TEST_F(HostErrors, MissingConfiguration) {
   Register();
   HostWindow& w = Window();
-  const QString missing = QString::fromStdString((tmp / "Host/none.cfg").string());
+  const QString missing = QString::fromStdString((env / "none.cfg").string());
   EXPECT_FALSE(w.OpenConfiguration(missing));
   ASSERT_EQ(prompts.errors.size(), 1) << Errors();
   EXPECT_TRUE(prompts.errors[0].contains(missing)) << Errors();
@@ -34,7 +34,7 @@ TEST_F(HostErrors, MissingConfiguration) {
 
 TEST_F(HostErrors, ConfigurationWithoutDbName) {
   Register();
-  const auto cfg = tmp.Write("Host/empty.cfg", "[TORVEL]\r\nCountry=49\r\n[Other]\r\nDbName=x.db\r\n");
+  const auto cfg = env.Write("empty.cfg", "[TORVEL]\r\nCountry=49\r\n[Other]\r\nDbName=x.db\r\n");
   HostWindow& w = Window();
   EXPECT_FALSE(w.OpenConfiguration(QString::fromStdString(cfg.string())));
   ASSERT_EQ(prompts.errors.size(), 1);
@@ -45,15 +45,15 @@ TEST_F(HostErrors, ConfigurationWithoutDbName) {
 TEST_F(HostErrors, MissingOrBrokenJobDatabase) {
   Register();
   HostWindow& w = Window();
-  EXPECT_FALSE(w.OpenConfiguration(QString::fromStdString(config.string())));
+  EXPECT_FALSE(Open(w));
   ASSERT_EQ(prompts.errors.size(), 1);
   EXPECT_TRUE(prompts.errors[0].contains(QString::fromStdString(db.string()))) << Errors();
   EXPECT_TRUE(prompts.errors[0].contains("does not exist")) << Errors();
   EXPECT_FALSE(fs::exists(db));  // never created by opening
   ExpectNoGrid(w);
 
-  tmp.Write("jobs.db", std::string(4096, 'x'));  // no database at all
-  EXPECT_FALSE(w.OpenConfiguration(QString::fromStdString(config.string())));
+  env.Write("data/jobs.db", std::string(4096, 'x'));  // no database at all
+  EXPECT_FALSE(Open(w));
   ASSERT_EQ(prompts.errors.size(), 2);
   EXPECT_TRUE(prompts.errors[1].contains("could not be opened")) << Errors();
   ExpectNoGrid(w);
@@ -61,14 +61,14 @@ TEST_F(HostErrors, MissingOrBrokenJobDatabase) {
   // Put right, the same window opens it.
   fs::remove(db);
   MakeJobs();
-  EXPECT_TRUE(w.OpenConfiguration(QString::fromStdString(config.string()))) << Errors();
+  EXPECT_TRUE(Open(w)) << Errors();
   EXPECT_EQ(w.Model()->rowCount(), 3);
 }
 
 TEST_F(HostErrors, NotRegisteredAndNoLibraryToOffer) {
   MakeJobs();
   HostWindow& w = Window();
-  EXPECT_FALSE(w.OpenConfiguration(QString::fromStdString(config.string())));
+  EXPECT_FALSE(Open(w));
   ASSERT_EQ(prompts.errors.size(), 1);
   EXPECT_TRUE(prompts.errors[0].contains("not registered")) << Errors();
   EXPECT_TRUE(prompts.errors[0].contains(AddinRegistryFile())) << Errors();
@@ -78,34 +78,34 @@ TEST_F(HostErrors, NotRegisteredAndNoLibraryToOffer) {
 
 TEST_F(HostErrors, NotRegisteredTheLibraryBesideTheHostIsOfferedAndRegistered) {
   MakeJobs();
-  HostWindow& w = Window(QString::fromUtf8(KX_ADDIN_LIBRARY));
+  HostWindow& w = Window(QString::fromUtf8(kx::test::AddinLibraryFile()));
   prompts.answers = {false, true};
-  EXPECT_FALSE(w.OpenConfiguration(QString::fromStdString(config.string())));
+  EXPECT_FALSE(Open(w));
   ASSERT_EQ(prompts.questions.size(), 1);
-  EXPECT_TRUE(prompts.questions[0].contains(KX_ADDIN_LIBRARY)) << prompts.questions[0].toStdString();
+  EXPECT_TRUE(prompts.questions[0].contains(kx::test::AddinLibraryFile())) << prompts.questions[0].toStdString();
   EXPECT_TRUE(prompts.errors.isEmpty()) << Errors();  // declining is no error
   EXPECT_EQ(w.StatusText().toStdString(), "Add-in not registered");
-  EXPECT_FALSE(fs::exists(tmp / "xdg/kestrafix/addins.ini"));
+  EXPECT_FALSE(fs::exists(env / "xdg-config/kestrafix/addins.ini"));
   ExpectNoGrid(w);
 
-  EXPECT_TRUE(w.OpenConfiguration(QString::fromStdString(config.string()))) << Errors();
+  EXPECT_TRUE(Open(w)) << Errors();
   EXPECT_EQ(prompts.questions.size(), 2);
-  EXPECT_TRUE(fs::equivalent(RegisteredLibrary(KX_PROGID).toStdString(), KX_ADDIN_LIBRARY));
+  EXPECT_TRUE(fs::equivalent(RegisteredLibrary(KX_PROGID).toStdString(), kx::test::AddinLibraryFile()));
   EXPECT_EQ(w.Model()->rowCount(), 3);
 }
 
 TEST_F(HostErrors, RegisteredLibraryThatCannotBeLoaded) {
   MakeJobs();
-  Register((tmp / "gone/libkestrafix.so").string());
-  HostWindow& w = Window(QString::fromUtf8(KX_ADDIN_LIBRARY));  // registered wins: no question
-  EXPECT_FALSE(w.OpenConfiguration(QString::fromStdString(config.string())));
+  Register((env / "gone/libkestrafix.so").string());
+  HostWindow& w = Window(QString::fromUtf8(kx::test::AddinLibraryFile()));  // registered wins: no question
+  EXPECT_FALSE(Open(w));
   ASSERT_EQ(prompts.errors.size(), 1);
   EXPECT_TRUE(prompts.errors[0].contains("could not be loaded")) << Errors();
   EXPECT_TRUE(prompts.errors[0].contains("gone/libkestrafix.so")) << Errors();
 
   // A library that is no Kestrafix add-in.
   Register(QString::fromUtf8(KX_QT_CORE_LIBRARY).toStdString());
-  EXPECT_FALSE(w.OpenConfiguration(QString::fromStdString(config.string())));
+  EXPECT_FALSE(Open(w));
   ASSERT_EQ(prompts.errors.size(), 2);
   EXPECT_TRUE(prompts.errors[1].contains("no Kestrafix add-in")) << Errors();
   ExpectNoGrid(w);

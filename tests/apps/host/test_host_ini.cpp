@@ -5,7 +5,7 @@
 
 #include "demo_environment.h"
 #include "ini_file.h"
-#include "temp_dir.h"
+#include "test_environment.h"
 
 namespace kxhost {
 namespace {
@@ -41,10 +41,10 @@ TEST(HostIni, Utf16FilesFromWindows) {
 }
 
 TEST(HostDemoEnvironment, UnsetVariablesComeFromTheFileSetOnesStay) {
-  kx::test::TempDir tmp;
-  setenv("KX_HOST_T_SET", "mine", 1);
-  unsetenv("KX_HOST_T_NEW");
-  unsetenv("KX_HOST_T_QUOTE");
+  kx::test::TestEnvironment tmp;
+  tmp.Set("KX_HOST_T_SET", "mine");
+  tmp.Unset("KX_HOST_T_NEW");
+  tmp.Unset("KX_HOST_T_QUOTE");
   const auto f = tmp.Write("kestrafix.env",
                            "export KX_HOST_T_SET='/demo/a'\n"
                            "export KX_HOST_T_NEW='/demo/b c'\n"

@@ -1,7 +1,5 @@
 // The real new-job dialog run from the host window: a timer plays the user, the new job
 // appears in the host's grid.
-#include <algorithm>
-
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
@@ -18,20 +16,14 @@ namespace {
 
 class HostNewJob : public HostFixture {
  protected:
-  void MakeWorld() {
+  void MakeWorld() const {
     MakeJobs();
-    Execute(
+    Jobs().Execute(
         "insert into Machine (Machine, KelbDirectory, NcDirectory, KelbFileExtension, NcFileExtension) "
-        "values ('Laser1', '" +
-        (tmp / "jobs").string() + "', '" + (tmp / "nc").string() + "', 'job', 'nc')");
-    tmp.MakeDir("base/Cust1/Order1");
-    // The base folder in Windows form, as configuration files hold it (Z: is /).
-    std::string base = "Z:" + (tmp / "base").string();
-    std::replace(base.begin(), base.end(), '/', '\\');
-    tmp.Write("docs/Host/AddIns/Kx/Kestrafix.ini", "[frmMain]\r\nText2(0).Text=" + base + "\r\n");
-    const auto shipped = fs::path(KX_EXAMPLES_DIR) / "ResStr/torvel.044";
-    tmp.MakeDir("Host/ResStr");
-    fs::copy_file(shipped, tmp / "Host/ResStr/torvel.044");
+        "values ('Laser1', 'D:\\jobs', 'D:\\nc', 'job', 'nc')");
+    env.MakeDir("data/base/Cust1/Order1");
+    env.WriteAddInIni("[frmMain]\r\nText2(0).Text=D:\\base\r\n");
+    env.InstallMessages("044");
     Register();
   }
 };
@@ -94,7 +86,7 @@ class Player {
 TEST_F(HostNewJob, TheDialogsNewJobAppearsInTheHostsGrid) {
   MakeWorld();
   HostWindow& w = Window();
-  ASSERT_TRUE(w.OpenConfiguration(QString::fromStdString(config.string()))) << Errors();
+  ASSERT_TRUE(Open(w)) << Errors();
   ASSERT_EQ(w.Api()->grid_set_row(w.Grid(), 2), KX_OK);  // C300 on Laser1
 
   Player player;

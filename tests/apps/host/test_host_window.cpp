@@ -33,10 +33,10 @@ class HostWindowTest : public HostFixture {};
 TEST_F(HostWindowTest, ShowsTheJobTableWithMessageCaptionsAndSortsNumbersAsNumbers) {
   MakeJobs();
   Register();
-  tmp.Write("Host/ResStr/torvel.044",
+  env.Write("host/ResStr/torvel.044",
             "NcData.Filename.Caption=File name\nNcData.Version.Caption=Version no.\n");
   HostWindow& w = Window();
-  ASSERT_TRUE(w.OpenConfiguration(QString::fromStdString(config.string()))) << Errors();
+  ASSERT_TRUE(Open(w)) << Errors();
   EXPECT_TRUE(prompts.errors.isEmpty()) << Errors();
   ASSERT_EQ(w.Model()->rowCount(), 3);
   EXPECT_EQ(Header(w, w.Model()->ColumnOf("filename")), "File name");
@@ -59,7 +59,7 @@ TEST_F(HostWindowTest, TheViewsCurrentCellIsTheGridsCurrentRowAndColumn) {
   MakeJobs();
   Register();
   HostWindow& w = Window();
-  ASSERT_TRUE(w.OpenConfiguration(QString::fromStdString(config.string()))) << Errors();
+  ASSERT_TRUE(Open(w)) << Errors();
   EXPECT_EQ(GridCurrent(w).first, 0);
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
@@ -105,14 +105,14 @@ TEST_F(HostWindowTest, CommandsHandTheHostsInputsToTheAddinAndShowItsResult) {
   MakeJobs();
   Register();
   HostWindow& w = Window();
-  ASSERT_TRUE(w.OpenConfiguration(QString::fromStdString(config.string()))) << Errors();
+  ASSERT_TRUE(Open(w)) << Errors();
   FakeDialog newJob, replace;
   ASSERT_EQ(w.Api()->testing_set_dialog(KX_DIALOG_NEW_JOB, PlayDialog, &newJob), KX_OK);
   ASSERT_EQ(w.Api()->testing_set_dialog(KX_DIALOG_REPLACE, PlayDialog, &replace), KX_OK);
   ASSERT_EQ(w.Api()->grid_set_row(w.Grid(), 2), KX_OK);
 
   // The dialog stores a job behind the host's back; the host shows it after the run.
-  newJob.work = [this] { Execute("insert into NcData (Filename, ProgramNumber) values ('D400', '400')"); };
+  newJob.work = [this] { Jobs().Execute("insert into NcData (Filename, ProgramNumber) values ('D400', '400')"); };
   w.NewJobAction()->trigger();
   EXPECT_EQ(newJob.calls, 1);
   EXPECT_EQ(newJob.ini, config.string());
@@ -140,10 +140,10 @@ TEST_F(HostWindowTest, CommandsHandTheHostsInputsToTheAddinAndShowItsResult) {
 }
 
 TEST_F(HostWindowTest, AnEmptyJobTableRunsWithoutACurrentJob) {
-  kx::CreateJobDatabase(db.string());
+  kx::test::JobDatabase created(db.string());
   Register();
   HostWindow& w = Window();
-  ASSERT_TRUE(w.OpenConfiguration(QString::fromStdString(config.string()))) << Errors();
+  ASSERT_TRUE(Open(w)) << Errors();
   EXPECT_EQ(w.Model()->rowCount(), 0);
   FakeDialog newJob;
   newJob.retVal = 0;

@@ -1,0 +1,19 @@
+-- The machines of the job world, one per directory layout.
+-- M0: no folder per job; M1: a folder per job; both directories with a trailing backslash.
+INSERT INTO MACHINE (Machine, DirectoryType, KelbDirectory, NcDirectory, KelbFileExtension,
+  KelbBakFileExtension, NcFileExtension, SetFileExtension, OptNcFileExtension)
+  VALUES ('M0', 0, 'D:\Jobs\', 'D:\Nc\', 'job', 'bak', 'nc', 'set', 'opt');
+INSERT INTO MACHINE (Machine, DirectoryType, KelbDirectory, NcDirectory, KelbFileExtension, NcFileExtension)
+  VALUES ('M1', 1, 'D:\Jobs\', 'D:\Nc\', 'job', 'nc');
+-- Own: a folder per job under D:\Jobs and D:\Nc, optimised files in the relative folder Opt.
+INSERT INTO MACHINE (Machine, DirectoryType, KelbDirectory, NcDirectory, OptNcDirectory,
+  KelbFileExtension, NcFileExtension, DatFileExtension, OptNcFileExtension)
+  VALUES ('Own', 1, 'D:\Jobs\', 'D:\Nc', 'Opt', 'cam', 'nc', 'dat', 'opt');
+-- Flat: job and NC files share D:\Shared.
+INSERT INTO MACHINE (Machine, DirectoryType, KelbDirectory, NcDirectory, KelbFileExtension,
+  NcFileExtension, SetFileExtension, DatFileExtension)
+  VALUES ('Flat', 0, 'D:\Shared', 'D:\Shared', 'cam', 'nc', 'set', 'dat');
+-- Split: separate trees D:\J0 and D:\N0 with the absolute optimisation folder D:\OptAbs.
+INSERT INTO MACHINE (Machine, DirectoryType, KelbDirectory, NcDirectory, OptNcDirectory,
+  KelbFileExtension, NcFileExtension, OptNcFileExtension)
+  VALUES ('Split', 0, 'D:\J0', 'D:\N0', 'D:\OptAbs', 'cam', 'nc', 'opt');

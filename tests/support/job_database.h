@@ -1,0 +1,88 @@
+#pragma once
+// One job database helper: a new database with the job and machine tables, rows put in
+// through the engine (or seeded from tests/data), and one reader of what a statement gives.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/error.h"
+#include "core/variant.h"
+#include "platform/database.h"
+#include "test_environment.h"
+
+namespace kx::test {
+
+// Column name and value of one row; kNull stores Null.
+using Row = std::vector<std::pair<std::string, Variant>>;
+inline const Variant kNull = Variant::Null();
+
+class JobDatabase {
+ public:
+  // Creates the database (DbName: Windows form or native) unless it exists and `create` is false.
+  explicit JobDatabase(std::string dbName, bool create = true);
+
+  const std::string& Path() const { return path_; }
+  std::unique_ptr<Database> Open() const;
+  long Execute(const std::string& statement) const;
+  // The statements of tests/data/<file>, each ending with ";" at a line end; "--" lines skipped.
+  void Seed(std::string_view file) const;
+  void AddJob(const Row& row) const { Insert("NCDATA", row); }
+  void AddMachine(const Row& row) const { Insert("MACHINE", row); }
+  void AddKeys(const Variant& filename, const Variant& programNumber) const {
+    AddJob({{"Filename", filename}, {"ProgramNumber", programNumber}});
+  }
+  // A job on a machine (program number "P" and the file name).
+  void AddJobOn(const std::string& filename, const std::string& machine, const std::string& machineset = "") const {
+    AddJob({{"Filename", filename},
+            {"ProgramNumber", "P" + filename},
+            {"Machine", machine},
+            {"Machineset", machineset.empty() ? kNull : Variant(machineset)}});
+  }
+  // A further column, as shops add them.
+  void AddColumn(const std::string& table, const std::string& column) const;
+
+  // Every row, its fields joined by "|", Null as "<Null>".
+  std::vector<std::string> Rows(const std::string& statement) const;
+  // The first field of the first row ("" when there is none).
+  std::string One(const std::string& statement) const;
+  // The first field of the first row as a number (0 when there is none).
+  long Count(const std::string& statement) const;
+  // The first row's fields by column name (empty when there is no row).
+  std::map<std::string, std::string> Record(const std::string& statement) const;
+
+ private:
+  void Insert(const std::string& table, const Row& row) const;
+  std::string path_;
+};
+
+// An environment with the job database D:\jobs.db.
+class JobDbTest : public ::testing::Test {
+ protected:
+  TestEnvironment env;
+  JobDatabase db{"D:\\jobs.db"};
+};
+
+// The same with the machines of tests/data/machines.sql, one per directory layout.
+class JobWorldTest : public JobDbTest {
+ protected:
+  JobWorldTest() { db.Seed("machines.sql"); }
+};
+
+// Runs f and returns the KxError it raised (fails the test when it raises none).
+template <class F>
+KxError ErrorOf(F&& f) {
+  try {
+    f();
+  } catch (const KxError& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no KxError raised";
+  return KxError(0, "", "");
+}
+
+}  // namespace kx::test
