@@ -13,7 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 struct Fake {
   int retVal = 0;
   int calls = 0;

@@ -72,14 +72,14 @@ TEST_F(EnvTest, WrittenValuesReadBackUnchanged) {
   }
   // An empty value writes the key with nothing after "=".
   ASSERT_TRUE(WriteIniValue(f, "frmMain", "Text2(0).Text", ""));
-  EXPECT_NE(ReadAll(env.AddInIni()).find("Text2(0).Text=\r\n"),
-            std::string::npos);
+  EXPECT_NE(ReadAll(env.AddInIni()).find("Text2(0).Text=\r\n"), std::string::npos);
 }
 
 TEST_F(EnvTest, WriteRefusesTheHostConfigurationFile) {
   // A host that hands over the add-in INI as its configuration: the add-in must not write it.
   const AddInIniPath f = GetAddInIniFile();
-  const auto native = env.Write("documents/host/AddIns/Kestrafix/Kestrafix.ini", "[TORVEL]\r\nDbName=x.mdb\r\n");
+  const auto native =
+      env.Write("documents/host/AddIns/Kestrafix/Kestrafix.ini", "[TORVEL]\r\nDbName=x.mdb\r\n");
   const std::string before = ReadAll(native);
   for (const std::string& host :
        {std::string("C:\\documents\\host\\AddIns\\Kestrafix\\Kestrafix.ini"),

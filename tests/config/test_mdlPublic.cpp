@@ -3,10 +3,10 @@
 
 #include "config/mdlIniFile.h"
 #include "config/mdlPublic.h"
-#include "fs/native_path.h"
 #include "config/shared_state.h"
-#include "test_environment.h"
 #include "fs/clsFso.h"
+#include "fs/native_path.h"
+#include "test_environment.h"
 
 namespace kx {
 namespace {

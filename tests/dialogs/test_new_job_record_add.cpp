@@ -64,29 +64,29 @@ TEST_F(AddTest, NewJobWithoutCopyGetsFreshValuesAndItsFolders) {
 
 TEST_F(AddTest, CopyTakesEveryOtherColumnOfTheSelectedJob) {
   db.AddJob({{"Filename", "A100"},
-          {"ProgramNumber", "P100"},
-          {"DataType", "1"},
-          {"Machine", "Flat"},
-          {"Machineset", "S9"},
-          {"MachinesetMax", "S12"},
-          {"Text10", "t10"},
-          {"ElecRefFilename", "E100"},
-          {"NestComment", "nest"},
-          {"Version", "7"},
-          {"Author", "someone"},
-          {"Programmer", "prog"},
-          {"Createdate", "2001-02-03 04:05:06"},
-          {"DataArchive", "1"},
-          {"Released", "1"},
-          {"NestStatus", "2"},
-          {"Adresstext", "OldAddr"},
-          {"OrderNumber", "OldOrd"},
-          {"Material", "St37"},
-          {"Materialthickness", "2.5"},
-          {"Name", "Bracket"},
-          {"Customer", kNull},
-          {"Comment", "c"},
-          {"VEMIX_SEQUENCE", "4"}});
+             {"ProgramNumber", "P100"},
+             {"DataType", "1"},
+             {"Machine", "Flat"},
+             {"Machineset", "S9"},
+             {"MachinesetMax", "S12"},
+             {"Text10", "t10"},
+             {"ElecRefFilename", "E100"},
+             {"NestComment", "nest"},
+             {"Version", "7"},
+             {"Author", "someone"},
+             {"Programmer", "prog"},
+             {"Createdate", "2001-02-03 04:05:06"},
+             {"DataArchive", "1"},
+             {"Released", "1"},
+             {"NestStatus", "2"},
+             {"Adresstext", "OldAddr"},
+             {"OrderNumber", "OldOrd"},
+             {"Material", "St37"},
+             {"Materialthickness", "2.5"},
+             {"Name", "Bracket"},
+             {"Customer", kNull},
+             {"Comment", "c"},
+             {"VEMIX_SEQUENCE", "4"}});
   db.AddKeys("A050", "P050");  // the selected job is not the last row
   SelectInGrid("A100");
   view.checks["Check2(3)"] = true;
@@ -339,8 +339,8 @@ TEST_P(ClashTest, KeyStoredMeanwhileIsReportedAsExisting) {
   // The other user's own connection to the same database file.
   rival.other = [&] {
     auto otherDb = Engine().OpenDatabase(db.Path());
-    otherDb->Execute("insert into NcData ([Filename], [ProgramNumber]) values (" + SqlLiteral(c.filename) + ", " +
-                     SqlLiteral(c.programNumber) + ")");
+    otherDb->Execute("insert into NcData ([Filename], [ProgramNumber]) values (" + SqlLiteral(c.filename) +
+                     ", " + SqlLiteral(c.programNumber) + ")");
     otherDb->Close();
   };
   auto conn = db.Open();

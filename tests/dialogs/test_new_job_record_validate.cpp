@@ -97,8 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ValidateTest, ExistingProgramNumberIsSelectedWholeInAnyLetterCase) {
   db.AddKeys("A100",
-          "p\xC3\xA4"
-          "7");  // "pä7"
+             "p\xC3\xA4"
+             "7");  // "pä7"
   view.texts["Text1(0)"] =
       "P\xC3\x84"
       "7";  // "PÄ7"

@@ -1,9 +1,9 @@
 // Value proposals read from a real job database.
 #include <gtest/gtest.h>
 
-#include "job_database.h"
 #include "config/shared_state.h"
 #include "dialogs/next_value_query.h"
+#include "job_database.h"
 
 namespace kx {
 namespace {

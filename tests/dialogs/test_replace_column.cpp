@@ -53,9 +53,10 @@ TEST_F(ReplaceColumnTest, PatternsCountAndSetOnlyTheMatchingJobs) {
   const struct {
     const char* pattern;
     long count;
-  } patterns[] = {{"st*", 2},  {"ST##", 2}, {"S?", 0},   {"[a-c]*", 1},
-                  {"[!s]*", 1}, {"ST%", 0},  {"S_", 0},   {"", 2}};  // SQL wildcards are plain text
-  for (const auto& p : patterns) EXPECT_EQ(CountMatching(db.Path(), "Material", p.pattern), p.count) << p.pattern;
+  } patterns[] = {{"st*", 2},   {"ST##", 2}, {"S?", 0}, {"[a-c]*", 1},
+                  {"[!s]*", 1}, {"ST%", 0},  {"S_", 0}, {"", 2}};  // SQL wildcards are plain text
+  for (const auto& p : patterns)
+    EXPECT_EQ(CountMatching(db.Path(), "Material", p.pattern), p.count) << p.pattern;
   EXPECT_EQ(ReplaceMatching(db.Path(), "Material", "ST*", "X1"), 2);
   EXPECT_EQ(Materials(), (Strings{"A|X1", "B|X1", "C|AL99", "D|<Null>", "E|"}));
   // The empty pattern takes empty and Null; the empty value stores Null.
@@ -75,7 +76,8 @@ TEST_F(ReplaceColumnTest, QuotesInPatternAndValueAreTakenAsTyped) {
 }
 
 TEST_F(ReplaceColumnTest, EngineErrorsReachTheCaller) {
-  EXPECT_EQ(test::ErrorOf([&] { CountMatching(db.Path(), "NoSuchColumn", "x"); }).Number(), dberr::UnknownName);
+  EXPECT_EQ(test::ErrorOf([&] { CountMatching(db.Path(), "NoSuchColumn", "x"); }).Number(),
+            dberr::UnknownName);
   const std::string missing = (env / "gone.db").string();
   EXPECT_EQ(test::ErrorOf([&] { ReplaceMatching(missing, "Material", "x", "y"); }).Number(),
             dberr::FileNotFound);

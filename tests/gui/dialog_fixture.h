@@ -21,11 +21,14 @@ namespace kx::test {
 class DialogWorld : public JobDbTest {
  protected:
   // The host configuration naming the job database, with further [TORVEL] lines.
-  void WriteHostConfig(const std::string& lines = "") const { env.WriteHostConfig("DbName=D:\\jobs.db\r\n" + lines); }
+  void WriteHostConfig(const std::string& lines = "") const {
+    env.WriteHostConfig("DbName=D:\\jobs.db\r\n" + lines);
+  }
 
   // The job grid as the host's grid, captioned "Cap <column>", with row `row` current (-1:
   // none) and the named column current ("": none).
-  JobTableGrid& UseGrid(long row = 0, const std::string& column = "", JobTableGrid::CaptionSource captions = {}) {
+  JobTableGrid& UseGrid(long row = 0, const std::string& column = "",
+                        JobTableGrid::CaptionSource captions = {}) {
     if (!captions) captions = [](std::string_view c) { return "Cap " + std::string(c); };
     auto grid = std::make_shared<JobTableGrid>(db.Path(), std::move(captions));
     if (row >= 0 && grid->Rows() > row) grid->MoveTo(row);
@@ -44,7 +47,9 @@ class FrmMainTest : public DialogWorld {
   }
 };
 
-inline std::string TextOf(const QWidget& d, const char* name) { return Find<QLineEdit>(d, name).text().toStdString(); }
+inline std::string TextOf(const QWidget& d, const char* name) {
+  return Find<QLineEdit>(d, name).text().toStdString();
+}
 inline DbCombo& ListOf(const QWidget& d, const char* name) { return Find<DbCombo>(d, name); }
 
 // Rows of a list by one column.

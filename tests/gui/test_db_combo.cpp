@@ -7,8 +7,8 @@
 
 #include "core/error.h"
 #include "gui/db_combo.h"
-#include "platform/data_source.h"
 #include "job_database.h"
+#include "platform/data_source.h"
 
 namespace kx {
 namespace {

@@ -77,7 +77,9 @@ TEST_P(FrmMainLook, CaptionsFitTheirControls) {
   // The host titles its columns with the message table, as the shipped host does.
   clsResStrs captions;
   captions.Load((env / "host/ResStr" / (std::string("torvel.") + lang.country)).string());
-  UseGrid(0, "", [&](std::string_view column) { return captions.Msg("NcData." + std::string(column) + ".Caption"); });
+  UseGrid(0, "", [&](std::string_view column) {
+    return captions.Msg("NcData." + std::string(column) + ".Caption");
+  });
 
   frmMain d;
   ASSERT_TRUE(env.Ui().shown.empty()) << env.Ui().shown.front().text;
@@ -90,7 +92,9 @@ TEST_P(FrmMainLook, CaptionsFitTheirControls) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, FrmMainLook, ::testing::ValuesIn(kLanguages),
-                         [](const ::testing::TestParamInfo<Language>& p) { return std::string(p.param.code); });
+                         [](const ::testing::TestParamInfo<Language>& p) {
+                           return std::string(p.param.code);
+                         });
 
 // English texts from the add-in INI (the labels have a fixed width of about 80 pixels).
 TEST_F(DialogWorld, FrmReplaceCaptionsFitTheirControls) {

@@ -62,10 +62,10 @@ TEST_F(FrmMainLoad, EmptyGridOpensBlankWithFocusInProgramNumber) {
 
 TEST_F(FrmMainLoad, SelectedJobGivesTypeMachineAndFocusOnMachine) {
   db.AddJob({{"Filename", "F7"},
-          {"ProgramNumber", "7"},
-          {"DataType", "5"},
-          {"Machine", "M2"},
-          {"Machineset", "S1"}});
+             {"ProgramNumber", "7"},
+             {"DataType", "5"},
+             {"Machine", "M2"},
+             {"Machineset", "S1"}});
   db.AddJob({{"Filename", "F8"}, {"ProgramNumber", "8"}, {"Machineset", "s1"}});
   db.AddJob({{"Filename", "F9"}, {"ProgramNumber", "9"}});
   env.InstallMessages("049");

@@ -1,8 +1,8 @@
 // Statement builders for the job table and the machine table.
 #include <gtest/gtest.h>
 
-#include "jobdata/mdlDatabase.h"
 #include "job_database.h"
+#include "jobdata/mdlDatabase.h"
 
 namespace kx {
 namespace {

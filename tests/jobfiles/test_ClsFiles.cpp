@@ -41,8 +41,8 @@ TEST_F(JobFileSetTest, SharedTreeListsOnlyTheJobsFilesDownToTheSubFolderCount) {
   env.Put("Shared\\B200.nc");
   env.Put("Shared\\.A100.nc");  // hidden
   env.Put("Shared\\S1\\A100.set");
-  env.Put("Shared\\S1\\deep\\A100.nc");   // below the depth
-  env.MakeDir("data/Shared/A100.dir");  // a folder is no file
+  env.Put("Shared\\S1\\deep\\A100.nc");  // below the depth
+  env.MakeDir("data/Shared/A100.dir");   // a folder is no file
   Shared().glSubFolderCount = 1;
 
   EXPECT_EQ(Listing(Load("A100")), (std::vector<std::string>{
@@ -93,11 +93,12 @@ TEST_F(JobFileSetTest, SeparateTreesAndAnAbsoluteOptimisationFolder) {
 }
 
 TEST_F(JobFileSetTest, OptimisedByExtensionWhenThereIsNoOptimisationFolder) {
-  db.AddMachine({{"Machine", "NoOpt"}, {"DirectoryType", "0"},
-                       {"KelbDirectory", "D:\\X"},
-                       {"NcDirectory", "D:\\X"},
-                       {"NcFileExtension", "nc"},
-                       {"OptNcFileExtension", "OPT"}});
+  db.AddMachine({{"Machine", "NoOpt"},
+                 {"DirectoryType", "0"},
+                 {"KelbDirectory", "D:\\X"},
+                 {"NcDirectory", "D:\\X"},
+                 {"NcFileExtension", "nc"},
+                 {"OptNcFileExtension", "OPT"}});
   db.AddJobOn("A100", "NoOpt");
   env.Put("X\\A100.opt");
   env.Put("X\\A100.nc");
@@ -116,11 +117,11 @@ TEST_F(JobFileSetTest, DataFileAddsTheFilesItNamesThatExist) {
   env.Put("Other\\a,b.nc");
   env.Put("Other\\far.nc");
   env.Put("Nc\\A100\\A100.dat",
-      "sub\\part1.nc,  part 2.nc  \r\n"
-      "\"D:\\Other\\a,b.nc\"\r\n"
-      "\\missing.nc\n"
-      "D:\\Other\\far.nc,sub\\\r\n"
-      "\r\n");
+          "sub\\part1.nc,  part 2.nc  \r\n"
+          "\"D:\\Other\\a,b.nc\"\r\n"
+          "\\missing.nc\n"
+          "D:\\Other\\far.nc,sub\\\r\n"
+          "\r\n");
   EXPECT_EQ(Listing(Load("A100")), (std::vector<std::string>{
                                        "D:\\Nc\\A100\\A100.dat 2 cur",
                                        "D:\\Nc\\A100\\part 2.nc 3 cur <D:\\Nc\\A100\\A100.dat",
@@ -132,7 +133,8 @@ TEST_F(JobFileSetTest, DataFileAddsTheFilesItNamesThatExist) {
 
 TEST_F(JobFileSetTest, OrderAndLookupIgnoreLetterCase) {
   db.AddJobOn("A100", "Own");
-  for (const char* name : {"b.nc", "A.nc", "a2.NC", "C.nc", "_x.nc"}) env.Put(std::string("Nc\\A100\\") + name);
+  for (const char* name : {"b.nc", "A.nc", "a2.NC", "C.nc", "_x.nc"})
+    env.Put(std::string("Nc\\A100\\") + name);
   ClsFiles files = Load("A100");
   ASSERT_EQ(files.Count(), 5);
   std::vector<std::string> paths;

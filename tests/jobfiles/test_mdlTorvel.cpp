@@ -18,7 +18,8 @@ class ImportTest : public JobFilesTest {
   void Import(const std::string& src, const std::string& dst, bool jobFiles, bool ncFiles, bool move,
               std::uint8_t overwrite, std::int16_t rename, const std::string& filter = "",
               std::int16_t datMode = 0) const {
-    ImportJobFiles(db.Path(), src, db.Path(), dst, jobFiles, ncFiles, move, overwrite, rename, filter, datMode);
+    ImportJobFiles(db.Path(), src, db.Path(), dst, jobFiles, ncFiles, move, overwrite, rename, filter,
+                   datMode);
   }
   std::vector<std::string> TempLeftovers() const {
     std::vector<std::string> out;
@@ -96,8 +97,8 @@ TEST_F(ImportTest, OverwriteModesKeepReplaceOrAsk) {
   db.AddJobOn("A101", "Own");
   env.Put("Jobs\\A100\\A100.cam", "new");
   const std::string msgFile = env.Write("torvel.049",
-                                         "MSG(ImportFiles_003)=Replace /1 with /2?\r\n"
-                                         "MSG(Question)=Question\r\n")
+                                        "MSG(ImportFiles_003)=Replace /1 with /2?\r\n"
+                                        "MSG(Question)=Question\r\n")
                                   .string();
   ASSERT_TRUE(ResStrs().Load(msgFile));
 
@@ -181,12 +182,13 @@ TEST_F(ImportTest, DataModesPlaceReferencesBesideOrInASubFolder) {
 }
 
 TEST_F(ImportTest, OptimisedFilesFollowTheOptimisationFolder) {
-  db.AddMachine({{"Machine", "OptIn"}, {"DirectoryType", "0"},
-                       {"KelbDirectory", "D:\\J0"},
-                       {"NcDirectory", "D:\\N0"},
-                       {"OptNcDirectory", "D:\\N0\\Opt"},
-                       {"NcFileExtension", "nc"},
-                       {"OptNcFileExtension", "opt"}});
+  db.AddMachine({{"Machine", "OptIn"},
+                 {"DirectoryType", "0"},
+                 {"KelbDirectory", "D:\\J0"},
+                 {"NcDirectory", "D:\\N0"},
+                 {"OptNcDirectory", "D:\\N0\\Opt"},
+                 {"NcFileExtension", "nc"},
+                 {"OptNcFileExtension", "opt"}});
   db.AddJobOn("A100", "Own");
   db.AddJobOn("A101", "Own");
   db.AddJobOn("B100", "OptIn");
@@ -242,7 +244,10 @@ TEST_F(ImportTest, MoveKeepsSourceFoldersInsideTheProgramFilesFolder) {
 }
 
 TEST_F(ImportTest, MoveOfSharedFoldersRemovesOnlyFoldersLeftEmpty) {
-  db.AddMachine({{"Machine", "Split2"}, {"DirectoryType", "0"}, {"KelbDirectory", "D:\\J1"}, {"NcDirectory", "D:\\N1"}});
+  db.AddMachine({{"Machine", "Split2"},
+                 {"DirectoryType", "0"},
+                 {"KelbDirectory", "D:\\J1"},
+                 {"NcDirectory", "D:\\N1"}});
   db.AddJobOn("A100", "Split");
   db.AddJobOn("A101", "Split2");
   env.Put("J0\\S1\\A100.cam", "1");

@@ -55,13 +55,13 @@ TEST_F(ResStrsFiles, GroupIsThePartBeforeTheFirstDotOrParenthesis) {
   ASSERT_TRUE(t.Load(Write("t.049", "NcData.DataType(0).Caption=a\nNcData.Filename.Caption=b\nPlain=c\n")));
   t.Save(true);
   EXPECT_EQ(test::ReadAll(env / "t.049"), AsciiUtf16Le("//<<< NcData\r\n"
-                                                        "NcData.DataType(0).Caption=a\r\n"
-                                                        "NcData.Filename.Caption=b\r\n"
-                                                        "//>>> NcData\r\n"
-                                                        "\r\n"
-                                                        "//<<< Plain\r\n"
-                                                        "Plain=c\r\n"
-                                                        "//>>> Plain\r\n"));
+                                                       "NcData.DataType(0).Caption=a\r\n"
+                                                       "NcData.Filename.Caption=b\r\n"
+                                                       "//>>> NcData\r\n"
+                                                       "\r\n"
+                                                       "//<<< Plain\r\n"
+                                                       "Plain=c\r\n"
+                                                       "//>>> Plain\r\n"));
 }
 
 TEST_F(ResStrsFiles, EmptyTableSavesTheClosingMarkerOnly) {
@@ -147,8 +147,7 @@ TEST_F(ResStrsFiles, WindowsFormPathsGoThroughTheDriveMap) {
   ASSERT_TRUE(t.Load("C:\\HOST\\RESSTR\\Torvel.049"));
   t.Save(false);
   EXPECT_EQ(t.Item("A"), "1");
-  EXPECT_EQ(test::ReadAll(env / "host/ResStr/Kestrafix.999"),
-            AsciiUtf16Le("//<<< A\r\nA=1\r\n//>>> A\r\n"));
+  EXPECT_EQ(test::ReadAll(env / "host/ResStr/Kestrafix.999"), AsciiUtf16Le("//<<< A\r\nA=1\r\n//>>> A\r\n"));
   EXPECT_TRUE(env.Ui().shown.empty());
 }
 

@@ -110,9 +110,9 @@ TEST_F(RecordsetTest, UnknownFieldsAndClosedObjects) {
 
 TEST_F(RecordsetTest, ValueKinds) {
   db.AddJob({{"Filename", "0042"},
-          {"Version", "7"},
-          {"Materialthickness", "1.5"},
-          {"Createdate", "2024-01-02 03:04:05"}});
+             {"Version", "7"},
+             {"Materialthickness", "1.5"},
+             {"Createdate", "2024-01-02 03:04:05"}});
   auto conn = db.Open();
   auto rs = conn->OpenRecordset("select Filename, Version, Materialthickness, Createdate, Author from data");
   EXPECT_EQ(rs->Fields(0).Value(), Variant("0042"));  // a text key stays text
@@ -130,7 +130,7 @@ TEST_F(RecordsetTest, FirstRowHintLimitsTheRows) {
   auto conn = db.Open();
   auto rs =
       conn->OpenRecordset("SELECT Filename FROM DATA WHERE IsNumeric(Filename) Order By CDbl(Filename) DESC;",
-                        dbOpenForwardOnly, 0, 1);
+                          dbOpenForwardOnly, 0, 1);
   EXPECT_EQ(rs->Fields(0).Value().ToText(), "17");
   rs->MoveNext();
   EXPECT_TRUE(rs->Eof());
@@ -160,15 +160,17 @@ TEST_F(StatementErrors, FunctionErrorsKeepTheirNumbers) {
   // Unguarded CDbl of a text fails as a type mismatch; the guarded statements never do.
   EXPECT_EQ(ErrorOf([&] { conn->OpenRecordset("select CDbl(Filename) from data"); }).Number(),
             dberr::TypeMismatch);
-  EXPECT_EQ(ErrorOf([&] { conn->OpenRecordset("select * from data where Filename like \"[Z-A]\""); }).Number(),
-            dberr::Syntax);
+  EXPECT_EQ(
+      ErrorOf([&] { conn->OpenRecordset("select * from data where Filename like \"[Z-A]\""); }).Number(),
+      dberr::Syntax);
   auto rs =
       conn->OpenRecordset("select IsNumeric(Null), CDbl(Null), IsNumeric(' 1.5e3 '), CDbl('-2.5') from data");
   EXPECT_EQ(rs->Fields(0).Value(), Variant(0LL));
   EXPECT_TRUE(rs->Fields(1).Value().IsNull());
   EXPECT_EQ(rs->Fields(2).Value(), Variant(1LL));
   EXPECT_EQ(rs->Fields(3).Value(), Variant(-2.5));
-  auto nullLike = conn->OpenRecordset("select count(*) from data where Null like \"*\" or Filename like Null");
+  auto nullLike =
+      conn->OpenRecordset("select count(*) from data where Null like \"*\" or Filename like Null");
   EXPECT_EQ(nullLike->Fields(0).Value(), Variant(0LL));
 }
 
@@ -207,9 +209,9 @@ TEST_F(KeysAndCase, DistinctAndUnionMergeValuesDifferingOnlyInCase) {
   ASSERT_EQ(sets.size(), 3u);
   EXPECT_EQ(sets[0], "<Null>");
   EXPECT_EQ(sets[2], "S2");
-  const Strings pool =
-      db.Rows("SELECT V FROM (SELECT Filename as V FROM DATA UNION SELECT Programnumber as V FROM DATA) "
-              "WHERE V Is Not Null Order By [V] DESC");
+  const Strings pool = db.Rows(
+      "SELECT V FROM (SELECT Filename as V FROM DATA UNION SELECT Programnumber as V FROM DATA) "
+      "WHERE V Is Not Null Order By [V] DESC");
   EXPECT_EQ(pool.size(), 5u);  // ab12 once
   EXPECT_EQ(pool.front(), "X4");
 }

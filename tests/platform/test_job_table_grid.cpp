@@ -3,10 +3,10 @@
 #include <string>
 
 #include "core/error.h"
+#include "job_database.h"
 #include "platform/database.h"
 #include "platform/job_schema.h"
 #include "platform/job_table_grid.h"
-#include "job_database.h"
 
 namespace kx {
 namespace {
@@ -19,7 +19,9 @@ class JobTableGridTest : public test::JobDbTest {
         "insert into NcData ([Filename], [ProgramNumber], [Machine], [Version], [Material]) "
         "values ('A100', '100', 'DMU50', 7, 'ST37'), ('B200', '200', 'Mazak', 1, Null)");
   }
-  long CountRows(const std::string& where) const { return db.Count("select count(*) from NcData where " + where); }
+  long CountRows(const std::string& where) const {
+    return db.Count("select count(*) from NcData where " + where);
+  }
 };
 
 TEST_F(JobTableGridTest, ColumnsFollowTheTableWithoutTheRowKey) {

@@ -14,7 +14,8 @@ namespace {
 // The shell on the test's job database (D:\jobs.db).
 std::string RunShell(const TestEnvironment& env, const std::string& script) {
   const auto scriptFile = env.Write("script.sql", script);
-  const std::string cmd = "sqlite3 -batch '" + (env / "data/jobs.db").string() + "' < '" + scriptFile.string() + "' 2>&1";
+  const std::string cmd =
+      "sqlite3 -batch '" + (env / "data/jobs.db").string() + "' < '" + scriptFile.string() + "' 2>&1";
   std::string out;
   if (FILE* p = popen(cmd.c_str(), "r")) {
     char buf[512];
@@ -45,14 +46,13 @@ TEST_F(ExtensionTest, ShellWritesAndReadsWithTheDialect) {
   const std::string load = LoadCommand();
   db.AddKeys("ab12", "100");
   const std::string out =
-      RunShell(env,
-               load +
-                   "INSERT INTO NCDATA (Filename, ProgramNumber) VALUES ('AB13', '0042');\n"
-                   "INSERT INTO NCDATA (Filename, ProgramNumber) VALUES ('AB12', 'x');\n"
-                   "SELECT count(*) FROM NCDATA WHERE Filename = 'AB12';\n"
-                   "SELECT Filename FROM NCDATA WHERE Filename MATCH 'AB##' ORDER BY Filename;\n"
-                   "SELECT ProgramNumber FROM NCDATA WHERE IsNumeric(ProgramNumber) "
-                   "ORDER BY CDbl(ProgramNumber) DESC LIMIT 1;\n");
+      RunShell(env, load +
+                        "INSERT INTO NCDATA (Filename, ProgramNumber) VALUES ('AB13', '0042');\n"
+                        "INSERT INTO NCDATA (Filename, ProgramNumber) VALUES ('AB12', 'x');\n"
+                        "SELECT count(*) FROM NCDATA WHERE Filename = 'AB12';\n"
+                        "SELECT Filename FROM NCDATA WHERE Filename MATCH 'AB##' ORDER BY Filename;\n"
+                        "SELECT ProgramNumber FROM NCDATA WHERE IsNumeric(ProgramNumber) "
+                        "ORDER BY CDbl(ProgramNumber) DESC LIMIT 1;\n");
   EXPECT_NE(out.find("UNIQUE constraint failed"), std::string::npos) << out;  // AB12 exists as ab12
   EXPECT_NE(out.find("1\nab12\nAB13\n100\n"), std::string::npos) << out;
   EXPECT_EQ(db.Rows("select ProgramNumber from data where Filename = 'ab13'"),

@@ -37,7 +37,8 @@ class JobDatabase {
     AddJob({{"Filename", filename}, {"ProgramNumber", programNumber}});
   }
   // A job on a machine (program number "P" and the file name).
-  void AddJobOn(const std::string& filename, const std::string& machine, const std::string& machineset = "") const {
+  void AddJobOn(const std::string& filename, const std::string& machine,
+                const std::string& machineset = "") const {
     AddJob({{"Filename", filename},
             {"ProgramNumber", "P" + filename},
             {"Machine", machine},

@@ -31,8 +31,8 @@ TestEnvironment::TestEnvironment() : ui_(std::make_shared<ScriptedUi>()) {
   Set("KESTRAFIX_COMMON_APPDATA", (*this / "appdata").string());
   Set("KESTRAFIX_PROGRAM_FILES", (*this / "programs").string());
   // Stand-ins of the Windows system folders, and the temp folder lookup, from no variable.
-  for (const char* name : {"XDG_DOCUMENTS_DIR", "SystemDrive", "SystemRoot", "windir", "ProgramFiles", "Temp",
-                           "TEMP", "TMP"})
+  for (const char* name :
+       {"XDG_DOCUMENTS_DIR", "SystemDrive", "SystemRoot", "windir", "ProgramFiles", "Temp", "TEMP", "TMP"})
     Unset(name);
   ClearDriveMapOverrides();
   SetAddInPathForTests(std::nullopt);

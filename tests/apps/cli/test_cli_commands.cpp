@@ -44,7 +44,10 @@ TEST_F(CliTest, ConfigurationProblemsAreRefused) {
   env.Write("host.cfg", "[TORVEL]\r\nCountry=49\r\n");
   env.Write("gone.cfg", "[TORVEL]\r\nDbName=C:\\gone.db\r\n");
   RunSteps({
-      {{"propose", "--config", "%dir%/none.cfg"}, 2, "", "kestrafix: configuration file '%dir%/none.cfg' not found\n"},
+      {{"propose", "--config", "%dir%/none.cfg"},
+       2,
+       "",
+       "kestrafix: configuration file '%dir%/none.cfg' not found\n"},
       {{"files", "--config", "%dir%/host.cfg", "A1"},
        2,
        "",
@@ -68,12 +71,13 @@ TEST_F(CliTest, DbInitCreatesOnceAndSqlSpeaksTheDialect) {
         "select Filename, Material, Version from NcData where Filename like \"?*\" order by Filename"},
        0,
        "Filename\tMaterial\tVersion\nA1\tO'Brien\t2\nb2\tNull\t3\n(2 rows)\n"},
-      {{"db", "sql", "%dir%/jobs.db", "select Filename, Material, Version from NcData where [Filename] = \"a1\"",
-        "--json"},
+      {{"db", "sql", "%dir%/jobs.db",
+        "select Filename, Material, Version from NcData where [Filename] = \"a1\"", "--json"},
        0,
        "{\"columns\":[\"Filename\",\"Material\",\"Version\"],\"rows\":[[\"A1\",\"O'Brien\",2]]}\n"},
       // The unique key without case: the engine's refusal, nothing stored.
-      {{"db", "sql", "%dir%/jobs.db", "insert into NcData ([Filename], [ProgramNumber]) values (\"a1\", \"9\")"},
+      {{"db", "sql", "%dir%/jobs.db",
+        "insert into NcData ([Filename], [ProgramNumber]) values (\"a1\", \"9\")"},
        1,
        "",
        "kestrafix: error 3022 ..."},
@@ -89,12 +93,15 @@ TEST_F(CliTest, RegisterWritesTheLibraryEntryAndUnregisterRemovesIt) {
   vars["lib"] = AddinLibraryFile();
   vars["libn"] = std::filesystem::path(AddinLibraryFile()).lexically_normal().string();
   env.Write("libfake.so", "not an ELF file");
-  RunSteps({{{"register", "--library", "%lib%"}, 0, "Registered %libn% as Kestrafix.IFace in %dir%/xdg-config/kestrafix/addins.ini\n"}});
+  RunSteps({{{"register", "--library", "%lib%"},
+             0,
+             "Registered %libn% as Kestrafix.IFace in %dir%/xdg-config/kestrafix/addins.ini\n"}});
   EXPECT_EQ(RegisteredLibrary(registry), vars["libn"]);
   RunSteps({
       {{"unregister", "--library", "%lib%", "--json"},
        0,
-       "{\"action\":\"unregister\",\"library\":\"%libn%\",\"registry\":\"%dir%/xdg-config/kestrafix/addins.ini\"}\n"},
+       "{\"action\":\"unregister\",\"library\":\"%libn%\",\"registry\":\"%dir%/xdg-config/kestrafix/"
+       "addins.ini\"}\n"},
       {{"register", "--library", "%dir%/libnone.so"}, 2, "", "kestrafix: ..."},
       {{"register", "--library", "%dir%/libfake.so"}, 1, "", "kestrafix: ..."},  // loading fails
   });

@@ -56,7 +56,8 @@ TEST_F(CliDemoTest, LaysOutACompleteInstallation) {
   EXPECT_EQ(ReadFrmReplaceTexts().Question, "Rückfrage");
   EXPECT_TRUE(std::filesystem::is_directory(env / "demo/data/Kunden/Kunze AG/2024-003"));
 
-  EXPECT_EQ(db.Rows("select Count(*), Count(Distinct DataType) from NcData"), std::vector<std::string>{"40|5"});
+  EXPECT_EQ(db.Rows("select Count(*), Count(Distinct DataType) from NcData"),
+            std::vector<std::string>{"40|5"});
   EXPECT_EQ(db.Rows("select Count(*), Sum(DirectoryType) from Machine"), std::vector<std::string>{"3|1"});
   EXPECT_EQ(Col("A10039", "ProgramNumber"), "P2039");
   EXPECT_EQ(Col("700001", "ProgramNumber"), "10002");
@@ -98,19 +99,26 @@ TEST_F(CliDemoTest, RoadsThroughTheCommands) {
        "{\"for\":\"program\",\"start\":\"10000\",\"value\":\"10001\"}\n"},
       // Machine, address and order typed without case: the lists' rows are taken.
       {{"new-job", "--config", "%cfg%", "--program-number", "99001", "--filename", "N100", "--type", "2",
-        "--machine", "laser1", "--address", "kunze ag", "--order", "2024-003", "--copy-from", "a10039", "--json"},
+        "--machine", "laser1", "--address", "kunze ag", "--order", "2024-003", "--copy-from", "a10039",
+        "--json"},
        0,
        "{\"filename\":\"N100\",\"programNumber\":\"99001\",\"dataType\":2,\"machine\":\"Laser1\",..."},
-      {{"expand", "--config", "%cfg%", "--job", "A10039", "$(FileName)|$(Material)|$(Country)|$(Machine)|$(ExtJob)"},
+      {{"expand", "--config", "%cfg%", "--job", "A10039",
+        "$(FileName)|$(Material)|$(Country)|$(Machine)|$(ExtJob)"},
        0,
        "A10039|%material%|049|%machine%|%ext%\n"},
       {{"expand", "--config", "%cfg%", "--job", "A10039", "--file", "D:\\x\\My Part.nc", "--kelb-call",
         "cam $(FileName) $(DirNc)", "--json"},
        0,
-       "{\"job\":\"A10039\",\"template\":\"cam $(FileName) $(DirNc)\",\"value\":\"cam \\\"My Part\\\" D:\\\\x\"}\n"},
-      {{"expand", "--config", "%cfg%", "--job", "NOPE", "$(FileName)"}, 2, "", "kestrafix: no job 'NOPE' in the job table\n"},
+       "{\"job\":\"A10039\",\"template\":\"cam $(FileName) $(DirNc)\",\"value\":\"cam \\\"My Part\\\" "
+       "D:\\\\x\"}\n"},
+      {{"expand", "--config", "%cfg%", "--job", "NOPE", "$(FileName)"},
+       2,
+       "",
+       "kestrafix: no job 'NOPE' in the job table\n"},
       // Replace: dry run, a No, then --yes.
-      {{"replace", "--config", "%cfg%", "--column", "material", "--like", " ST37 ", "--value", "ST52", "--dry-run"},
+      {{"replace", "--config", "%cfg%", "--column", "material", "--like", " ST37 ", "--value", "ST52",
+        "--dry-run"},
        0,
        "%st37% jobs with [Material] like \"ST37\" (dry run, nothing changed):\n..."},
       {{"replace", "--config", "%cfg%", "--column", "Material", "--like", "ST37", "--value", "ST52"},
@@ -118,10 +126,14 @@ TEST_F(CliDemoTest, RoadsThroughTheCommands) {
        "~Rückfrage: %st37% Aufträge werden geändert. Fortfahren? [y/N] Nothing changed.\n",
        "",
        "n\n"},
-      {{"replace", "--config", "%cfg%", "--column", "Material", "--like", "ST3?", "--value", "ST52", "--yes", "--json"},
+      {{"replace", "--config", "%cfg%", "--column", "Material", "--like", "ST3?", "--value", "ST52", "--yes",
+        "--json"},
        0,
-       "{\"column\":\"Material\",\"pattern\":\"ST3?\",\"value\":\"ST52\",\"count\":%st37%,\"updated\":%st37%}\n"},
-      {{"replace", "--config", "%cfg%", "--column", "Comment", "--like", "Eil*", "--value", "", "--yes"}, 0, "..."},
+       "{\"column\":\"Material\",\"pattern\":\"ST3?\",\"value\":\"ST52\",\"count\":%st37%,\"updated\":%st37%}"
+       "\n"},
+      {{"replace", "--config", "%cfg%", "--column", "Comment", "--like", "Eil*", "--value", "", "--yes"},
+       0,
+       "..."},
       // Columns the dialog does not offer.
       {{"replace", "--config", "%cfg%", "--column", "programnumber", "--like", "*", "--value", "1", "--yes"},
        2,
@@ -139,7 +151,8 @@ TEST_F(CliDemoTest, RoadsThroughTheCommands) {
   EXPECT_EQ(Col("N100", "Material"), material == "ST37" ? "ST52" : material);
   EXPECT_EQ(std::stol(Col("N100", "Version")), std::stol(version) + 1);
   EXPECT_EQ(Col("N100", "Text10"), "<Null>");  // the first write's marker was cleared again
-  const std::string jobFile = "D:\\Jobs\\Laser1\\N100\\" + Col("N100", "Machineset") + "\\N100." + vars["ext"];
+  const std::string jobFile =
+      "D:\\Jobs\\Laser1\\N100\\" + Col("N100", "Machineset") + "\\N100." + vars["ext"];
   EXPECT_TRUE(std::filesystem::is_regular_file(ToNative(jobFile))) << jobFile;
   EXPECT_EQ(Run({"files", "--config", vars["cfg"], "A10039"}).out, filesBefore);
   // The replace: none left, the empty value cleared to Null.
@@ -152,10 +165,15 @@ TEST_F(CliDemoTest, RoadsThroughTheCommands) {
 TEST_F(CliDemoTest, RefusedNewJobsStoreNothing) {
   const auto newJob = [](const std::string& option, const std::string& value) {
     std::vector<std::string> args = {"new-job"};
-    for (const auto& [name, given] : std::vector<std::pair<std::string, std::string>>{
-             {"--config", "%cfg%"}, {"--program-number", "99002"}, {"--filename", "N101"}, {"--type", "0"},
-             {"--machine", "Laser1"}, {"--address", "Becker GmbH"}, {"--order", "2024-001"},
-             {"--copy-from", "A10000"}}) {
+    for (const auto& [name, given] :
+         std::vector<std::pair<std::string, std::string>>{{"--config", "%cfg%"},
+                                                          {"--program-number", "99002"},
+                                                          {"--filename", "N101"},
+                                                          {"--type", "0"},
+                                                          {"--machine", "Laser1"},
+                                                          {"--address", "Becker GmbH"},
+                                                          {"--order", "2024-001"},
+                                                          {"--copy-from", "A10000"}}) {
       args.push_back(name);
       args.push_back(name == option ? value : given);
     }

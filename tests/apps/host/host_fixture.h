@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
+#include "addin_loader.h"
 #include "host_prompts.h"
 #include "host_window.h"
-#include "addin_loader.h"
 #include "job_database.h"
 
 namespace kxhost::test {
@@ -53,9 +53,10 @@ class HostFixture : public ::testing::Test {
 
   // Three jobs whose versions sort differently as numbers and as texts.
   void MakeJobs() const {
-    kx::test::JobDatabase(db.string()).Execute(
-        "insert into NcData (Filename, ProgramNumber, Machine, Version) values "
-        "('A100', '100', 'Laser1', 9), ('b200', '200', 'Laser2', 100), ('C300', '300', 'Laser1', 10)");
+    kx::test::JobDatabase(db.string())
+        .Execute(
+            "insert into NcData (Filename, ProgramNumber, Machine, Version) values "
+            "('A100', '100', 'Laser1', 9), ('b200', '200', 'Laser2', 100), ('C300', '300', 'Laser1', 10)");
   }
   void Register(const std::string& library = kx::test::AddinLibraryFile()) const {
     env.Write("xdg-config/kestrafix/addins.ini", "[Kestrafix.IFace]\r\nLibrary=" + library + "\r\n");

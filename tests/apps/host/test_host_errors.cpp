@@ -82,7 +82,8 @@ TEST_F(HostErrors, NotRegisteredTheLibraryBesideTheHostIsOfferedAndRegistered) {
   prompts.answers = {false, true};
   EXPECT_FALSE(Open(w));
   ASSERT_EQ(prompts.questions.size(), 1);
-  EXPECT_TRUE(prompts.questions[0].contains(kx::test::AddinLibraryFile())) << prompts.questions[0].toStdString();
+  EXPECT_TRUE(prompts.questions[0].contains(kx::test::AddinLibraryFile()))
+      << prompts.questions[0].toStdString();
   EXPECT_TRUE(prompts.errors.isEmpty()) << Errors();  // declining is no error
   EXPECT_EQ(w.StatusText().toStdString(), "Add-in not registered");
   EXPECT_FALSE(fs::exists(env / "xdg-config/kestrafix/addins.ini"));

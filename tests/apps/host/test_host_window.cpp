@@ -112,7 +112,9 @@ TEST_F(HostWindowTest, CommandsHandTheHostsInputsToTheAddinAndShowItsResult) {
   ASSERT_EQ(w.Api()->grid_set_row(w.Grid(), 2), KX_OK);
 
   // The dialog stores a job behind the host's back; the host shows it after the run.
-  newJob.work = [this] { Jobs().Execute("insert into NcData (Filename, ProgramNumber) values ('D400', '400')"); };
+  newJob.work = [this] {
+    Jobs().Execute("insert into NcData (Filename, ProgramNumber) values ('D400', '400')");
+  };
   w.NewJobAction()->trigger();
   EXPECT_EQ(newJob.calls, 1);
   EXPECT_EQ(newJob.ini, config.string());
