@@ -4,6 +4,7 @@
 #include "config/config_keys.h"
 #include "config/mdlIniFile.h"
 #include "config/shared_state.h"
+#include "expect_each.h"
 #include "test_environment.h"
 
 namespace kx {
@@ -12,58 +13,24 @@ namespace {
 using test::EnvTest;
 using test::ReadAll;
 
-TEST(IniConversions, NumbersFollowTheLeadingNumberRuleAndRoundHalfToEven) {
-  EXPECT_EQ(IniLong(""), 0);
-  EXPECT_EQ(IniLong("abc"), 0);
-  EXPECT_EQ(IniLong(" 42abc"), 42);
-  EXPECT_EQ(IniLong("1e3"), 1000);
-  EXPECT_EQ(IniLong("-0.5"), 0);
-  EXPECT_EQ(IniLong("0.5"), 0);
-  EXPECT_EQ(IniLong("1.5"), 2);
-  EXPECT_EQ(IniLong("2.5"), 2);
-  EXPECT_EQ(IniLong("-2.5"), -2);
-  EXPECT_EQ(IniLong("2.6"), 3);
-  EXPECT_EQ(IniLong("2147483647"), 2147483647);
-  EXPECT_EQ(IniLong("-2147483648"), -2147483647 - 1);
-  EXPECT_EQ(IniInt("32767"), 32767);
-  EXPECT_EQ(IniInt("-32768"), -32768);
-}
-
-TEST(IniConversions, OutOfRangeGivesTheMissingValue) {
-  EXPECT_EQ(IniLong("2147483648"), 0);
-  EXPECT_EQ(IniLong("1e300"), 0);
-  EXPECT_EQ(IniLong("-1e999"), 0);
-  EXPECT_EQ(IniInt("32768"), 0);
-  EXPECT_EQ(IniInt("70000"), 0);
-  EXPECT_EQ(IniInt("-32768.5"), -32768);  // rounds to even, inside the range
-  EXPECT_EQ(IniInt("32767.5"), 0);        // rounds to 32768: outside
-}
-
-TEST(IniConversions, FlagsAreRoundedNumbersOtherThanZero) {
-  EXPECT_FALSE(IniFlag(""));
-  EXPECT_FALSE(IniFlag("True"));  // a number is expected; text reads as 0
-  EXPECT_FALSE(IniFlag("0"));
-  EXPECT_FALSE(IniFlag("0.5"));
-  EXPECT_FALSE(IniFlag("-0.5"));
-  EXPECT_TRUE(IniFlag("0.6"));
-  EXPECT_TRUE(IniFlag("1"));
-  EXPECT_TRUE(IniFlag("-1"));
-  EXPECT_TRUE(IniFlag(" 2 apples"));
-  EXPECT_TRUE(IniFlag("1e10"));
-}
-
-TEST(IniConversions, CountryAsCodeAndAsFileExtension) {
-  EXPECT_EQ(CountryCode("49"), "049");
-  EXPECT_EQ(CountryCode(""), "000");
-  EXPECT_EQ(CountryCode("1234"), "1234");
-  EXPECT_EQ(CountryCode("de"), "000");
-  EXPECT_EQ(CountryCode(" 7x"), "007");
-  EXPECT_EQ(CountryFileExtension("49"), "049");
-  EXPECT_EQ(CountryFileExtension("1234"), "1234");
-  EXPECT_EQ(CountryFileExtension(" 1 "), "001");
-  EXPECT_EQ(CountryFileExtension(""), "000");
-  EXPECT_EQ(CountryFileExtension("de"), "de");
-  EXPECT_EQ(CountryFileExtension("7x"), "7x");
+// Numbers by the leading-number rule, halves to even, out of range the missing value 0; flags
+// are rounded numbers other than zero; the country as a code and as a file extension.
+TEST(IniConversions, NumbersFlagsAndCountries) {
+  // clang-format off
+  test::ExpectEach<long>([](const std::string& s) { return IniLong(s); }, {
+      {"", 0}, {"abc", 0}, {" 42abc", 42}, {"1e3", 1000}, {"-0.5", 0}, {"0.5", 0}, {"1.5", 2}, {"2.5", 2},
+      {"-2.5", -2}, {"2.6", 3}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
+      {"2147483648", 0}, {"1e300", 0}, {"-1e999", 0}});
+  test::ExpectEach<int>([](const std::string& s) { return IniInt(s); }, {
+      {"32767", 32767}, {"-32768", -32768}, {"32768", 0}, {"70000", 0}, {"-32768.5", -32768}, {"32767.5", 0}});
+  test::ExpectEach<bool>([](const std::string& s) { return IniFlag(s); }, {
+      {"", false}, {"True", false}, {"0", false}, {"0.5", false}, {"-0.5", false}, {"0.6", true}, {"1", true},
+      {"-1", true}, {" 2 apples", true}, {"1e10", true}});
+  test::ExpectEach([](const std::string& s) { return CountryCode(s); }, {
+      {"49", "049"}, {"", "000"}, {"1234", "1234"}, {"de", "000"}, {" 7x", "007"}});
+  test::ExpectEach([](const std::string& s) { return CountryFileExtension(s); }, {
+      {"49", "049"}, {"1234", "1234"}, {" 1 ", "001"}, {"", "000"}, {"de", "de"}, {"7x", "7x"}});
+  // clang-format on
 }
 
 class TorvelKeys : public EnvTest {

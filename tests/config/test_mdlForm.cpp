@@ -1,6 +1,8 @@
 // Window placement kept in the add-in INI.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "config/mdlForm.h"
 #include "config/mdlIniFile.h"
 #include "config/shared_state.h"
@@ -8,8 +10,6 @@
 
 namespace kx {
 namespace {
-
-using test::ReadAll;
 
 class FakeWindow : public IPlacementWindow {
  public:
@@ -26,6 +26,13 @@ class FakeWindow : public IPlacementWindow {
   float Width() const override { return width; }
   void Width(float v) override { width = v; }
 
+  // "state top left height width".
+  std::string Bounds() const {
+    std::ostringstream out;
+    out << state << " " << top << " " << left << " " << height << " " << width;
+    return out.str();
+  }
+
   int state = 0;
   float top = 1000, left = 2000, height = 5000, width = 7000;  // design placement
 
@@ -35,41 +42,34 @@ class FakeWindow : public IPlacementWindow {
 
 class Placement : public test::EnvTest {
  protected:
-  std::filesystem::path IniNative() const { return env.AddInIni(); }
-  std::string Read(std::string_view section, std::string_view key) {
-    return ReadIniValue(GetAddInIniFile(), section, key);
+  // The placement a new window of that name gets.
+  static std::string Loaded(const std::string& name, int state = 0) {
+    FakeWindow w(name);
+    w.state = state;
+    LoadFormPlacement(w);
+    return w.Bounds();
+  }
+  // The five keys of the section as written.
+  static std::string Stored(std::string_view section) {
+    std::string out;
+    for (const char* key : {"WindowState", "Top", "Left", "Height", "Width"})
+      out += (out.empty() ? "" : " ") + ReadIniValue(GetAddInIniFile(), section, key);
+    return out;
   }
 };
 
-TEST_F(Placement, FirstRunKeepsDesignAndClosingWritesAllFiveKeys) {
+TEST_F(Placement, FirstRunKeepsDesignAndClosingWritesAllFiveKeysExactly) {
+  EXPECT_EQ(Loaded("frmMain"), "0 1000 2000 5000 7000");
+  EXPECT_FALSE(std::filesystem::exists(env.AddInIni()));
   FakeWindow w("frmMain");
-  LoadFormPlacement(w);
-  EXPECT_EQ(w.state, 0);
-  EXPECT_EQ(w.top, 1000);
-  EXPECT_EQ(w.width, 7000);
-  EXPECT_FALSE(std::filesystem::exists(IniNative()));
-
   w.top = 1200;
   w.left = 345.5f;
   w.height = 6000;
   w.width = 8000;
   SaveFormPlacement(w);
-  EXPECT_EQ(Read("frmMain", "WindowState"), "0");
-  EXPECT_EQ(Read("frmMain", "Top"), "1200");
-  EXPECT_EQ(Read("frmMain", "Left"), "345.5");
-  EXPECT_EQ(Read("frmMain", "Height"), "6000");
-  EXPECT_EQ(Read("frmMain", "Width"), "8000");
-
-  FakeWindow again("frmMain");
-  LoadFormPlacement(again);
-  EXPECT_EQ(again.top, 1200);
-  EXPECT_EQ(again.left, 345.5f);
-  EXPECT_EQ(again.height, 6000);
-  EXPECT_EQ(again.width, 8000);
-}
-
-TEST_F(Placement, OddCoordinatesReadBackExactly) {
-  FakeWindow w("frmMain");
+  EXPECT_EQ(Stored("frmMain"), "0 1200 345.5 6000 8000");
+  EXPECT_EQ(Loaded("frmMain"), w.Bounds());
+  // Odd coordinates read back exactly.
   w.top = 0.1f;
   w.left = 123456.78f;
   w.height = 1e7f;
@@ -86,70 +86,37 @@ TEST_F(Placement, MaximisedOrMinimisedCloseWritesOnlyTheState) {
   w.top = 1500;
   SaveFormPlacement(w);  // normal bounds saved once
   for (int state : {2, 1}) {
-    SCOPED_TRACE(state);
     w.state = state;
     w.top = 0;  // a maximised window's own bounds: not to be stored
     w.width = 99999;
     SaveFormPlacement(w);
-    EXPECT_EQ(Read("frmMain", "WindowState"), std::to_string(state));
-    EXPECT_EQ(Read("frmMain", "Top"), "1500");
-    EXPECT_EQ(Read("frmMain", "Width"), "7000");
-
-    FakeWindow reopened("frmMain");
-    reopened.top = 11;  // a design value the restore must not touch in this state
-    LoadFormPlacement(reopened);
-    EXPECT_EQ(reopened.state, state);
-    EXPECT_EQ(reopened.top, 11);
-    EXPECT_EQ(reopened.width, 7000);
+    EXPECT_EQ(Stored("frmMain"), std::to_string(state) + " 1500 2000 5000 7000");
+    // The restore touches no bound in this state.
+    EXPECT_EQ(Loaded("frmMain"), std::to_string(state) + " 1000 2000 5000 7000");
   }
 }
 
-TEST_F(Placement, NonPositiveMissingOrBadValuesKeepTheDesign) {
-  env.Write(
-      "documents/host/AddIns/Kestrafix/Kestrafix.ini",
+TEST_F(Placement, NonPositiveMissingOrBadValuesKeepTheDesignAndSectionsAreSeparate) {
+  env.WriteAddInIni(
       "[frmMain]\r\nWindowState=0\r\nTop=0\r\nLeft=-300\r\nHeight=abc\r\n[frmReplace]\r\nWindowState=7\r\n"
       "Top=50\r\nWidth= 4200twips\r\n");
-  FakeWindow w("frmMain");
-  LoadFormPlacement(w);
-  EXPECT_EQ(w.top, 1000);
-  EXPECT_EQ(w.left, 2000);
-  EXPECT_EQ(w.height, 5000);
-  EXPECT_EQ(w.width, 7000);
-
-  FakeWindow r("frmReplace");
-  r.state = 0;
-  LoadFormPlacement(r);
-  EXPECT_EQ(r.state, 0);  // 7 is no window state
-  EXPECT_EQ(r.top, 50);
-  EXPECT_EQ(r.width, 4200);
-  EXPECT_EQ(r.left, 2000);
-}
-
-TEST_F(Placement, TwoDialogsKeepSeparateSections) {
-  FakeWindow main("frmMain");
+  EXPECT_EQ(Loaded("frmMain"), "0 1000 2000 5000 7000");
+  EXPECT_EQ(Loaded("frmReplace"), "0 50 2000 5000 4200");  // 7 is no window state
   FakeWindow replace("frmReplace");
-  main.top = 111;
   replace.top = 222;
   replace.state = 2;
-  SaveFormPlacement(main);
   SaveFormPlacement(replace);
-  FakeWindow m2("frmMain");
-  FakeWindow r2("frmReplace");
-  LoadFormPlacement(m2);
-  LoadFormPlacement(r2);
-  EXPECT_EQ(m2.top, 111);
-  EXPECT_EQ(m2.state, 0);
-  EXPECT_EQ(r2.state, 2);
-  EXPECT_EQ(Read("frmReplace", "Top"), "");
+  EXPECT_EQ(Loaded("frmMain"), "0 1000 2000 5000 7000");
+  EXPECT_EQ(Loaded("frmReplace"), "2 1000 2000 5000 7000");
 }
 
 TEST_F(Placement, HostConfigurationIsNeverWritten) {
-  const auto ini = env.Write("documents/host/AddIns/Kestrafix/Kestrafix.ini", "[frmMain]\r\nTop=10\r\n");
+  env.WriteAddInIni("[frmMain]\r\nTop=10\r\n");
   Shared().gsIniFile = "C:\\documents\\host\\AddIns\\Kestrafix\\Kestrafix.ini";
   FakeWindow w("frmMain");
   w.top = 999;
   SaveFormPlacement(w);
-  EXPECT_EQ(ReadAll(ini), "[frmMain]\r\nTop=10\r\n");
+  EXPECT_EQ(test::ReadAll(env.AddInIni()), "[frmMain]\r\nTop=10\r\n");
 }
 
 }  // namespace

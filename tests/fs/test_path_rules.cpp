@@ -10,67 +10,53 @@ namespace {
 
 using PathTextTest = FsTest;
 
-TEST_F(PathTextTest, FallbackDriveName) {
-  EXPECT_EQ(fallback.GetDriveName("\\\\srv\\share\\dir\\f"), "\\\\srv\\share");
-  EXPECT_EQ(fallback.GetDriveName("\\\\srv\\share"), "\\\\srv\\share");
-  EXPECT_EQ(fallback.GetDriveName("\\\\srv"), "\\\\srv");
-  EXPECT_EQ(fallback.GetDriveName("\\\\srv\\"), "");
-  EXPECT_EQ(fallback.GetDriveName("C:\\dir\\f"), "C:");
-  EXPECT_EQ(fallback.GetDriveName("OO:"), "OO:");
-  EXPECT_EQ(fallback.GetDriveName("x.txt"), "");
-  EXPECT_EQ(fallback.GetDriveName(":x"), "");
+// One name rule applied to a path, and what it gives.
+struct NameCase {
+  std::string (clsFso::*rule)(const std::string&) const;
+  const char* path;
+  const char* expected;
+};
+
+void ExpectNames(const clsFso& f, std::initializer_list<NameCase> cases) {
+  for (const NameCase& c : cases) EXPECT_EQ((f.*c.rule)(c.path), c.expected) << c.path;
 }
 
-TEST_F(PathTextTest, FallbackNameParts) {
-  EXPECT_EQ(fallback.GetFileName("C:\\dir\\f.nc"), "f.nc");
-  EXPECT_EQ(fallback.GetFileName("C:\\dir\\"), "");
-  EXPECT_EQ(fallback.GetFileName("C:"), "");
-  EXPECT_EQ(fallback.GetFileName("\\\\srv\\share\\d\\f.x"), "f.x");
-  EXPECT_EQ(fallback.GetFileName("name"), "name");
-  EXPECT_EQ(fallback.GetBaseName("C:\\dir\\a.b.c"), "a.b");
-  EXPECT_EQ(fallback.GetBaseName("C:\\dir\\a.b\\\\"), "a");
-  EXPECT_EQ(fallback.GetBaseName(".a"), "");
-  EXPECT_EQ(fallback.GetExtensionName("C:\\d.x\\f"), "x\\f");  // the last "." of the whole path
-  EXPECT_EQ(fallback.GetExtensionName("noext"), "");
-  EXPECT_EQ(fallback.GetParentFolderName("C:\\dir\\f"), "C:\\dir");
-  EXPECT_EQ(fallback.GetParentFolderName("C:\\dir\\"), "C:");
-  EXPECT_EQ(fallback.GetParentFolderName("C:\\f"), "C:");
-  EXPECT_EQ(fallback.GetParentFolderName("f"), "");
+TEST_F(PathTextTest, FallbackNamePartsAreTextRules) {
+  using F = clsFso;
+  // clang-format off
+  ExpectNames(fallback, {
+      {&F::GetDriveName, "\\\\srv\\share\\dir\\f", "\\\\srv\\share"}, {&F::GetDriveName, "\\\\srv\\share", "\\\\srv\\share"},
+      {&F::GetDriveName, "\\\\srv", "\\\\srv"}, {&F::GetDriveName, "\\\\srv\\", ""}, {&F::GetDriveName, "C:\\dir\\f", "C:"},
+      {&F::GetDriveName, "OO:", "OO:"}, {&F::GetDriveName, "x.txt", ""}, {&F::GetDriveName, ":x", ""},
+      {&F::GetFileName, "C:\\dir\\f.nc", "f.nc"}, {&F::GetFileName, "C:\\dir\\", ""}, {&F::GetFileName, "C:", ""},
+      {&F::GetFileName, "\\\\srv\\share\\d\\f.x", "f.x"}, {&F::GetFileName, "name", "name"},
+      {&F::GetBaseName, "C:\\dir\\a.b.c", "a.b"}, {&F::GetBaseName, "C:\\dir\\a.b\\\\", "a"}, {&F::GetBaseName, ".a", ""},
+      {&F::GetExtensionName, "C:\\d.x\\f", "x\\f"},  // the last "." of the whole path
+      {&F::GetExtensionName, "noext", ""}, {&F::GetParentFolderName, "C:\\dir\\f", "C:\\dir"},
+      {&F::GetParentFolderName, "C:\\dir\\", "C:"}, {&F::GetParentFolderName, "C:\\f", "C:"},
+      {&F::GetParentFolderName, "f", ""}, {&F::GetAbsolutePathName, "  C:\\x\\\\ ", "C:\\x"},
+      {&F::GetAbsolutePathName, "  C:\\x\\\\", "C:\\x"}});
+  // clang-format on
   EXPECT_EQ(fallback.BuildPath("C:", "n"), "C:\\n");
   EXPECT_EQ(fallback.BuildPath("C:\\p\\\\", "\\\\n"), "C:\\p\\n");
-  EXPECT_EQ(fallback.GetAbsolutePathName("  C:\\x\\\\ "), "C:\\x");
-  EXPECT_EQ(fallback.GetAbsolutePathName("  C:\\x\\\\"), "C:\\x");
 }
 
 TEST_F(PathTextTest, ObjectModeNamesFollowThePlatformObject) {
-  EXPECT_EQ(fso.GetParentFolderName("C:\\dir\\f"), "C:\\dir");
-  EXPECT_EQ(fso.GetParentFolderName("C:\\f"), "C:\\");
-  EXPECT_EQ(fso.GetParentFolderName("C:\\dir\\"), "C:\\");
-  for (const char* empty : {"C:\\", "C:", "f", ""}) EXPECT_EQ(fso.GetParentFolderName(empty), "") << empty;
-  EXPECT_EQ(fso.GetParentFolderName("ac:\\a"), "ac:");
-  EXPECT_EQ(fso.GetParentFolderName("\\\\srv\\share\\dir\\f"), "\\\\srv\\share\\dir");
-  EXPECT_EQ(fso.GetParentFolderName("\\\\srv\\share"), "\\\\srv");
-  EXPECT_EQ(fso.GetFileName("a/a.b"), "a.b");
-  EXPECT_EQ(fso.GetFileName("a\\"), "a");
-  EXPECT_EQ(fso.GetFileName("c:"), "");
-  EXPECT_EQ(fso.GetFileName("C:\\dir\\"), "dir");
-  EXPECT_EQ(fso.GetBaseName("a/a.b.c"), "a.b");
-  EXPECT_EQ(fso.GetBaseName("a.b\\"), "a");
-  EXPECT_EQ(fso.GetBaseName(".a"), "");
-  EXPECT_EQ(fso.GetBaseName("c:"), "");
-  EXPECT_EQ(fso.GetBaseName("file."), "file");
-  EXPECT_EQ(fso.GetBaseName("\\\\srv\\share\\d\\f.x"), "f");
-  EXPECT_EQ(fso.GetExtensionName("n.o.eXt"), "eXt");
-  EXPECT_EQ(fso.GetExtensionName(".a"), "a");
-  EXPECT_EQ(fso.GetExtensionName("C:\\d.x\\f"), "");
-  EXPECT_EQ(fso.GetDriveName("C:\\1.tst"), "C:");
-  EXPECT_EQ(fso.GetDriveName("o:"), "o:");
-  EXPECT_EQ(fso.GetDriveName("OO:"), "");
-  EXPECT_EQ(fso.GetDriveName("O"), "");
-  EXPECT_EQ(fso.GetDriveName("\\\\srv\\share\\dir"), "\\\\srv\\share");
-}
-
-TEST_F(PathTextTest, ObjectModeBuildPath) {
+  using F = clsFso;
+  // clang-format off
+  ExpectNames(fso, {
+      {&F::GetParentFolderName, "C:\\dir\\f", "C:\\dir"}, {&F::GetParentFolderName, "C:\\f", "C:\\"},
+      {&F::GetParentFolderName, "C:\\dir\\", "C:\\"}, {&F::GetParentFolderName, "C:\\", ""},
+      {&F::GetParentFolderName, "C:", ""}, {&F::GetParentFolderName, "f", ""}, {&F::GetParentFolderName, "", ""},
+      {&F::GetParentFolderName, "ac:\\a", "ac:"}, {&F::GetParentFolderName, "\\\\srv\\share\\dir\\f", "\\\\srv\\share\\dir"},
+      {&F::GetParentFolderName, "\\\\srv\\share", "\\\\srv"}, {&F::GetFileName, "a/a.b", "a.b"},
+      {&F::GetFileName, "a\\", "a"}, {&F::GetFileName, "c:", ""}, {&F::GetFileName, "C:\\dir\\", "dir"},
+      {&F::GetBaseName, "a/a.b.c", "a.b"}, {&F::GetBaseName, "a.b\\", "a"}, {&F::GetBaseName, ".a", ""},
+      {&F::GetBaseName, "c:", ""}, {&F::GetBaseName, "file.", "file"}, {&F::GetBaseName, "\\\\srv\\share\\d\\f.x", "f"},
+      {&F::GetExtensionName, "n.o.eXt", "eXt"}, {&F::GetExtensionName, ".a", "a"}, {&F::GetExtensionName, "C:\\d.x\\f", ""},
+      {&F::GetDriveName, "C:\\1.tst", "C:"}, {&F::GetDriveName, "o:", "o:"}, {&F::GetDriveName, "OO:", ""},
+      {&F::GetDriveName, "O", ""}, {&F::GetDriveName, "\\\\srv\\share\\dir", "\\\\srv\\share"}});
+  // clang-format on
   for (const char* p : {"C:\\path", "C:\\path\\"})
     for (const char* n : {"name", "\\name"}) EXPECT_EQ(fso.BuildPath(p, n), "C:\\path\\name");
   EXPECT_EQ(fso.BuildPath("C:", "n"), "C:n");

@@ -14,9 +14,10 @@ namespace {
 
 class FrmMainInteraction : public FrmMainTest {
  protected:
-  void SetUp() override {
-    FrmMainTest::SetUp();
+  FrmMainInteraction() {
     db.AddJob({{"Filename", "F7"}, {"ProgramNumber", "7"}});
+    WriteHostConfig();
+    UseGrid(0);
   }
   // A base folder D:\Jobs with addresses a (orders 1 and 2) and b (none).
   void MakeFolderTree() const {
@@ -27,62 +28,46 @@ class FrmMainInteraction : public FrmMainTest {
   }
 };
 
-TEST_F(FrmMainInteraction, SynchronProposalsAndMirroringWhileTyping) {
-  WriteHostConfig("Synchron=1\r\n");
-  UseGrid(0);
-  frmMain d;
-  ASSERT_EQ(TextOf(d, "Text1(0)"), "F8");
-  d.Command1_Click(0);
-  EXPECT_EQ(TextOf(d, "Text1(0)"), "F9");
-  EXPECT_EQ(TextOf(d, "Text1(1)"), "F9");
-  d.Command1_Click(1);
-  EXPECT_EQ(TextOf(d, "Text1(0)"), "F10");
-  EXPECT_EQ(TextOf(d, "Text1(1)"), "F10");
+// From the selected job F7: with Synchron one pool of both keys, started from the file name;
+// without, each box its own column. Typing mirrors only with Synchron and only while one of
+// the boxes has the focus.
+TEST_F(FrmMainInteraction, ProposalsAndMirroringFollowSynchron) {
+  const struct {
+    bool synchron;
+    const char* proposed[2];
+    const char* afterButtons[2];
+  } cases[] = {{true, {"F8", "F8"}, {"F10", "F10"}}, {false, {"8", "F8"}, {"9", "F9"}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.synchron);
+    WriteHostConfig(c.synchron ? "Synchron=1\r\n" : "Synchron=0\r\n");
+    frmMain d;
+    EXPECT_EQ(d.Synchron(), c.synchron);
+    EXPECT_EQ(TextOf(d, "Text1(0)"), c.proposed[0]);
+    EXPECT_EQ(TextOf(d, "Text1(1)"), c.proposed[1]);
+    d.Command1_Click(0);
+    d.Command1_Click(1);
+    EXPECT_EQ(TextOf(d, "Text1(0)"), c.afterButtons[0]);
+    EXPECT_EQ(TextOf(d, "Text1(1)"), c.afterButtons[1]);
 
-  ASSERT_TRUE(ShowActive(d));
-  auto& program = Find<QLineEdit>(d, "Text1(0)");
-  auto& file = Find<QLineEdit>(d, "Text1(1)");
-  program.setFocus();
-  program.selectAll();
-  TypeInto(program, "X");
-  EXPECT_EQ(file.text(), "X");
-  TypeInto(program, "1");
-  EXPECT_EQ(file.text(), "X1");
-  file.setFocus();
-  file.end(false);
-  TypeInto(file, "2");
-  EXPECT_EQ(program.text(), "X12");
-  // A change made while neither box has the focus is not mirrored.
-  Find<QPushButton>(d, "Command2(0)").setFocus();
-  file.setText("Y");
-  EXPECT_EQ(program.text(), "X12");
-  d.close();
-}
-
-TEST_F(FrmMainInteraction, WithoutSynchronTheBoxesAreIndependent) {
-  WriteHostConfig("Synchron=0\r\n");
-  UseGrid(0);
-  frmMain d;
-  ASSERT_EQ(TextOf(d, "Text1(0)"), "8");
-  ASSERT_EQ(TextOf(d, "Text1(1)"), "F8");
-  d.Command1_Click(0);
-  EXPECT_EQ(TextOf(d, "Text1(0)"), "9");
-  EXPECT_EQ(TextOf(d, "Text1(1)"), "F8");
-  d.Command1_Click(1);
-  EXPECT_EQ(TextOf(d, "Text1(0)"), "9");
-  EXPECT_EQ(TextOf(d, "Text1(1)"), "F9");
-  ASSERT_TRUE(ShowActive(d));
-  auto& program = Find<QLineEdit>(d, "Text1(0)");
-  program.setFocus();
-  TypeInto(program, "5");
-  EXPECT_EQ(TextOf(d, "Text1(0)"), "95");
-  EXPECT_EQ(TextOf(d, "Text1(1)"), "F9");
-  d.close();
+    ASSERT_TRUE(ShowActive(d));
+    auto& program = Find<QLineEdit>(d, "Text1(0)");
+    auto& file = Find<QLineEdit>(d, "Text1(1)");
+    program.setFocus();
+    program.selectAll();
+    TypeInto(program, "X1");
+    EXPECT_EQ(file.text(), c.synchron ? "X1" : c.afterButtons[1]);
+    file.setFocus();
+    file.end(false);
+    TypeInto(file, "2");
+    EXPECT_EQ(program.text(), c.synchron ? "X12" : "X1");
+    Find<QPushButton>(d, "Command2(0)").setFocus();
+    file.setText("Y");
+    EXPECT_EQ(program.text(), c.synchron ? "X12" : "X1");
+    d.close();
+  }
 }
 
 TEST_F(FrmMainInteraction, FailingProposalIsReportedAndTheBoxKept) {
-  WriteHostConfig();
-  UseGrid(0);
   frmMain d;
   ASSERT_TRUE(env.Ui().shown.empty());
   std::filesystem::remove(env.Data("jobs.db"));
@@ -93,9 +78,7 @@ TEST_F(FrmMainInteraction, FailingProposalIsReportedAndTheBoxKept) {
 }
 
 TEST_F(FrmMainInteraction, AddressAndOrderListsFollowTheFolders) {
-  WriteHostConfig();
   MakeFolderTree();
-  UseGrid(0);
   frmMain d;
   DbCombo& address = ListOf(d, "SSDBCombo2(1)");
   DbCombo& order = ListOf(d, "SSDBCombo2(2)");
@@ -127,36 +110,27 @@ TEST_F(FrmMainInteraction, AddressAndOrderListsFollowTheFolders) {
   d.close();
 }
 
-TEST_F(FrmMainInteraction, NativeBaseFolderFillsBothLists) {
-  WriteHostConfig();
+// The base folder in Windows form, native, with a placeholder (shown unexpanded), or missing.
+TEST_F(FrmMainInteraction, BaseFolderInEveryFormFillsTheAddressList) {
   MakeFolderTree();
-  env.WriteAddInIni("[frmMain]\r\nText2(0).Text=" + env.Data("Jobs").string() + "\r\n");
-  UseGrid(0);
-  frmMain d;
-  DbCombo& address = ListOf(d, "SSDBCombo2(1)");
-  EXPECT_EQ(RowsOf(address), (std::vector<std::string>{"a", "b"}));
-  address.SetValue("a");
-  EXPECT_EQ(RowsOf(ListOf(d, "SSDBCombo2(2)")), (std::vector<std::string>{"1", "2"}));
-}
-
-TEST_F(FrmMainInteraction, BaseFolderWithPlaceholderAndMissingBase) {
-  WriteHostConfig();
   env.MakeDir("host/Jobs/x");
-  env.WriteAddInIni("[frmMain]\r\nText2(0).Text=$(AppPath)\\Jobs\r\n");
-  UseGrid(0);
-  {
+  const struct {
+    std::string base;
+    std::vector<std::string> addresses;
+  } cases[] = {{"D:\\Jobs", {"a", "b"}},
+               {env.Data("Jobs").string(), {"a", "b"}},
+               {"$(AppPath)\\Jobs", {"x"}},
+               {"D:\\Missing", {}}};
+  for (const auto& c : cases) {
+    env.WriteAddInIni("[frmMain]\r\nText2(0).Text=" + c.base + "\r\n");
     frmMain d;
-    EXPECT_EQ(TextOf(d, "Text2(0)"), "$(AppPath)\\Jobs");
-    EXPECT_EQ(RowsOf(ListOf(d, "SSDBCombo2(1)")), std::vector<std::string>{"x"});
+    EXPECT_EQ(TextOf(d, "Text2(0)"), c.base);
+    EXPECT_EQ(RowsOf(ListOf(d, "SSDBCombo2(1)")), c.addresses) << c.base;
   }
-  env.WriteAddInIni("[frmMain]\r\nText2(0).Text=D:\\Missing\r\n");
-  frmMain d;
-  EXPECT_EQ(ListOf(d, "SSDBCombo2(1)").RowCount(), 0);
   EXPECT_TRUE(env.Ui().shown.empty());
 }
 
 TEST_F(FrmMainInteraction, FolderPickerCancelledKeepsTextPickedRefills) {
-  WriteHostConfig();
   env.MakeDir("host/Jobs/x");
   MakeFolderTree();
   env.WriteAddInIni("[frmMain]\r\nLabel2(0).Caption=Folder\r\nText2(0).Text=$(AppPath)\\Jobs\r\n");
@@ -179,7 +153,6 @@ TEST_F(FrmMainInteraction, FolderPickerCancelledKeepsTextPickedRefills) {
 
 TEST_F(FrmMainInteraction, OkRunsTheRecordCreationAndClosesOnlyOnSuccess) {
   WriteHostConfig("UserId=ann\r\nOpenRecordsetOptions=64\r\n");
-  UseGrid(0);
   frmMain d;
   int calls = 0;
   bool answer = false;
@@ -217,8 +190,6 @@ TEST_F(FrmMainInteraction, OkRunsTheRecordCreationAndClosesOnlyOnSuccess) {
 }
 
 TEST_F(FrmMainInteraction, CancelUnloadsWithoutRetVal) {
-  WriteHostConfig();
-  UseGrid(0);
   frmMain d;
   d.SetRecordHook([](INewJobView&, IHostGrid*, Database&, const NewJobSettings&) { return true; });
   d.show();
@@ -230,8 +201,6 @@ TEST_F(FrmMainInteraction, CancelUnloadsWithoutRetVal) {
 }
 
 TEST_F(FrmMainInteraction, ResizeKeepsWidthsBelowDesignWidthAndStacksTheBlocks) {
-  WriteHostConfig();
-  UseGrid(0);
   frmMain d;
   d.show();
   QApplication::processEvents();
@@ -275,8 +244,6 @@ TEST_F(FrmMainInteraction, ResizeKeepsWidthsBelowDesignWidthAndStacksTheBlocks) 
 }
 
 TEST_F(FrmMainInteraction, ViewByControlName) {
-  WriteHostConfig();
-  UseGrid(0);
   frmMain d;
   d.SetText("Text1(0)", "P1");
   EXPECT_EQ(d.Text("Text1(0)"), "P1");

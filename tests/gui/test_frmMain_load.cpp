@@ -90,28 +90,6 @@ TEST_F(FrmMainLoad, SelectedJobGivesTypeMachineAndFocusOnMachine) {
   }
 }
 
-TEST_F(FrmMainLoad, ProposalsFromTheSelectedJob) {
-  db.AddJob({{"Filename", "F7"}, {"ProgramNumber", "7"}});
-  db.AddJob({{"Filename", "F8"}, {"ProgramNumber", "9"}});
-  {
-    WriteHostConfig("Synchron=1\r\n");
-    UseGrid(0);
-    frmMain d;
-    // One pool of both columns, started from the file name: F8 is taken.
-    EXPECT_EQ(TextOf(d, "Text1(0)"), "F9");
-    EXPECT_EQ(TextOf(d, "Text1(1)"), "F9");
-    EXPECT_TRUE(d.Synchron());
-  }
-  {
-    WriteHostConfig("Synchron=0\r\n");
-    UseGrid(0);
-    frmMain d;
-    EXPECT_EQ(TextOf(d, "Text1(0)"), "8");   // next free program number after 7
-    EXPECT_EQ(TextOf(d, "Text1(1)"), "F9");  // next free file name after F7
-    EXPECT_FALSE(d.Synchron());
-  }
-}
-
 TEST_F(FrmMainLoad, CaptionsAndBaseFolderFromTheAddInIni) {
   WriteHostConfig();
   UseGrid(-1);

@@ -97,53 +97,16 @@ TEST_F(FrmReplaceTest, ListOffersEveryGridColumnButTheKeys) {
   EXPECT_EQ(ColumnList(dialog).CellText(1, 0), "Cap DataType");
 }
 
-// A host grid whose key columns are spelled in other letter cases.
-class CaseGrid : public IHostGrid {
- public:
-  class Column : public IGridColumn {
-   public:
-    explicit Column(std::string name) : name_(std::move(name)) {}
-    std::string Name() const override { return name_; }
-    std::string Caption() const override { return name_; }
-    Variant Value() const override { return Variant("v-" + name_); }
-    void Value(const Variant&) override {}
-    std::string Text() const override { return "v-" + name_; }
-    Variant CellValue(Bookmark) const override { return Variant(); }
-
-   private:
-    std::string name_;
-  };
-  explicit CaseGrid(long col) : col_(col) {
-    for (const char* n : {"FILENAME", "Material", "programNUMBER", "filename", "Comment"})
-      columns_.emplace_back(n);
-  }
-  IGridColumn& Columns(std::string_view name) override {
-    for (auto& c : columns_) {
-      if (EqualsNoCase(c.Name(), name)) return c;
-    }
-    throw KxError(dberr::ItemNotFound, "CaseGrid", "Item not found in this collection.");
-  }
-  long ColumnCount() const override { return static_cast<long>(columns_.size()); }
-  IGridColumn& ColumnAt(long index) override { return columns_.at(static_cast<std::size_t>(index)); }
-  long Col() const override { return col_; }
-  long Rows() const override { return 1; }
-  Bookmark GetBookmark() const override { return 1; }
-  void AddNew() override {}
-  void Update() override {}
-  void CancelUpdate() override {}
-  void MoveLast() override {}
-
- private:
-  std::vector<Column> columns_;
-  long col_;
-};
-
+// A job table whose key columns are spelled in other letter cases.
 TEST_F(FrmReplaceTest, KeyColumnsInAnyLetterCaseAreNeverOffered) {
-  Shared().goSSDBGrid = std::make_shared<CaseGrid>(2);  // current column "programNUMBER"
+  db.Execute("ALTER TABLE NCDATA RENAME COLUMN Filename TO FILENAME");
+  db.Execute("ALTER TABLE NCDATA RENAME COLUMN ProgramNumber TO programNUMBER");
+  UseGrid(0, "programNUMBER");
   frmReplace dialog;
-  EXPECT_EQ(RowsOf(ColumnList(dialog)), (std::vector<std::string>{"Material", "Comment"}));
-  EXPECT_EQ(ColumnList(dialog).Value(), "Material");
-  EXPECT_EQ(Box(dialog, 0).text(), "v-Material");
+  const auto offered = RowsOf(ColumnList(dialog));
+  EXPECT_EQ(std::count(offered.begin(), offered.end(), "FILENAME"), 0);
+  EXPECT_EQ(std::count(offered.begin(), offered.end(), "programNUMBER"), 0);
+  EXPECT_EQ(ColumnList(dialog).Value(), "DataType");
 }
 
 // OK passes the trimmed pattern and value on, asks with the count when jobs match, sets them

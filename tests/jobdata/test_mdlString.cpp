@@ -1,92 +1,52 @@
-// Cutting forms, pattern lists and the special-folder placeholders on plain texts.
+// Cutting forms and pattern lists on plain texts.
 #include <gtest/gtest.h>
 
+#include "expect_each.h"
 #include "jobdata/mdlString.h"
 
 namespace kx {
 namespace {
 
-TEST(CuttingForms, LeftRightMidTakeTheirPieces) {
-  EXPECT_EQ(ReplaceLeftParams("$(Left(3))", "A12345"), "A12");
-  EXPECT_EQ(ReplaceRightParams("$(Right(2))", "A12345"), "45");
-  EXPECT_EQ(ReplaceMidParams("$(Mid(2,3))", "A12345"), "123");
-  EXPECT_EQ(ReplaceMidParams("$(Mid(4,0))", "A12345"), "345");
-  EXPECT_EQ(ReplaceMidParams("$(Mid(4))", "A12345"), "345");
-  EXPECT_EQ(ReplaceMidParams("x$(Mid(9,2))y", "A12345"), "xy");
-  EXPECT_EQ(ReplaceLeftParams("D:\\$(Left(1))\\x", "A12345"), "D:\\A\\x");
+using test::ExpectEach;
+
+// Each form of the template cut from "A12345" (or "ÄÖÜ": characters, not bytes) by all three
+// replacements in turn. Counts round half to even, skip blanks and read leading numbers; huge
+// counts take the whole value; invalid forms stay as written, an unclosed one swallows no later
+// form; further Mid parts are ignored and a Mid without length runs to the end.
+TEST(CuttingForms, LeftRightAndMidTakeTheirPieces) {
+  const auto cut = [](const std::string& t) {
+    const std::string value = t.find("Ä") == std::string::npos ? "A12345" : "ÄÖÜ";
+    return ReplaceMidParams(ReplaceRightParams(ReplaceLeftParams(t, value), value), value);
+  };
+  // clang-format off
+  ExpectEach(cut, {
+      {"$(Left(3))", "A12"}, {"$(Right(2))", "45"}, {"$(Mid(2,3))", "123"}, {"$(Mid(4,0))", "345"},
+      {"$(Mid(4))", "345"}, {"x$(Mid(9,2))y", "xy"}, {"D:\\$(Left(1))\\x", "D:\\A\\x"}, {"$(left(2))", "A1"},
+      {"$(RIGHT(1))-$(right(1))", "5-5"}, {"$(mid(2,2))", "12"}, {"$(Left( 2))", "A1"}, {"$(Left(2.5))", "A1"},
+      {"$(Left(3.5))", "A123"}, {"$(Left(2abc))", "A1"}, {"$(Left(2))\\$(Right(2))", "A1\\45"},
+      {"$(Left(1))$(Left(3))", "AA12"}, {"$(Left(0))", "$(Left(0))"}, {"$(Left(-2))", "$(Left(-2))"},
+      {"$(Left(3)", "$(Left(3)"}, {"$(Left(x))", "$(Left(x))"}, {"no form here))", "no form here))"},
+      {"$(Right(", "$(Right("}, {"$(Left(3)-$(Left(2))", "$(Left(3)-A1"}, {"$(Mid(0,2))", "$(Mid(0,2))"},
+      {"$(Mid(0.4,2))", "$(Mid(0.4,2))"}, {"$(Mid(-1,2))", "$(Mid(-1,2))"}, {"$(Mid(2,-1))", "$(Mid(2,-1))"},
+      {"$(Mid(a,b))", "$(Mid(a,b))"}, {"$(Mid(2,b))", "12345"}, {"$(Mid(2,1,9))", "1"},
+      {"$(Left(99999999999))", "A12345"}, {"$(Right(1e300))", "A12345"},
+      {"$(Mid(2,99999999999999999999))", "12345"}, {"$(Mid(99999999999999,1))", ""},
+      {"Ä$(Left(2))", "ÄÄÖ"}, {"Ä$(Right(1))", "ÄÜ"}, {"Ä$(Mid(2,1))", "ÄÖ"}});
+  // clang-format on
 }
 
-TEST(CuttingForms, LowerCaseFormsAndEveryOccurrence) {
-  EXPECT_EQ(ReplaceLeftParams("$(left(2))", "A12345"), "A1");
-  EXPECT_EQ(ReplaceRightParams("$(RIGHT(1))-$(right(1))", "A12345"), "5-5");
-  EXPECT_EQ(ReplaceMidParams("$(mid(2,2))", "A12345"), "12");
-}
-
-TEST(CuttingForms, CountsRoundHalfToEvenAndSkipBlanks) {
-  EXPECT_EQ(ReplaceLeftParams("$(Left( 2))", "A12345"), "A1");
-  EXPECT_EQ(ReplaceLeftParams("$(Left(2.5))", "A12345"), "A1");
-  EXPECT_EQ(ReplaceLeftParams("$(Left(3.5))", "A12345"), "A123");
-  EXPECT_EQ(ReplaceLeftParams("$(Left(2abc))", "A12345"), "A1");
-}
-
-TEST(CuttingForms, TwoFormsInOneText) {
-  std::string t = ReplaceLeftParams("$(Left(2))\\$(Right(2))", "A12345");
-  t = ReplaceRightParams(t, "A12345");
-  EXPECT_EQ(t, "A1\\45");
-  EXPECT_EQ(ReplaceLeftParams("$(Left(1))$(Left(3))", "A12345"), "AA12");
-}
-
-TEST(CuttingForms, InvalidFormsStayAsWritten) {
-  EXPECT_EQ(ReplaceLeftParams("$(Left(0))", "A12345"), "$(Left(0))");
-  EXPECT_EQ(ReplaceLeftParams("$(Left(-2))", "A12345"), "$(Left(-2))");
-  EXPECT_EQ(ReplaceLeftParams("$(Left(3)", "A12345"), "$(Left(3)");
-  EXPECT_EQ(ReplaceLeftParams("$(Left(x))", "A12345"), "$(Left(x))");
-  EXPECT_EQ(ReplaceLeftParams("no form here))", "A12345"), "no form here))");
-  EXPECT_EQ(ReplaceRightParams("$(Right(", "A12345"), "$(Right(");
-  // The unclosed first form does not swallow the closed second one.
-  EXPECT_EQ(ReplaceLeftParams("$(Left(3)-$(Left(2))", "A12345"), "$(Left(3)-A1");
-}
-
-TEST(CuttingForms, MidRejectsStartBelowOneNegativeLengthAndText) {
-  EXPECT_EQ(ReplaceMidParams("$(Mid(0,2))", "A12345"), "$(Mid(0,2))");
-  EXPECT_EQ(ReplaceMidParams("$(Mid(0.4,2))", "A12345"), "$(Mid(0.4,2))");
-  EXPECT_EQ(ReplaceMidParams("$(Mid(-1,2))", "A12345"), "$(Mid(-1,2))");
-  EXPECT_EQ(ReplaceMidParams("$(Mid(2,-1))", "A12345"), "$(Mid(2,-1))");
-  EXPECT_EQ(ReplaceMidParams("$(Mid(a,b))", "A12345"), "$(Mid(a,b))");
-  EXPECT_EQ(ReplaceMidParams("$(Mid(2,b))", "A12345"), "12345");  // no length: to the end
-  EXPECT_EQ(ReplaceMidParams("$(Mid(2,1,9))", "A12345"), "1");    // further parts ignored
-}
-
-TEST(CuttingForms, HugeCountsTakeTheWholeValue) {
-  EXPECT_EQ(ReplaceLeftParams("$(Left(99999999999))", "A12345"), "A12345");
-  EXPECT_EQ(ReplaceRightParams("$(Right(1e300))", "A12345"), "A12345");
-  EXPECT_EQ(ReplaceMidParams("$(Mid(2,99999999999999999999))", "A12345"), "12345");
-  EXPECT_EQ(ReplaceMidParams("$(Mid(99999999999999,1))", "A12345"), "");
-}
-
-TEST(CuttingForms, CountInCharactersNotBytes) {
-  EXPECT_EQ(ReplaceLeftParams("$(Left(2))", "ÄÖÜ"), "ÄÖ");
-  EXPECT_EQ(ReplaceRightParams("$(Right(1))", "ÄÖÜ"), "Ü");
-  EXPECT_EQ(ReplaceMidParams("$(Mid(2,1))", "ÄÖÜ"), "Ö");
-}
-
+// Any non-empty entry without case, entries not trimmed; a malformed entry is no match.
 TEST(PatternList, MatchesAnyNonEmptyEntryWithoutCase) {
-  EXPECT_TRUE(MatchesPatternList("A.NC", "*.txt;*.nc"));
-  EXPECT_TRUE(MatchesPatternList("a.nc", "*.TXT;*.NC"));
-  EXPECT_FALSE(MatchesPatternList("A.NC", "*.txt; *.nc"));  // entries are not trimmed
-  EXPECT_FALSE(MatchesPatternList("A.NC", ""));
-  EXPECT_FALSE(MatchesPatternList("A.NC", ";;"));
-  EXPECT_TRUE(MatchesPatternList("A1.nc", ";A#.nc"));
-  EXPECT_FALSE(MatchesPatternList("AB.nc", "A#.nc"));
-  EXPECT_TRUE(MatchesPatternList("B.nc", "[a-c].nc"));
-  EXPECT_FALSE(MatchesPatternList("B.nc", "[!a-c].nc"));
-  EXPECT_TRUE(MatchesPatternList("x.n", "?.?"));
-}
-
-TEST(PatternList, MalformedEntryCountsAsNoMatch) {
-  EXPECT_FALSE(MatchesPatternList("A.NC", "[a.nc"));
-  EXPECT_TRUE(MatchesPatternList("A.NC", "[a.nc;*.nc"));
-  EXPECT_FALSE(MatchesPatternList("b", "[z-a]"));
+  const auto matches = [](const std::pair<std::string, std::string>& p) {
+    return MatchesPatternList(p.first, p.second);
+  };
+  // clang-format off
+  ExpectEach<bool, std::pair<std::string, std::string>>(matches, {
+      {{"A.NC", "*.txt;*.nc"}, true}, {{"a.nc", "*.TXT;*.NC"}, true}, {{"A.NC", "*.txt; *.nc"}, false},
+      {{"A.NC", ""}, false}, {{"A.NC", ";;"}, false}, {{"A1.nc", ";A#.nc"}, true}, {{"AB.nc", "A#.nc"}, false},
+      {{"B.nc", "[a-c].nc"}, true}, {{"B.nc", "[!a-c].nc"}, false}, {{"x.n", "?.?"}, true},
+      {{"A.NC", "[a.nc"}, false}, {{"A.NC", "[a.nc;*.nc"}, true}, {{"b", "[z-a]"}, false}});
+  // clang-format on
 }
 
 }  // namespace

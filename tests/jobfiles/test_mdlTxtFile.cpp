@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "core/error.h"
-#include "core/keyed_collection.h"
-#include "core/mdlCollection.h"
 #include "jobfiles/delimited_input.h"
 #include "jobfiles/mdlTxtFile.h"
 #include "jobfiles_fixture.h"
@@ -57,14 +55,6 @@ TEST_F(TextFileTest, MissingFolderRaisesAndCreatesNothing) {
   EXPECT_EQ(a.Number(), err::PathNotFound);
   ErrorOf([] { WriteTextFile("D:\\no\\such\\x.dat", "t"); });
   EXPECT_FALSE(Exists("no"));
-}
-
-TEST(CollectionHasKeyTest, LooksUpWithoutCase) {
-  KeyedCollection<int> c;
-  c.Add(1, "D:\\Nc\\A101\\A101.dat");
-  EXPECT_TRUE(CollectionHasKey(c, "d:\\nc\\a101\\A101.DAT"));
-  EXPECT_FALSE(CollectionHasKey(c, "D:\\Nc\\A101\\A100.dat"));
-  EXPECT_FALSE(CollectionHasKey(KeyedCollection<int>{}, ""));
 }
 
 }  // namespace

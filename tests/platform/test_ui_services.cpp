@@ -1,4 +1,5 @@
-// The UI services seam: per-thread instance, scripted answers, the error report's form.
+// The UI services seam: per-thread instance and the error report's form. (The scripted
+// answers are the other tests' seam and get exercised there.)
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -14,29 +15,6 @@ class UiServices : public ::testing::Test {
   void TearDown() override { SetUi(nullptr); }
   std::shared_ptr<ScriptedUi> ui = std::make_shared<ScriptedUi>();
 };
-
-TEST_F(UiServices, ScriptedAnswersThenDefaults) {
-  ui->nextAnswers = {MsgAnswer::No, MsgAnswer::Cancel};
-  EXPECT_EQ(Ui().MessageBox("q1", "t", MsgButtons::YesNo, MsgIcon::Question), MsgAnswer::No);
-  EXPECT_EQ(Ui().MessageBox("q2", "t", MsgButtons::OK, MsgIcon::None), MsgAnswer::Cancel);
-  EXPECT_EQ(Ui().MessageBox("q3", "t", MsgButtons::YesNo, MsgIcon::Question), MsgAnswer::Yes);
-  EXPECT_EQ(Ui().MessageBox("q4", "t", MsgButtons::OK, MsgIcon::Information), MsgAnswer::OK);
-  ASSERT_EQ(ui->shown.size(), 4u);
-  EXPECT_EQ(ui->shown[2].text, "q3");
-  EXPECT_EQ(ui->shown[3].icon, MsgIcon::Information);
-  Ui().Beep();
-  Ui().Beep();
-  EXPECT_EQ(ui->beeps, 2);
-}
-
-TEST_F(UiServices, FolderPickerPopsFoldersThenCancels) {
-  ui->nextFolders = {"C:\\Jobs", "D:\\NC"};
-  EXPECT_EQ(Ui().BrowseForFolder("Basis", "C:\\"), "C:\\Jobs");
-  EXPECT_EQ(Ui().BrowseForFolder("Basis", "C:\\Jobs"), "D:\\NC");
-  EXPECT_EQ(Ui().BrowseForFolder("Basis", "D:\\NC"), "");
-  ASSERT_EQ(ui->pickerCalls.size(), 3u);
-  EXPECT_EQ(ui->pickerCalls[1], (std::pair<std::string, std::string>("Basis", "C:\\Jobs")));
-}
 
 TEST_F(UiServices, ErrorReportForm) {
   ReportError(KxError(3024, "DAO.Database", "Could not find file 'x.mdb'."), "Form_Load");
