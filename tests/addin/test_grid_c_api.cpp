@@ -201,19 +201,10 @@ TEST_F(GridCApi, CaptionsFromTheHostOrFromTheMessageFile) {
   EXPECT_EQ(Caption(3), "Materialthickness");
 }
 
-struct Seen {
-  int hasGrid = -1;
-};
-
-int RecordGrid(void* context, const kx_run_view* view) {
-  static_cast<Seen*>(context)->hasGrid = view->has_grid;
-  return 1;
-}
-
 TEST_F(GridCApi, TheHostsHandleIsTheDialogsGridAndOutlivesEitherOwner) {
   OpenGrid();
-  Seen seen;
-  ASSERT_EQ(api.testing_set_dialog(KX_DIALOG_NEW_JOB, RecordGrid, &seen), KX_OK);
+  kx::test::FakeDialog seen;
+  ASSERT_EQ(api.testing_set_dialog(KX_DIALOG_NEW_JOB, kx::test::FakeDialog::Play, &seen), KX_OK);
   kx_object* o = nullptr;
   ASSERT_EQ(api.create_object(KX_PROGID, &o), KX_OK);
   ASSERT_EQ(api.object_put_object(o, "SSDBGrid", grid, nullptr), KX_OK);
@@ -223,7 +214,7 @@ TEST_F(GridCApi, TheHostsHandleIsTheDialogsGridAndOutlivesEitherOwner) {
   int32_t result = -1;
   EXPECT_EQ(api.object_run(o, &result), KX_OK);
   EXPECT_EQ(result, 1);
-  EXPECT_EQ(seen.hasGrid, 1);
+  EXPECT_EQ(seen.seen.has_grid, 1);
   EXPECT_EQ(api.object_release(o), KX_OK);
   api.testing_set_dialog(KX_DIALOG_NEW_JOB, nullptr, nullptr);
 }

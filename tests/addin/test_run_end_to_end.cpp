@@ -1,105 +1,38 @@
 // Run end to end as a host does it: dlopen the library, create Kestrafix.IFace, hand over the
 // configuration and a job grid, and call Run. The real Qt dialogs open; a timer in the host
 // process plays the user by finding the modal windows by their object names.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QApplication>
-#include <QComboBox>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTimer>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "addin_loader.h"
 #include "job_database.h"
+#include "modal_script.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using kx::test::Answer;
+using kx::test::Click;
+using kx::test::ModalScript;
+using kx::test::ModalStep;
+using kx::test::Press;
 
-// The user: one step per modal window, each acting on the window it expects. A step returns
-// false while the active modal window is not yet the one it wants.
-using Step = std::function<bool(QWidget& modal)>;
-
-struct Script {
-  explicit Script(std::vector<Step> s = {}) : steps(std::move(s)) {}
-  std::vector<Step> steps;
-  std::size_t next = 0;
-  int ticks = 0;
-  std::vector<std::string> seen;  // object names and box texts, in order
-  bool timedOut = false;
-};
-
-Script* g_script = nullptr;
-
-void Click(QAbstractButton* button) {
-  ASSERT_NE(button, nullptr);
-  // From the event loop, not from inside the timer: the click may open a nested modal loop.
-  QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
-}
-
-void StartPlaying() {
-  auto* timer = new QTimer(QCoreApplication::instance());
-  timer->setInterval(20);
-  QObject::connect(timer, &QTimer::timeout, [timer] {
-    Script* s = g_script;
-    if (!s || s->next >= s->steps.size()) return timer->stop();
-    QWidget* modal = QApplication::activeModalWidget();
-    if (++s->ticks > 500) {  // ten seconds: close whatever is open so the test ends
-      s->timedOut = true;
-      if (auto* d = qobject_cast<QDialog*>(modal))
-        QMetaObject::invokeMethod(d, &QDialog::reject, Qt::QueuedConnection);
-      return;
-    }
-    if (!modal) return;
-    if (s->steps[s->next](*modal)) {
-      auto* box = qobject_cast<QMessageBox*>(modal);
-      s->seen.push_back(box ? box->text().toStdString() : modal->objectName().toStdString());
-      ++s->next;
-    }
-  });
-  timer->start();
-}
+ModalScript* g_script = nullptr;
 
 // Called by Qt inside every QApplication constructor, also the one the library makes.
 void OnApplicationCreated() {
-  if (g_script) StartPlaying();
+  if (g_script) g_script->Start();
 }
 
-Step FillReplace(const std::string& column, const std::string& pattern, const std::string& value) {
+ModalStep FillReplace(const char* column, const char* pattern, const char* value) {
   return [=](QWidget& w) {
-    if (w.objectName() != "frmReplace") return false;
-    auto* list = w.findChild<QComboBox*>("SSDBCombo1(0)");
-    EXPECT_NE(list, nullptr);
-    if (!list) return true;
-    const int row = list->findText(QString::fromStdString(column));
-    if (row >= 0) list->setCurrentIndex(row);
-    emit list->activated(row);  // as a pick by the user
-    w.findChild<QLineEdit*>("Text1(0)")->setText(QString::fromStdString(pattern));
-    w.findChild<QLineEdit*>("Text1(1)")->setText(QString::fromStdString(value));
+    if (!kx::test::Pick("frmReplace", "SSDBCombo1(0)", column)(w)) return false;
+    w.findChild<QLineEdit*>("Text1(0)")->setText(pattern);
+    w.findChild<QLineEdit*>("Text1(1)")->setText(value);
     Click(w.findChild<QPushButton*>("OKButton"));
-    return true;
-  };
-}
-Step Press(const char* window, const char* button) {
-  return [=](QWidget& w) {
-    if (w.objectName() != window) return false;
-    Click(w.findChild<QPushButton*>(button));
-    return true;
-  };
-}
-Step Answer(QMessageBox::StandardButton answer) {
-  return [=](QWidget& w) {
-    auto* box = qobject_cast<QMessageBox*>(&w);
-    if (!box) return false;
-    Click(box->button(answer));
     return true;
   };
 }
@@ -120,7 +53,7 @@ class RunEndToEnd : public ::testing::Test {
   void TearDown() override { g_script = nullptr; }
 
   // One IFace: configuration, grid (current row 0, no current column) and parameter.
-  int32_t Run(const char* parameter, Script& script) {
+  int32_t Run(const char* parameter, ModalScript& script) {
     kx_object* o = nullptr;
     EXPECT_EQ(api.create_object("Kestrafix.IFace", &o), KX_OK);
     if (!o) return -1;
@@ -131,7 +64,7 @@ class RunEndToEnd : public ::testing::Test {
     api.object_put_object(o, "SSDBGrid", grid, nullptr);
     api.object_put_string(o, "Parameter", parameter);
     g_script = &script;
-    if (QCoreApplication::instance()) StartPlaying();  // a Qt host: its application already runs
+    if (QCoreApplication::instance()) script.Start();  // a Qt host: its application already runs
     int32_t result = -1;
     EXPECT_EQ(api.object_run(o, &result), KX_OK);
     g_script = nullptr;
@@ -151,7 +84,7 @@ class RunEndToEnd : public ::testing::Test {
 // The replace road from the host's call to the database: the dialog, the question, the update.
 TEST_F(RunEndToEnd, HostWithoutQtConfirmsTheReplaceAndGetsTwo) {
   ASSERT_EQ(QCoreApplication::instance(), nullptr);
-  Script script{{FillReplace("Material", " ST* ", "X9"), Answer(QMessageBox::Yes)}};
+  ModalScript script{{FillReplace("Material", " ST* ", "X9"), Answer(QMessageBox::Yes)}};
   EXPECT_EQ(Run("/Replace", script), 2);
   EXPECT_EQ(script.seen, (std::vector<std::string>{"frmReplace", "Change 2 jobs?"}));
   EXPECT_EQ(Materials(), (std::vector<std::string>{"X9", "X9", "AL99", "<Null>", ""}));
@@ -160,7 +93,7 @@ TEST_F(RunEndToEnd, HostWithoutQtConfirmsTheReplaceAndGetsTwo) {
 
 TEST_F(RunEndToEnd, EmptyParameterOpensTheNewJobDialog) {
   // Cancelled new-job dialog: 0. Boxes its loading may show are closed with OK.
-  Script script{{[](QWidget& w) {
+  ModalScript script{{[](QWidget& w) {
     if (auto* box = qobject_cast<QMessageBox*>(&w)) {
       Click(box->button(QMessageBox::Ok));
       return false;
@@ -178,7 +111,7 @@ TEST_F(RunEndToEnd, QtHostKeepsItsApplication) {
   char arg0[] = "host";
   char* argv[] = {arg0, nullptr};
   QApplication app(argc, argv);
-  Script cancel{{Press("frmReplace", "CancelButton")}};
+  ModalScript cancel{{Press("frmReplace", "CancelButton")}};
   EXPECT_EQ(Run("/Replace", cancel), 0);
   EXPECT_EQ(QCoreApplication::instance(), &app);
 }
@@ -187,7 +120,7 @@ TEST_F(RunEndToEnd, WithoutADisplayRunGivesZeroAndTheHostLivesOn) {
   env.Unset("DISPLAY");
   env.Unset("WAYLAND_DISPLAY");
   env.Set("QT_QPA_PLATFORM", "xcb");  // would abort the process without a display
-  Script none;
+  ModalScript none;
   EXPECT_EQ(Run("/Replace", none), 0);
   EXPECT_EQ(Run("", none), 0);
   env.Unset("QT_QPA_PLATFORM");

@@ -1,15 +1,8 @@
 // The real new-job dialog run from the host window: a timer plays the user, the new job
 // appears in the host's grid.
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QStatusBar>
-#include <QTimer>
-
 #include "host_fixture.h"
 #include "job_grid_model.h"
+#include "modal_script.h"
 
 namespace kxhost::test {
 namespace {
@@ -28,72 +21,19 @@ class HostNewJob : public HostFixture {
   }
 };
 
-// Plays the dialog: picks the first address and order, confirms; answers any message box
-// and records its text. Gives up (closing every modal window) after about ten seconds.
-class Player {
- public:
-  Player() {
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
-    timer_.start(50);
-  }
-  QStringList boxes;
-  bool sawDialog = false;
-  bool gaveUp = false;
-
- private:
-  void Tick() {
-    QWidget* w = QApplication::activeModalWidget();
-    if (!w) return;
-    if (++ticks_ > 200) {
-      gaveUp = true;
-      Describe(*w);
-      if (auto* d = qobject_cast<QDialog*>(w)) d->reject();
-      return;
-    }
-    if (auto* box = qobject_cast<QMessageBox*>(w)) {
-      boxes << box->text();
-      box->accept();
-      return;
-    }
-    if (w->objectName() != QStringLiteral("frmMain")) return;
-    sawDialog = true;
-    for (const char* name : {"SSDBCombo2(1)", "SSDBCombo2(2)"}) {
-      auto* list = w->findChild<QComboBox*>(QString::fromLatin1(name));
-      if (list && list->count() > 0 && !picked_.contains(list)) {
-        picked_ << list;
-        list->setCurrentIndex(0);
-        emit list->activated(0);  // as a user's pick
-        return;                   // the order list fills after the address changes: next tick
-      }
-    }
-    if (auto* ok = w->findChild<QPushButton*>(QStringLiteral("Command3(0)")); ok && ++clicks_ <= 3)
-      ok->click();
-  }
-  // What the dialog showed when the player gave up, for the failure message.
-  void Describe(const QWidget& w) {
-    if (auto* bar = w.findChild<QStatusBar*>(QStringLiteral("StatusBar1")))
-      boxes << "status: " + bar->currentMessage();
-    for (auto* e : w.findChildren<QLineEdit*>()) boxes << e->objectName() + "=" + e->text();
-    for (auto* c : w.findChildren<QComboBox*>())
-      boxes << c->objectName() + "=" + c->currentText() + " (" + QString::number(c->count()) + ")";
-  }
-  QList<QComboBox*> picked_;
-  QTimer timer_;
-  int ticks_ = 0;
-  int clicks_ = 0;
-};
-
 TEST_F(HostNewJob, TheDialogsNewJobAppearsInTheHostsGrid) {
   MakeWorld();
   HostWindow& w = Window();
   ASSERT_TRUE(Open(w)) << Errors();
   ASSERT_EQ(w.Api()->grid_set_row(w.Grid(), 2), KX_OK);  // C300 on Laser1
 
-  Player player;
-  const int result = w.NewJob();
-  EXPECT_TRUE(player.sawDialog);
-  EXPECT_FALSE(player.gaveUp) << player.boxes.join(" | ").toStdString();
-  EXPECT_EQ(result, 1) << player.boxes.join(" | ").toStdString();
+  // The user picks the first address and order (filled once the address is chosen), confirms.
+  kx::test::ModalScript user{{kx::test::Pick("frmMain", "SSDBCombo2(1)"),
+                              kx::test::Pick("frmMain", "SSDBCombo2(2)"),
+                              kx::test::Press("frmMain", "Command3(0)")}};
+  user.Start();
+  EXPECT_EQ(w.NewJob(), 1);
+  EXPECT_FALSE(user.timedOut) << ::testing::PrintToString(user.seen);
   EXPECT_EQ(w.StatusText().toStdString(), "New job created");
   ASSERT_EQ(w.Model()->rowCount(), 4);
   const int file = w.Model()->ColumnOf("Filename");

@@ -82,24 +82,7 @@ TEST_F(HostWindowTest, TheViewsCurrentCellIsTheGridsCurrentRowAndColumn) {
   EXPECT_EQ(w.Proxy()->mapToSource(w.View()->currentIndex()).row(), 1);
 }
 
-struct FakeDialog {
-  int retVal = 1;
-  int calls = 0;
-  std::string ini, filename, parameter;
-  int hasGrid = -1;
-  std::function<void()> work;
-};
-
-int PlayDialog(void* context, const kx_run_view* view) {
-  auto* f = static_cast<FakeDialog*>(context);
-  ++f->calls;
-  f->ini = view->ini_file;
-  f->filename = view->filename;
-  f->parameter = view->parameter;
-  f->hasGrid = view->has_grid;
-  if (f->work) f->work();
-  return f->retVal;
-}
+using kx::test::FakeDialog;
 
 TEST_F(HostWindowTest, CommandsHandTheHostsInputsToTheAddinAndShowItsResult) {
   MakeJobs();
@@ -107,8 +90,8 @@ TEST_F(HostWindowTest, CommandsHandTheHostsInputsToTheAddinAndShowItsResult) {
   HostWindow& w = Window();
   ASSERT_TRUE(Open(w)) << Errors();
   FakeDialog newJob, replace;
-  ASSERT_EQ(w.Api()->testing_set_dialog(KX_DIALOG_NEW_JOB, PlayDialog, &newJob), KX_OK);
-  ASSERT_EQ(w.Api()->testing_set_dialog(KX_DIALOG_REPLACE, PlayDialog, &replace), KX_OK);
+  ASSERT_EQ(w.Api()->testing_set_dialog(KX_DIALOG_NEW_JOB, FakeDialog::Play, &newJob), KX_OK);
+  ASSERT_EQ(w.Api()->testing_set_dialog(KX_DIALOG_REPLACE, FakeDialog::Play, &replace), KX_OK);
   ASSERT_EQ(w.Api()->grid_set_row(w.Grid(), 2), KX_OK);
 
   // The dialog stores a job behind the host's back; the host shows it after the run.
@@ -120,7 +103,7 @@ TEST_F(HostWindowTest, CommandsHandTheHostsInputsToTheAddinAndShowItsResult) {
   EXPECT_EQ(newJob.ini, config.string());
   EXPECT_EQ(newJob.filename, "C300");
   EXPECT_EQ(newJob.parameter, "");
-  EXPECT_EQ(newJob.hasGrid, 1);
+  EXPECT_EQ(newJob.seen.has_grid, 1);
   EXPECT_EQ(w.StatusText().toStdString(), "New job created");
   ASSERT_EQ(w.Model()->rowCount(), 4);
   EXPECT_EQ(w.Model()->CellText(3, w.Model()->ColumnOf("Filename")).toStdString(), "D400");
@@ -149,7 +132,7 @@ TEST_F(HostWindowTest, AnEmptyJobTableRunsWithoutACurrentJob) {
   EXPECT_EQ(w.Model()->rowCount(), 0);
   FakeDialog newJob;
   newJob.retVal = 0;
-  ASSERT_EQ(w.Api()->testing_set_dialog(KX_DIALOG_NEW_JOB, PlayDialog, &newJob), KX_OK);
+  ASSERT_EQ(w.Api()->testing_set_dialog(KX_DIALOG_NEW_JOB, FakeDialog::Play, &newJob), KX_OK);
   EXPECT_EQ(w.NewJob(), 0);
   EXPECT_EQ(newJob.filename, "");
 }
