@@ -11,18 +11,14 @@
 
 #include "core/error.h"
 #include "core/text.h"
+#include "error_of.h"
 
 namespace kx {
 namespace {
 
 template <class F>
 long ErrorNumber(F&& f) {
-  try {
-    f();
-  } catch (const KxError& e) {
-    return e.Number();
-  }
-  return 0;
+  return test::ErrorOf(f).Number();
 }
 
 std::vector<std::string> Items(const KeyedCollection<std::string>& c) {

@@ -5,18 +5,12 @@
 #include <limits>
 
 #include "core/error.h"
+#include "error_of.h"
 
 namespace kx {
 namespace {
 
-long ErrorOf(void (*f)()) {
-  try {
-    f();
-  } catch (const KxError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+long ErrorOf(void (*f)()) { return test::ErrorOf(f).Number(); }
 
 TEST(NumbersTest, LeadingNumberReadsWhatFormsANumber) {
   // clang-format off

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "error_of.h"
 #include "fs/clsFso.h"
 #include "fs/native_path.h"
 #include "test_environment.h"

@@ -47,12 +47,7 @@ TEST_F(EnumTest, GetFoldersDottedNamesOnlyInObjectMode) {
             (std::vector<std::string>{"T:\\Jobs\\A100", "T:\\Jobs\\a200"}));
   EXPECT_EQ(fso.GetFolders("T:\\Jobs", 1).Count(), 1);
   EXPECT_EQ(fallback.GetFolders("T:\\Missing").Count(), 0);
-  try {
-    fso.GetFolders("T:\\Missing");
-    FAIL() << "no error";
-  } catch (const KxError& e) {
-    EXPECT_EQ(e.Number(), err::PathNotFound);
-  }
+  EXPECT_EQ(ErrorOf([&] { fso.GetFolders("T:\\Missing"); }).Number(), err::PathNotFound);
 }
 
 TEST_F(EnumTest, GetAllFoldersLevelsAndOverlappingRoots) {

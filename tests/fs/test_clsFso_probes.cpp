@@ -87,12 +87,7 @@ TEST_F(ProbeTest, DriveTypeOfMappedDrives) {
   }
   EXPECT_EQ(fallback.DriveType("q", &text), 1);  // no root: "q:\" is not mapped
   EXPECT_EQ(text, "");
-  try {
-    fso.DriveType("Q:");
-    FAIL() << "no error";
-  } catch (const KxError& e) {
-    EXPECT_EQ(e.Number(), err::DeviceUnavailable);
-  }
+  EXPECT_EQ(ErrorOf([&] { fso.DriveType("Q:"); }).Number(), err::DeviceUnavailable);
   EXPECT_GE(fallback.DriveType(""), 2);  // the current drive
 }
 

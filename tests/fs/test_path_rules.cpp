@@ -115,12 +115,10 @@ TEST_F(PathTextTest, InitializeReadsTheFsoSection) {
   f.Initialize(tmp.Write("n.ini", "[Other]\nActive=0\n").string());
   EXPECT_TRUE(f.FsoActive());
   clsFso bad;
-  try {
-    bad.Initialize(tmp.Write("bad.ini", "[FSO]\nActive=maybe\nFoldersActive=0\n").string());
-    FAIL() << "no error";
-  } catch (const KxError& e) {
-    EXPECT_EQ(e.Number(), err::TypeMismatch);
-  }
+  EXPECT_EQ(ErrorOf([&] {
+              bad.Initialize(tmp.Write("bad.ini", "[FSO]\nActive=maybe\nFoldersActive=0\n").string());
+            }).Number(),
+            err::TypeMismatch);
   EXPECT_TRUE(bad.FsoFoldersActive());  // the rest of the file is not read
 }
 

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/error.h"
 #include "core/variant.h"
+#include "error_of.h"
 #include "platform/database.h"
 #include "test_environment.h"
 
@@ -73,17 +73,5 @@ class JobWorldTest : public JobDbTest {
  protected:
   JobWorldTest() { db.Seed("machines.sql"); }
 };
-
-// Runs f and returns the KxError it raised (fails the test when it raises none).
-template <class F>
-KxError ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const KxError& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no KxError raised";
-  return KxError(0, "", "");
-}
 
 }  // namespace kx::test
