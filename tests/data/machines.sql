@@ -17,3 +17,17 @@ INSERT INTO MACHINE (Machine, DirectoryType, KelbDirectory, NcDirectory, KelbFil
 INSERT INTO MACHINE (Machine, DirectoryType, KelbDirectory, NcDirectory, OptNcDirectory,
   KelbFileExtension, NcFileExtension, OptNcFileExtension)
   VALUES ('Split', 0, 'D:\J0', 'D:\N0', 'D:\OptAbs', 'cam', 'nc', 'opt');
+-- Machines whose directories hold placeholders, cutting forms and special folders.
+INSERT INTO MACHINE (Machine, DirectoryType, KelbDirectory) VALUES ('MF', 1, 'D:\Jobs\$(FILENAME)\cam\');
+INSERT INTO MACHINE (Machine, KelbDirectory, NcDirectory, NcFileExtension)
+  VALUES ('MC', 'D:\$(Left(2))\$(right(2))\$(Mid(2,3))\$(Material)', 'D:\Nc\$(Customer)\$(NcFileExtension)', 'nc');
+INSERT INTO MACHINE (Machine, KelbDirectory)
+  VALUES ('MB', 'D:\J\$(Left(99999999999))\$(Mid(a,b))\$(NoSuchColumn)\))\$(Material');
+INSERT INTO MACHINE (Machine, KelbDirectory, NcDirectory, TemplateFile)
+  VALUES ('MS', '$(ComDocsPath)\Jobs', '$(PfPath)\Nc', '$(AppPath)\tpl\$(Filename).tpl');
+INSERT INTO MACHINE (Machine, KelbDirectory) VALUES ('Bob''s', 'D:\Q\$(Name)');
+INSERT INTO MACHINE (Machine, NCExportDirectory, ExportDirectory, NCExportFileExtensions)
+  VALUES ('ME', 'D:\Exp\$(Left(1))', 'D:\X\$(filename)\$(Material)', 'nc;txt');
+-- MD: data file, PDF set-up sheet and optimised files beside the NC file.
+INSERT INTO MACHINE (Machine, KelbDirectory, NcDirectory, NcFileExtension, DatFileExtension, SetFileExtension,
+  OptNcFileExtension) VALUES ('MD', 'D:\Jobs', 'D:\Nc', 'nc', 'txt', 'PDF', 'opt');

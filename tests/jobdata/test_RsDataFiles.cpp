@@ -8,16 +8,7 @@ namespace {
 
 class RsDataFiles : public JobRecordTest {
  protected:
-  RsDataFiles() {
-    db.AddMachine({{"Machine", "MD"},
-                   {"KelbDirectory", "D:\\Jobs"},
-                   {"NcDirectory", "D:\\Nc"},
-                   {"NcFileExtension", "nc"},
-                   {"DatFileExtension", "txt"},
-                   {"SetFileExtension", "PDF"},
-                   {"OptNcFileExtension", "opt"}});
-    db.AddJob({{"Filename", "A1"}, {"Machine", "MD"}});
-  }
+  RsDataFiles() { db.AddJob({{"Filename", "A1"}, {"Machine", "MD"}}); }
 };
 
 TEST_F(RsDataFiles, DataFileReplacesTheNcFileWhenPresent) {

@@ -10,85 +10,55 @@ namespace {
 
 using RsDataLoad = JobRecordTest;
 
-TEST_F(RsDataLoad, PerJobFolderAndMachineSetGiveTheJobDirectories) {
-  db.AddJob({{"Filename", "A100"}, {"Machine", "M1"}, {"Machineset", "S1"}});
-  const clsRsData rs = Load("A100");
-  EXPECT_EQ(rs.DirType(), 1);
-  EXPECT_EQ(rs.DirJobBase(), "D:\\Jobs\\A100");
-  EXPECT_EQ(rs.DirJob(), "D:\\Jobs\\A100\\S1");
-  EXPECT_EQ(rs.DirNcBase(), "D:\\Nc\\A100");
-  EXPECT_EQ(rs.DirNc(), "D:\\Nc\\A100\\S1");
-  EXPECT_EQ(rs.FullFileJob(), "D:\\Jobs\\A100\\S1\\A100.job");
-  // The drive map puts the job's folder under the temp folder.
-  env.Write("data/Jobs/A100/S1/A100.job", "x");
-  EXPECT_TRUE(Fso().FileExists(rs.FullFileJob()));
-}
-
-TEST_F(RsDataLoad, WithoutPerJobFolderOrMachineSetTheBaseIsTheJobDirectory) {
-  db.AddJob({{"Filename", "A100"}, {"Machine", "M0"}});
-  const clsRsData rs = Load("A100");
-  EXPECT_EQ(rs.DirJobBase(), "D:\\Jobs");
-  EXPECT_EQ(rs.DirJob(), "D:\\Jobs");
-  EXPECT_EQ(rs.DirNc(), "D:\\Nc");
-  EXPECT_EQ(rs.FullFileJobBak(), "D:\\Jobs\\A100.bak");
-  EXPECT_EQ(rs.FullFilePic(), "D:\\Jobs\\A100.jpg");
-  EXPECT_EQ(rs.FullFileNc(), "D:\\Nc\\A100.nc");
-  EXPECT_EQ(rs.FullFileSet(), "D:\\Nc\\A100.set");
-}
-
-TEST_F(RsDataLoad, NativeMachineDirectoriesGiveTheSameJobDirectories) {
+// "DirJobBase|DirJob|DirNcBase|DirNc" of a job on each machine of the job world: a folder per
+// job and the machine set, or the bare directories; native directories in Windows form; a
+// placeholder for the file name in capitals not appended twice; cutting forms and columns (an
+// empty column gives its name, a machine column is found after the job row); broken forms as
+// written; special folders; quotes in names. An empty directory gets no folder at all.
+TEST_F(RsDataLoad, MachineDirectoriesGiveTheJobDirectories) {
   db.AddMachine({{"Machine", "MN"},
                  {"DirectoryType", 1},
-                 {"KelbDirectory", (env.Data("Jobs")).string() + "/"},
-                 {"NcDirectory", (env.Data("Nc")).string()}});
-  db.AddJob({{"Filename", "A100"}, {"Machine", "MN"}, {"Machineset", "S1"}});
-  const clsRsData rs = Load("A100");
-  EXPECT_EQ(rs.DirJob(), "D:\\Jobs\\A100\\S1");
-  EXPECT_EQ(rs.DirNc(), "D:\\Nc\\A100\\S1");
-}
-
-TEST_F(RsDataLoad, FilenamePlaceholderInCapitalsIsNotAppendedTwice) {
-  db.AddMachine({{"Machine", "MF"}, {"DirectoryType", 1}, {"KelbDirectory", "D:\\Jobs\\$(FILENAME)\\cam\\"}});
-  db.AddJob({{"Filename", "A100"}, {"Machine", "MF"}, {"Machineset", "S1"}});
-  const clsRsData rs = Load("A100");
-  EXPECT_EQ(rs.DirJobBase(), "D:\\Jobs\\A100\\cam");
-  EXPECT_EQ(rs.DirJob(), "D:\\Jobs\\A100\\cam\\S1");
-  // An empty directory gets neither a per-job folder nor the machine-set folder.
-  EXPECT_EQ(rs.DirNcBase(), "");
-  EXPECT_EQ(rs.DirNc(), "");
-}
-
-TEST_F(RsDataLoad, CuttingFormsAndColumnsInMachineDirectories) {
-  db.AddMachine({{"Machine", "MC"},
-                 {"KelbDirectory", "D:\\$(Left(2))\\$(right(2))\\$(Mid(2,3))\\$(Material)"},
-                 {"NcDirectory", "D:\\Nc\\$(Customer)\\$(NcFileExtension)"},
-                 {"NcFileExtension", "nc"}});
-  db.AddJob({{"Filename", "A12345"}, {"Machine", "MC"}, {"Material", "1/2"}, {"Customer", Variant::Null()}});
-  const clsRsData rs = Load("A12345");
-  EXPECT_EQ(rs.DirJobBase(), "D:\\A1\\45\\123\\1Chr(47)2");
-  // An empty column gives its own name; a machine column is found after the job row.
-  EXPECT_EQ(rs.DirNcBase(), "D:\\Nc\\Customer\\nc");
-}
-
-TEST_F(RsDataLoad, BrokenTemplatesStayAsWritten) {
-  db.AddMachine(
-      {{"Machine", "MB"},
-       {"KelbDirectory", "D:\\J\\$(Left(99999999999))\\$(Mid(a,b))\\$(NoSuchColumn)\\))\\$(Material"}});
-  db.AddJob({{"Filename", "A100"}, {"Machine", "MB"}, {"Material", "St"}});
-  const clsRsData rs = Load("A100");
-  EXPECT_EQ(rs.DirJobBase(), "D:\\J\\A100\\$(Mid(a,b))\\$(NoSuchColumn)\\))\\$(Material");
-}
-
-TEST_F(RsDataLoad, SpecialFoldersInDirectoriesAndTemplateFile) {
-  db.AddMachine({{"Machine", "MS"},
-                 {"KelbDirectory", "$(ComDocsPath)\\Jobs"},
-                 {"NcDirectory", "$(PfPath)\\Nc"},
-                 {"TemplateFile", "$(AppPath)\\tpl\\$(Filename).tpl"}});
-  db.AddJob({{"Filename", "A100"}, {"Machine", "MS"}});
-  const clsRsData rs = Load("A100");
-  EXPECT_EQ(rs.DirJob(), "C:\\documents\\Jobs");
-  EXPECT_EQ(rs.DirNc(), "C:\\programs\\Nc");
-  EXPECT_EQ(rs.TemplateFile(), "C:\\host\\tpl\\$(Filename).tpl");  // only the folders are expanded
+                 {"KelbDirectory", env.Data("Jobs").string() + "/"},
+                 {"NcDirectory", env.Data("Nc").string()}});
+  const struct {
+    const char* job;
+    const char* machine;
+    const char* set;
+    const char* dirs;
+  } cases[] = {
+      {"A100", "M1", "S1", "D:\\Jobs\\A100|D:\\Jobs\\A100\\S1|D:\\Nc\\A100|D:\\Nc\\A100\\S1"},
+      {"A101", "M0", "", "D:\\Jobs|D:\\Jobs|D:\\Nc|D:\\Nc"},
+      {"A102", "MN", "S1", "D:\\Jobs\\A102|D:\\Jobs\\A102\\S1|D:\\Nc\\A102|D:\\Nc\\A102\\S1"},
+      {"A103", "MF", "S1", "D:\\Jobs\\A103\\cam|D:\\Jobs\\A103\\cam\\S1||"},
+      {"A12345", "MC", "",
+       "D:\\A1\\45\\123\\1Chr(47)2|D:\\A1\\45\\123\\1Chr(47)2|D:\\Nc\\Customer\\nc|D:\\Nc\\Customer\\nc"},
+      {"A104", "MB", "",
+       "D:\\J\\A104\\$(Mid(a,b))\\$(NoSuchColumn)\\))\\$(Material|D:\\J\\A104\\$(Mid(a,b))\\$(NoSuchColumn)"
+       "\\))\\$(Material||"},
+      {"A105", "MS", "", "C:\\documents\\Jobs|C:\\documents\\Jobs|C:\\programs\\Nc|C:\\programs\\Nc"},
+      {"O'Brien", "Bob's", "", "D:\\Q\\it's|D:\\Q\\it's||"},
+  };
+  for (const auto& c : cases) {
+    db.AddJob({{"Filename", c.job},
+               {"Machine", c.machine},
+               {"Machineset", *c.set ? Variant(c.set) : kNull},
+               {"Material", "1/2"},
+               {"Customer", kNull},
+               {"Name", "it's"}});
+    const clsRsData rs = Load(c.job);
+    EXPECT_EQ(rs.DirJobBase() + "|" + rs.DirJob() + "|" + rs.DirNcBase() + "|" + rs.DirNc(), c.dirs)
+        << c.machine;
+  }
+  EXPECT_EQ(Load("A100").DirType(), 1);
+  EXPECT_EQ(Load("A100").FullFileJob(), "D:\\Jobs\\A100\\S1\\A100.job");
+  env.Put("Jobs\\A100\\S1\\A100.job");  // through the drive map
+  EXPECT_TRUE(Fso().FileExists(Load("A100").FullFileJob()));
+  const clsRsData flat = Load("A101");
+  EXPECT_EQ(
+      flat.FullFileJobBak() + "|" + flat.FullFilePic() + "|" + flat.FullFileNc() + "|" + flat.FullFileSet(),
+      "D:\\Jobs\\A101.bak|D:\\Jobs\\A101.jpg|D:\\Nc\\A101.nc|D:\\Nc\\A101.set");
+  EXPECT_EQ(Load("A105").TemplateFile(), "C:\\host\\tpl\\$(Filename).tpl");  // only the folders are expanded
+  EXPECT_EQ(Load("O'Brien").Machine(), "Bob's");
 }
 
 TEST_F(RsDataLoad, JobColumnsAndOwner) {
@@ -160,10 +130,6 @@ TEST_F(RsDataLoad, GivenMachineOverridesTheJobsMachine) {
 }
 
 TEST_F(RsDataLoad, ExportDirectoriesAndPresetSurvives) {
-  db.AddMachine({{"Machine", "ME"},
-                 {"NCExportDirectory", "D:\\Exp\\$(Left(1))"},
-                 {"ExportDirectory", "D:\\X\\$(filename)\\$(Material)"},
-                 {"NCExportFileExtensions", "nc;txt"}});
   db.AddJob({{"Filename", "A100"}, {"Machine", "ME"}, {"Material", "St"}});
   clsRsData fresh = Load("A100");
   EXPECT_EQ(fresh.DirNcExport(), "D:\\Exp\\A");
@@ -174,14 +140,6 @@ TEST_F(RsDataLoad, ExportDirectoriesAndPresetSurvives) {
   preset.DirNcExport("E:\\Out\\$(Filename)");
   preset.Initialize(db.Path(), "A100");
   EXPECT_EQ(preset.DirNcExport(), "E:\\Out\\A100");
-}
-
-TEST_F(RsDataLoad, NameWithSingleQuote) {
-  db.AddMachine({{"Machine", "Bob's"}, {"KelbDirectory", "D:\\Q\\$(Name)"}});
-  db.AddJob({{"Filename", "O'Brien"}, {"Machine", "Bob's"}, {"Name", "it's"}});
-  const clsRsData rs = Load("O'Brien");
-  EXPECT_EQ(rs.Machine(), "Bob's");
-  EXPECT_EQ(rs.DirJob(), "D:\\Q\\it's");
 }
 
 TEST_F(RsDataLoad, MissingDatabaseOrNameLeavesAClearedObject) {
