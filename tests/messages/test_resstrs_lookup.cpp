@@ -44,22 +44,16 @@ TEST_F(ResStrsLookup, LineRulesSplitAtFirstEqualsAndKeepTextVerbatim) {
                 {"a//b", "c"}, {"CaptionText", "Hello = World"}, {"JustAKey", ""}, {"Key", " value "}}));
 }
 
-TEST_F(ResStrsLookup, FirstDefinitionWinsWhateverTheCase) {
+TEST_F(ResStrsLookup, FirstDefinitionWinsLinesSplitAtEveryEndAndEntriesEnumerateInKeyOrder) {
   clsResStrs t = LoadText("Title=One\nTITLE=Two\ntitle=Three\n");
   EXPECT_EQ(t.Count(), 1);
   EXPECT_EQ(t.Item("TiTlE"), "One");
   EXPECT_EQ(t.begin()->Key(), "Title");
-}
-
-TEST_F(ResStrsLookup, LineEndsCrLfLfAndCrAllSplit) {
-  clsResStrs t = LoadText("A=1\r\nB=2\nC=3\rD=4");
+  t = LoadText("A=1\r\nB=2\nC=3\rD=4");
   EXPECT_EQ(t.Count(), 4);
   EXPECT_EQ(t.Item("C"), "3");
   EXPECT_EQ(t.Item("D"), "4");
-}
-
-TEST_F(ResStrsLookup, EntriesEnumerateInKeyOrderIgnoringCase) {
-  clsResStrs t = LoadText("b=2\nMSG(x)=3\nA=1\nc=4\nLabel1(0).Caption=5\n");
+  t = LoadText("b=2\nMSG(x)=3\nA=1\nc=4\nLabel1(0).Caption=5\n");
   std::vector<std::string> keys;
   for (const ClsResStr& e : t) keys.push_back(e.Key());
   EXPECT_EQ(keys, (std::vector<std::string>{"A", "b", "c", "Label1(0).Caption", "MSG(x)"}));
@@ -69,7 +63,7 @@ TEST_F(ResStrsLookup, EntriesEnumerateInKeyOrderIgnoringCase) {
   EXPECT_EQ(t.Count(), 5);
 }
 
-TEST_F(ResStrsLookup, EscapesBecomeLineBreakTabAndVersion) {
+TEST_F(ResStrsLookup, EscapesAndArgumentTokensFromTheHighestNumberDownArgumentsUnprocessed) {
   clsResStrs t = LoadText("M=first/nsecond\nT=a/tb\nV=v/v!\n");
   EXPECT_EQ(t.Msg("M"), "first\r\nsecond");
   EXPECT_EQ(t.Msg("T"), "a\tb");
@@ -78,25 +72,19 @@ TEST_F(ResStrsLookup, EscapesBecomeLineBreakTabAndVersion) {
   EXPECT_EQ(t.Msg("V"), "v" + version + "!");
   // Item gives the stored text untouched.
   EXPECT_EQ(t.Item("M"), "first/nsecond");
-}
-
-TEST_F(ResStrsLookup, ArgumentTokensFromTheHighestNumberDown) {
-  clsResStrs t = LoadText("TEN=/1|/10|/2\nTWO=/1 and /2\n");
+  t = LoadText("TEN=/1|/10|/2\nTWO=/1 and /2\n");
   EXPECT_EQ(t.Msg("TEN", "one", "two", "3", "4", "5", "6", "7", "8", "9", "ten"), "one|ten|two");
   // Too few arguments: the missing token stays.
   EXPECT_EQ(t.Msg("TWO", "x"), "x and /2");
   // With one argument "/10" is "/1" followed by "0".
   EXPECT_EQ(t.Msg("TEN", "x"), "x|x0|/2");
-}
-
-TEST_F(ResStrsLookup, ArgumentsAreNotProcessed) {
-  clsResStrs t = LoadText("Q=File /1 from /2?\n");
+  t = LoadText("Q=File /1 from /2?\n");
   EXPECT_EQ(t.Msg("Q", "C:\\a/nb", "/1"), "File C:\\a/nb from /1?");
   EXPECT_EQ(t.Msg("Q", Variant::Null(), 42), "File  from 42?");
   EXPECT_EQ(t.Msg("Q", Variant(), 2.5), "File  from 2.5?");
 }
 
-TEST_F(ResStrsLookup, AbsentKeyIsAddedOnceWithEmptyText) {
+TEST_F(ResStrsLookup, AbsentKeyIsAddedOnceItemSetAndRemoveIgnoreAbsentKeys) {
   clsResStrs t = LoadText("A=1\n");
   EXPECT_EQ(t.Msg("MSG(Missing)", "x"), "");
   EXPECT_EQ(t.Count(), 2);
@@ -107,10 +95,7 @@ TEST_F(ResStrsLookup, AbsentKeyIsAddedOnceWithEmptyText) {
   std::vector<std::string> keys;
   for (const ClsResStr& e : t) keys.push_back(e.Key());
   EXPECT_EQ(keys.back(), "MSG(Missing)");
-}
-
-TEST_F(ResStrsLookup, ItemSetAndRemoveIgnoreAbsentKeys) {
-  clsResStrs t = LoadText("A=1\nB=2\n");
+  t = LoadText("A=1\nB=2\n");
   t.Item("b", "two");
   t.Item("Z", "ignored");
   t.Item(1L, "one");
@@ -127,16 +112,13 @@ TEST_F(ResStrsLookup, ItemSetAndRemoveIgnoreAbsentKeys) {
   EXPECT_EQ(t.Count(), 0);
 }
 
-TEST_F(ResStrsLookup, LoadReplacesTheWholeTable) {
+TEST_F(ResStrsLookup, LoadReplacesTheWholeTableAMissingFileLeavesItEmpty) {
   clsResStrs t = LoadText("A=1\nB=2\n");
   t.Msg("Extra");
   ASSERT_TRUE(t.Load(dir_.Write("other.049", "C=3\n").string()));
   EXPECT_EQ(t.Count(), 1);
   EXPECT_EQ(t.Item("C"), "3");
-}
-
-TEST_F(ResStrsLookup, MissingFileGivesFalseAndAnEmptyTable) {
-  clsResStrs t = LoadText("A=1\n");
+  t = LoadText("A=1\n");
   const std::string missing = (dir_ / "ResStr" / "torvel.044").string();
   EXPECT_FALSE(t.Load(missing));
   EXPECT_EQ(t.Count(), 0);

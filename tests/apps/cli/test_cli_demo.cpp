@@ -3,6 +3,8 @@
 // commands.
 #include <gmock/gmock.h>
 
+#include <filesystem>
+
 #include "cli_fixture.h"
 #include "config/config_keys.h"
 #include "embedded_messages.h"
@@ -62,16 +64,10 @@ TEST_F(CliDemoTest, LaysOutACompleteInstallation) {
   EXPECT_EQ(Col("A10039", "ProgramNumber"), "P2039");
   EXPECT_EQ(Col("700001", "ProgramNumber"), "10002");
 
-  // The last job has real files; a second demo into the same folder is refused.
-  RunSteps({
-      {{"files", "--config", "%cfg%", "A10039", "--json"}, 0, "~\"typeName\":\"nc\""},
-      {{"files", "--config", "%cfg%", "A10039"}, 0, "Job A10039: ..."},
-      {{"demo", "%demo%"},
-       1,
-       "",
-       "kestrafix: error 58 (kestrafix demo): '%demo%' already holds a demo; remove it or choose another "
-       "folder.\n"},
-  });
+  // The last job has real files.
+  EXPECT_NE(Run({"files", "--config", vars["cfg"], "A10039", "--json"}).out.find("\"typeName\":\"nc\""),
+            std::string::npos);
+  EXPECT_TRUE(Run({"files", "--config", vars["cfg"], "A10039"}).out.starts_with("Job A10039: "));
   EXPECT_EQ(db.Count("select Count(*) from NcData"), 40);
 }
 
@@ -85,65 +81,8 @@ TEST_F(CliDemoTest, RoadsThroughTheCommands) {
   vars["machine"] = Col("A10039", "Machine");
   vars["ext"] = db.One("select KelbFileExtension from Machine where Machine='" + vars["machine"] + "'");
   vars["material"] = material;
-  RunSteps({
-      {{"propose", "--config", "%cfg%"}, 0, "Proposed file name (start \"A10039\"): A10040\n"},
-      {{"propose", "--config", "%cfg%", "--for", "program", "--json"},
-       0,
-       "{\"for\":\"program\",\"start\":\"P2039\",\"value\":\"P2040\"}\n"},
-      // Next free value: 700002 is free in the pool of both keys, 10001 among program numbers.
-      {{"propose", "--config", "%cfg%", "--for", "both", "--start", "700001", "--json"},
-       0,
-       "{\"for\":\"both\",\"start\":\"700001\",\"value\":\"700002\"}\n"},
-      {{"propose", "--config", "%cfg%", "--for", "program", "--start", "10000", "--json"},
-       0,
-       "{\"for\":\"program\",\"start\":\"10000\",\"value\":\"10001\"}\n"},
-      // Machine, address and order typed without case: the lists' rows are taken.
-      {{"new-job", "--config", "%cfg%", "--program-number", "99001", "--filename", "N100", "--type", "2",
-        "--machine", "laser1", "--address", "kunze ag", "--order", "2024-003", "--copy-from", "a10039",
-        "--json"},
-       0,
-       "{\"filename\":\"N100\",\"programNumber\":\"99001\",\"dataType\":2,\"machine\":\"Laser1\",..."},
-      {{"expand", "--config", "%cfg%", "--job", "A10039",
-        "$(FileName)|$(Material)|$(Country)|$(Machine)|$(ExtJob)"},
-       0,
-       "A10039|%material%|049|%machine%|%ext%\n"},
-      {{"expand", "--config", "%cfg%", "--job", "A10039", "--file", "D:\\x\\My Part.nc", "--kelb-call",
-        "cam $(FileName) $(DirNc)", "--json"},
-       0,
-       "{\"job\":\"A10039\",\"template\":\"cam $(FileName) $(DirNc)\",\"value\":\"cam \\\"My Part\\\" "
-       "D:\\\\x\"}\n"},
-      {{"expand", "--config", "%cfg%", "--job", "NOPE", "$(FileName)"},
-       2,
-       "",
-       "kestrafix: no job 'NOPE' in the job table\n"},
-      // Replace: dry run, a No, then --yes.
-      {{"replace", "--config", "%cfg%", "--column", "material", "--like", " ST37 ", "--value", "ST52",
-        "--dry-run"},
-       0,
-       "%st37% jobs with [Material] like \"ST37\" (dry run, nothing changed):\n..."},
-      {{"replace", "--config", "%cfg%", "--column", "Material", "--like", "ST37", "--value", "ST52"},
-       0,
-       "~Rückfrage: %st37% Aufträge werden geändert. Fortfahren? [y/N] Nothing changed.\n",
-       "",
-       "n\n"},
-      {{"replace", "--config", "%cfg%", "--column", "Material", "--like", "ST3?", "--value", "ST52", "--yes",
-        "--json"},
-       0,
-       "{\"column\":\"Material\",\"pattern\":\"ST3?\",\"value\":\"ST52\",\"count\":%st37%,\"updated\":%st37%}"
-       "\n"},
-      {{"replace", "--config", "%cfg%", "--column", "Comment", "--like", "Eil*", "--value", "", "--yes"},
-       0,
-       "..."},
-      // Columns the dialog does not offer.
-      {{"replace", "--config", "%cfg%", "--column", "programnumber", "--like", "*", "--value", "1", "--yes"},
-       2,
-       "",
-       "kestrafix: column 'ProgramNumber' is a key of the job and is never replaced\n"},
-      {{"replace", "--config", "%cfg%", "--column", "Nope", "--like", "*", "--value", "1", "--yes"},
-       2,
-       "",
-       "kestrafix: 'Nope' is no column of the job table\n"},
-  });
+  RunScenario("demo.txt");
+
   // The copy: its own values and the source's other columns, its files under its own name.
   EXPECT_EQ(Col("N100", "Author"), "demo");
   EXPECT_EQ(Col("N100", "Adresstext"), "Kunze AG");
@@ -155,45 +94,21 @@ TEST_F(CliDemoTest, RoadsThroughTheCommands) {
       "D:\\Jobs\\Laser1\\N100\\" + Col("N100", "Machineset") + "\\N100." + vars["ext"];
   EXPECT_TRUE(std::filesystem::is_regular_file(ToNative(jobFile))) << jobFile;
   EXPECT_EQ(Run({"files", "--config", vars["cfg"], "A10039"}).out, filesBefore);
+  EXPECT_FALSE(std::filesystem::exists(ToNative("D:\\Jobs\\Laser1\\N101")));  // refused: nothing stored
   // The replace: none left, the empty value cleared to Null.
   EXPECT_EQ(db.Count("select Count(*) from NcData where Material = 'ST37'"), 0);
   EXPECT_EQ(db.Count("select Count(*) from NcData where Comment Is Null"), 41);
   EXPECT_EQ(db.Count("select Count(*) from NcData where ProgramNumber = '1'"), 0);
 }
 
-// Refused input: the message table's text, exit 2, nothing stored.
-TEST_F(CliDemoTest, RefusedNewJobsStoreNothing) {
-  const auto newJob = [](const std::string& option, const std::string& value) {
-    std::vector<std::string> args = {"new-job"};
-    for (const auto& [name, given] :
-         std::vector<std::pair<std::string, std::string>>{{"--config", "%cfg%"},
-                                                          {"--program-number", "99002"},
-                                                          {"--filename", "N101"},
-                                                          {"--type", "0"},
-                                                          {"--machine", "Laser1"},
-                                                          {"--address", "Becker GmbH"},
-                                                          {"--order", "2024-001"},
-                                                          {"--copy-from", "A10000"}}) {
-      args.push_back(name);
-      args.push_back(name == option ? value : given);
-    }
-    return args;
-  };
-  RunSteps({
-      {newJob("--filename", "a10039"), 2, "",
-       "kestrafix: Dateiname \"a10039\" ist bereits vergeben. Bitte einen anderen Wert eingeben.\n"},
-      {newJob("--program-number", ""), 2, "", "kestrafix: Bitte Programmnummer eingeben.\n"},
-      {newJob("--address", "Nobody"), 2, "", "kestrafix: Adresse?\n"},
-      {newJob("--order", "2030-001"), 2, "", "kestrafix: Auftragsnummer?\n"},
-      {newJob("--copy-from", "ZZZ"), 2, "", "kestrafix: no job 'ZZZ' in the job table\n"},
-  });
-  // Without the host's message files (and add-in INI) the built-in copy gives the same texts.
+// Without the host's message files (and add-in INI) the built-in copy gives the same texts.
+TEST_F(CliDemoTest, BuiltInMessagesWithoutTheHostsFiles) {
   env.Unset("KESTRAFIX_ADDIN_PATH");
-  std::vector<std::string> args = newJob("--program-number", "");
-  args.insert(args.end(), {"--base-folder", "%demo%/data/Kunden"});
-  RunSteps({{args, 2, "", "kestrafix: Bitte Programmnummer eingeben.\n"}});
-  EXPECT_EQ(db.Count("select Count(*) from NcData"), 40);
-  EXPECT_FALSE(std::filesystem::exists(ToNative("D:\\Jobs\\Laser1\\N101")));
+  const CliResult r = Run({"new-job", "--config", vars["cfg"], "--program-number", "", "--filename", "N101",
+                           "--type", "0", "--machine", "Laser1", "--address", "Becker GmbH", "--order",
+                           "2024-001", "--base-folder", vars["demo"] + "/data/Kunden"});
+  EXPECT_EQ(r.code, 2);
+  EXPECT_EQ(r.err, "kestrafix: Bitte Programmnummer eingeben.\n");
 }
 
 }  // namespace
