@@ -139,11 +139,7 @@ TEST_F(AddTest, FailingFileCopyIsReportedOnceAndTheRowStays) {
   view.checks["Check2(3)"] = true;
   EXPECT_FALSE(Confirm());
 
-  ASSERT_EQ(env.Ui().shown.size(), 1u);
-  EXPECT_EQ(env.Ui().shown[0].icon, MsgIcon::Critical);
-  EXPECT_TRUE(env.Ui().shown[0].title.starts_with("Kestrafix / "));
-  EXPECT_TRUE(env.Ui().shown[0].title.ends_with(" / DataAdd"));
-  EXPECT_NE(env.Ui().shown[0].text.find("\r\n"), std::string::npos);
+  EXPECT_EQ(env.Shown(), std::vector<std::string>{"Kestrafix / clsFso / DataAdd: 75 [critical]"});
   const auto job = Job("A101");
   ASSERT_FALSE(job.empty());  // stored before the files were copied
   EXPECT_EQ(job.at("Adresstext"), "Addr1");
@@ -223,8 +219,7 @@ TEST_F(AddTest, KeyWithASingleQuoteIsStored) {
 TEST_F(AddTest, WithoutAHostGridTheErrorIsReported) {
   auto conn = db.Open();
   EXPECT_FALSE(AddJobRecord(view, nullptr, *conn, settings));
-  ASSERT_EQ(env.Ui().shown.size(), 1u);
-  EXPECT_TRUE(env.Ui().shown[0].title.ends_with(" / DataAdd"));
+  EXPECT_EQ(env.Shown(), std::vector<std::string>{"Kestrafix / Kestrafix / DataAdd: 91 [critical]"});
   EXPECT_EQ(JobCount(), 0);
 }
 
@@ -232,9 +227,7 @@ TEST_F(AddTest, EngineErrorWhileCountingIsReportedAsDataAdd) {
   auto conn = db.Open();
   conn->Close();
   EXPECT_FALSE(AddJobRecord(view, &Grid(), *conn, settings));
-  ASSERT_EQ(env.Ui().shown.size(), 1u);
-  EXPECT_EQ(env.Ui().shown[0].title, "Kestrafix / DAO.Database / DataAdd");
-  EXPECT_TRUE(env.Ui().shown[0].text.starts_with(std::to_string(dberr::ObjectClosed) + "\r\n"));
+  EXPECT_EQ(env.Shown(), std::vector<std::string>{"Kestrafix / DAO.Database / DataAdd: 3420 [critical]"});
   EXPECT_EQ(JobCount(), 0);
 }
 

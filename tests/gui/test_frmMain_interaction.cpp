@@ -72,8 +72,8 @@ TEST_F(FrmMainInteraction, FailingProposalIsReportedAndTheBoxKept) {
   ASSERT_TRUE(env.Ui().shown.empty());
   std::filesystem::remove(env.Data("jobs.db"));
   d.Command1_Click(0);
-  ASSERT_EQ(env.Ui().shown.size(), 1u);
-  EXPECT_EQ(env.Ui().shown[0].title.substr(env.Ui().shown[0].title.size() - 17), " / Command1_Click");
+  EXPECT_EQ(env.Shown(),
+            std::vector<std::string>{"Kestrafix / DAO.DBEngine / Command1_Click: 3024 [critical]"});
   EXPECT_EQ(TextOf(d, "Text1(0)"), "8");
 }
 
@@ -178,8 +178,7 @@ TEST_F(FrmMainInteraction, OkRunsTheRecordCreationAndClosesOnlyOnSuccess) {
   EXPECT_EQ(env.AddInIniText(), "");  // not unloaded
 
   d.Command3_Click(0);  // the hook raises
-  ASSERT_EQ(env.Ui().shown.size(), 1u);
-  EXPECT_EQ(env.Ui().shown[0].title, "Kestrafix / DAO / Command3_Click");
+  EXPECT_EQ(env.Shown(), std::vector<std::string>{"Kestrafix / DAO / Command3_Click: 3022 [critical]"});
   EXPECT_TRUE(d.isVisible());
 
   answer = true;

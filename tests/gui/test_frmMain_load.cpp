@@ -115,10 +115,7 @@ TEST_F(FrmMainLoad, FirstLoadErrorIsReportedOnceAndTheDialogStillOpens) {
   env.InstallMessages("049");
   // No host grid: loading fails when it first asks the grid (the proposals).
   frmMain d;
-  ASSERT_EQ(env.Ui().shown.size(), 1u);
-  EXPECT_EQ(env.Ui().shown[0].title, "Kestrafix / Kestrafix / Form_Load");
-  EXPECT_EQ(env.Ui().shown[0].text.rfind("91\r\n", 0), 0u) << env.Ui().shown[0].text;
-  EXPECT_EQ(env.Ui().shown[0].icon, MsgIcon::Critical);
+  EXPECT_EQ(env.Shown(), std::vector<std::string>{"Kestrafix / Kestrafix / Form_Load: 91 [critical]"});
   // Loaded before the error: lists; skipped after it: captions, hiding, base folder.
   EXPECT_EQ(ListOf(d, "SSDBCombo1(2)").RowCount(), 5);
   EXPECT_EQ(ListOf(d, "SSDBCombo1(3)").RowCount(), 2);
@@ -133,8 +130,7 @@ TEST_F(FrmMainLoad, MissingDatabaseIsReportedOnce) {
   env.WriteHostConfig("DbName=C:\\none.db\r\n");
   UseGrid(-1);
   frmMain d;
-  ASSERT_EQ(env.Ui().shown.size(), 1u);
-  EXPECT_EQ(env.Ui().shown[0].title.substr(env.Ui().shown[0].title.size() - 12), " / Form_Load");
+  EXPECT_EQ(env.Shown(), std::vector<std::string>{"Kestrafix / DAO.DBEngine / Form_Load: 3024 [critical]"});
   EXPECT_EQ(ListOf(d, "SSDBCombo1(2)").RowCount(), 5);
   EXPECT_EQ(ListOf(d, "SSDBCombo1(3)").RowCount(), 0);
 }

@@ -132,13 +132,10 @@ TEST_F(FrmReplaceTest, OkAsksWithTheCountAndSetsOnYes) {
     env.Ui().nextAnswers = {c.answer};
     frmReplace dialog;
     Confirm(dialog, c.pattern, c.value);
-    ASSERT_EQ(env.Ui().shown.size(), *c.question ? 1u : 0u);
-    if (*c.question) {
-      EXPECT_EQ(env.Ui().shown[0].text, c.question);  // every "/1" is the count
-      EXPECT_EQ(env.Ui().shown[0].title, "Replace?");
-      EXPECT_EQ(env.Ui().shown[0].buttons, MsgButtons::YesNo);
-      EXPECT_EQ(env.Ui().shown[0].icon, MsgIcon::Question);
-    }
+    // Every "/1" of the question is the count.
+    EXPECT_EQ(env.Shown(), *c.question ? std::vector<std::string>{"Replace?: " + std::string(c.question) +
+                                                                  " [yes/no] [question]"}
+                                       : std::vector<std::string>{});
     EXPECT_EQ(Materials(), c.after);
     EXPECT_TRUE(dialog.RetVal());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -163,13 +160,8 @@ TEST_F(FrmReplaceTest, ErrorOnOkIsReportedOnceAndTheDialogStaysOpen) {
   dialog.show();
   std::filesystem::remove(env.Data("jobs.db"));
   Confirm(dialog, "ST*", "X1");
-  ASSERT_EQ(env.Ui().shown.size(), 1u);
-  EXPECT_EQ(env.Ui().shown[0].icon, MsgIcon::Critical);
-  EXPECT_EQ(env.Ui().shown[0].buttons, MsgButtons::OK);
-  EXPECT_TRUE(env.Ui().shown[0].title.starts_with("Kestrafix / ")) << env.Ui().shown[0].title;
-  EXPECT_TRUE(env.Ui().shown[0].title.ends_with(" / OKButton_Click")) << env.Ui().shown[0].title;
-  EXPECT_TRUE(env.Ui().shown[0].text.starts_with(std::to_string(dberr::FileNotFound) + "\r\n"))
-      << env.Ui().shown[0].text;
+  EXPECT_EQ(env.Shown(),
+            std::vector<std::string>{"Kestrafix / DAO.DBEngine / OKButton_Click: 3024 [critical]"});
   EXPECT_FALSE(dialog.RetVal());
   EXPECT_TRUE(dialog.isVisible());
 }
@@ -177,8 +169,7 @@ TEST_F(FrmReplaceTest, ErrorOnOkIsReportedOnceAndTheDialogStaysOpen) {
 TEST_F(FrmReplaceTest, ErrorOnLoadIsReportedOnce) {
   Shared().goSSDBGrid.reset();  // a host that handed over no grid
   frmReplace dialog;
-  ASSERT_EQ(env.Ui().shown.size(), 1u);
-  EXPECT_TRUE(env.Ui().shown[0].title.ends_with(" / Form_Load")) << env.Ui().shown[0].title;
+  EXPECT_EQ(env.Shown(), std::vector<std::string>{"Kestrafix / Kestrafix / Form_Load: 91 [critical]"});
   EXPECT_EQ(dialog.windowTitle(), "Replace values");  // what came before the error stays
   dialog.OKButton_Click();                            // nothing to choose: nothing happens
   EXPECT_EQ(env.Ui().shown.size(), 1u);

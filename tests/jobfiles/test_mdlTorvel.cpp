@@ -109,11 +109,9 @@ TEST_F(ImportTest, OverwriteModesKeepReplaceOrAsk) {
   env.Ui().nextAnswers.push_back(MsgAnswer::No);
   Import("A100", "A101", true, false, false, 2, 3);
   EXPECT_EQ(Read("Jobs\\A101\\A101.cam"), "old");
-  ASSERT_EQ(env.Ui().shown.size(), 1u);
-  EXPECT_EQ(env.Ui().shown[0].text, "Replace D:\\Jobs\\A101\\A101.cam with D:\\Jobs\\A100\\A100.cam?");
-  EXPECT_EQ(env.Ui().shown[0].title, "Question");
-  EXPECT_EQ(env.Ui().shown[0].buttons, MsgButtons::YesNo);
-  EXPECT_EQ(env.Ui().shown[0].icon, MsgIcon::Question);
+  EXPECT_EQ(env.Shown(), std::vector<std::string>{
+                             "Question: Replace D:\\Jobs\\A101\\A101.cam with D:\\Jobs\\A100\\A100.cam? "
+                             "[yes/no] [question]"});
 
   env.Ui().nextAnswers.push_back(MsgAnswer::Yes);
   Import("A100", "A101", true, false, false, 2, 3);

@@ -163,10 +163,8 @@ TEST_F(ResStrsFiles, UnreadableFileIsReportedOnceAndLoadGivesFalse) {
   clsResStrs t;
   EXPECT_FALSE(t.Load(file));
   EXPECT_EQ(t.Count(), 0);
-  ASSERT_EQ(env.Ui().shown.size(), 1u);
-  EXPECT_EQ(env.Ui().shown[0].icon, MsgIcon::Critical);
-  EXPECT_TRUE(env.Ui().shown[0].title.starts_with("Kestrafix / ")) << env.Ui().shown[0].title;
-  EXPECT_TRUE(env.Ui().shown[0].title.ends_with(" / Load")) << env.Ui().shown[0].title;
+  ASSERT_EQ(env.Shown().size(), 1u);
+  EXPECT_TRUE(env.Shown()[0].starts_with("Kestrafix / Kestrafix.clsResStrs / Load: ")) << env.Shown()[0];
   // The table still works afterwards.
   EXPECT_EQ(t.Msg("A"), "");
   EXPECT_EQ(t.Count(), 1);
@@ -178,8 +176,7 @@ TEST_F(ResStrsFiles, UnwritableTargetIsReportedOnce) {
   ASSERT_TRUE(t.Load(file));
   env.MakeDir("ResStr/Kestrafix.999");  // a folder where the file should go
   t.Save(false);
-  ASSERT_EQ(env.Ui().shown.size(), 1u);
-  EXPECT_TRUE(env.Ui().shown[0].title.ends_with(" / Save")) << env.Ui().shown[0].title;
+  EXPECT_EQ(env.Shown(), std::vector<std::string>{"Kestrafix / Kestrafix.clsResStrs / Save: 75 [critical]"});
   EXPECT_EQ(t.Count(), 1);
   // The folder of the remembered file is gone: saving there fails too, with one report.
   std::filesystem::remove_all(env / "ResStr");

@@ -53,6 +53,18 @@ TestEnvironment::~TestEnvironment() {
   }
 }
 
+std::vector<std::string> TestEnvironment::Shown() const {
+  std::vector<std::string> out;
+  for (const auto& box : ui_->shown) {
+    std::string line = box.title + ": " + box.text.substr(0, box.text.find('\r'));
+    if (box.buttons == MsgButtons::YesNo) line += " [yes/no]";
+    if (box.icon == MsgIcon::Critical) line += " [critical]";
+    if (box.icon == MsgIcon::Question) line += " [question]";
+    out.push_back(line);
+  }
+  return out;
+}
+
 void TestEnvironment::Remember(const std::string& name) {
   for (const auto& [n, v] : saved_)
     if (n == name) return;

@@ -40,6 +40,9 @@ class TestEnvironment : public TempDir {
   void MapDrive(const std::string& drive, const std::filesystem::path& root) const;
 
   ScriptedUi& Ui() const { return *ui_; }
+  // The message boxes shown so far: "title: first line of the text", then " [yes/no]" and
+  // " [critical]" or " [question]" where they apply.
+  std::vector<std::string> Shown() const;
 
   // The native path of "D:\rel", taken as written (no letter case resolved).
   std::filesystem::path Data(const std::string& rel = "") const;
