@@ -25,23 +25,6 @@ std::vector<std::string> Items(const KeyedCollection<std::string>& c) {
   return std::vector<std::string>(c.begin(), c.end());
 }
 
-TEST(KeyedCollectionTest, PositionsCountFromOneAndFollowInsertionPlace) {
-  KeyedCollection<std::string> c;
-  EXPECT_TRUE(c.Empty());
-  c.Add("b", "kb");
-  c.Add("d");
-  c.AddBefore(1, "a", "ka");
-  c.AddAfter(2, "c", "kc");
-  c.AddAfter(4, "e");
-  EXPECT_EQ(c.Count(), 5);
-  EXPECT_EQ(Items(c), (std::vector<std::string>{"a", "b", "c", "d", "e"}));
-  EXPECT_EQ(c.Item(1), "a");
-  EXPECT_EQ(c.Item(5), "e");
-  EXPECT_EQ(c.KeyAt(3), std::optional<std::string>("kc"));
-  EXPECT_EQ(c.KeyAt(4), std::nullopt);
-  EXPECT_EQ(c.PositionOf("KC"), 3);
-}
-
 TEST(KeyedCollectionTest, BadPositionsAndKeysGiveTheirErrors) {
   KeyedCollection<std::string> c;
   EXPECT_EQ(ErrorNumber([&] { c.AddBefore(1, "x"); }), err::SubscriptOutOfRange);
@@ -75,33 +58,6 @@ TEST(KeyedCollectionTest, KeysIgnoreCaseButNotAccents) {
   EXPECT_EQ(c.Find("nothing"), nullptr);
   ASSERT_NE(c.Find("Á"), nullptr);
   EXPECT_EQ(*c.Find("Á"), "4");
-}
-
-TEST(KeyedCollectionTest, InsertSortedReturnsPositionAndRefusesPresentKeys) {
-  KeyedCollection<std::string> c;
-  EXPECT_EQ(c.InsertSorted("m", "m"), 1);
-  EXPECT_EQ(c.InsertSorted("B", "B"), 1);
-  EXPECT_EQ(c.InsertSorted("z", "z"), 3);
-  EXPECT_EQ(c.InsertSorted("c", "c"), 2);
-  EXPECT_EQ(c.InsertSorted("M2", "M"), 0);
-  EXPECT_EQ(Items(c), (std::vector<std::string>{"B", "c", "m", "z"}));
-}
-
-TEST(KeyedCollectionTest, RemoveByPositionAndKeyKeepsOrderAndIndex) {
-  KeyedCollection<std::string> c;
-  for (int i = 0; i < 10; ++i) c.Add(std::to_string(i), "k" + std::to_string(i));
-  c.Remove(1);
-  c.Remove("K5");
-  c.Remove(c.Count());
-  EXPECT_EQ(Items(c), (std::vector<std::string>{"1", "2", "3", "4", "6", "7", "8"}));
-  EXPECT_FALSE(c.HasKey("k5"));
-  EXPECT_TRUE(c.HasKey("k8"));
-  c.Add("again", "k5");  // a removed key can be used again
-  EXPECT_EQ(c.Item("k5"), "again");
-  c.Clear();
-  EXPECT_EQ(c.Count(), 0);
-  EXPECT_FALSE(c.HasKey("k1"));
-  EXPECT_EQ(c.begin(), c.end());
 }
 
 TEST(KeyedCollectionTest, HoldsMoveOnlyItems) {
@@ -144,34 +100,6 @@ TEST(KeyedCollectionTest, CopiesAreIndependentAndMovedFromIsEmptyButUsable) {
   a.Add("fresh", "k7");
   EXPECT_EQ(a.Item("K7"), "fresh");
   EXPECT_FALSE(c.HasKey("k7"));
-}
-
-// Sorted insertion of many keys in random order must give the order of std::sort over
-// the collation keys, through many leaf and inner node splits.
-TEST(KeyedCollectionTest, RandomSortedInsertionMatchesSortedKeys) {
-  std::mt19937 rng(12345);
-  std::uniform_int_distribution<int> letter(0, 25);
-  KeyedCollection<std::string> c;
-  std::vector<std::string> keys;
-  for (int i = 0; i < 20000; ++i) {
-    std::string k;
-    for (int j = 0; j < 4; ++j) k.push_back(static_cast<char>((j % 2 ? 'a' : 'A') + letter(rng)));
-    const long pos = c.InsertSorted(k, k);
-    if (pos == 0) {
-      EXPECT_TRUE(c.HasKey(k));
-      continue;
-    }
-    keys.push_back(k);
-    EXPECT_EQ(c.Item(pos), k);
-  }
-  std::sort(keys.begin(), keys.end(),
-            [](const std::string& a, const std::string& b) { return CollationKey(a) < CollationKey(b); });
-  ASSERT_EQ(c.Count(), static_cast<long>(keys.size()));
-  EXPECT_EQ(Items(c), keys);
-  for (std::size_t i = 0; i < keys.size(); i += 97) {
-    EXPECT_EQ(c.Item(static_cast<long>(i) + 1), keys[i]);
-    EXPECT_EQ(c.PositionOf(keys[i]), static_cast<long>(i) + 1);
-  }
 }
 
 // A collection big enough for its largest memory blocks, with some keys too long to share

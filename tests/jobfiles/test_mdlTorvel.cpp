@@ -13,8 +13,13 @@
 namespace kx::test {
 namespace {
 
+// Jobs A100 and A101 on machine Own.
 class ImportTest : public JobFilesTest {
  protected:
+  ImportTest() {
+    db.AddJobOn("A100", "Own");
+    db.AddJobOn("A101", "Own");
+  }
   void Import(const std::string& src, const std::string& dst, bool jobFiles, bool ncFiles, bool move,
               std::uint8_t overwrite, std::int16_t rename, const std::string& filter = "",
               std::int16_t datMode = 0) const {
@@ -45,7 +50,6 @@ TEST(TargetFileName, ModesAndTheirFallback) {
 }
 
 TEST_F(ImportTest, WithoutJobOrNcFilesNothingIsLoadedOrChanged) {
-  db.AddJobOn("A100", "Own");
   env.Put("Jobs\\A100\\A100.cam");
   const std::string bad = (env / "bad.db").string();
   env.Write("bad.db", std::string(4096, 'x'));  // any load of a record would fail on it
@@ -56,8 +60,7 @@ TEST_F(ImportTest, WithoutJobOrNcFilesNothingIsLoadedOrChanged) {
 }
 
 TEST_F(ImportTest, RenameModeThreeNamesEveryFileAfterTheTargetJob) {
-  db.AddJobOn("A100", "Own", "S1");
-  db.AddJobOn("A101", "Own", "S1");
+  db.Execute("UPDATE NcData SET Machineset = 'S1'");
   env.Put("Jobs\\A100\\S1\\A100.cam", "cam");
   env.Put("Jobs\\A100\\S1\\A100.txt", "txt");
   env.Put("Jobs\\A100\\S1\\A100_old.txt", "old");
@@ -80,8 +83,6 @@ TEST_F(ImportTest, RenameModeThreeNamesEveryFileAfterTheTargetJob) {
 }
 
 TEST_F(ImportTest, RenameModeOutOfRangeFollowsTheTargetsDirectoryType) {
-  db.AddJobOn("A100", "Own");
-  db.AddJobOn("A101", "Own");
   db.AddJobOn("B100", "Flat");
   db.AddJobOn("B101", "Flat");
   env.Put("Jobs\\A100\\A100_old.cam");
@@ -93,8 +94,6 @@ TEST_F(ImportTest, RenameModeOutOfRangeFollowsTheTargetsDirectoryType) {
 }
 
 TEST_F(ImportTest, OverwriteModesKeepReplaceOrAsk) {
-  db.AddJobOn("A100", "Own");
-  db.AddJobOn("A101", "Own");
   env.Put("Jobs\\A100\\A100.cam", "new");
   const std::string msgFile = env.Write("torvel.049",
                                         "MSG(ImportFiles_003)=Replace /1 with /2?\r\n"
@@ -126,7 +125,7 @@ TEST_F(ImportTest, OverwriteModesKeepReplaceOrAsk) {
 }
 
 TEST_F(ImportTest, CopyOntoItselfChangesNothing) {
-  db.AddJobOn("A100", "Own", "S1");
+  db.Execute("UPDATE NcData SET Machineset = 'S1'");
   env.Put("Jobs\\A100\\S1\\A100.cam", "cam");
   env.Write("data/Nc/A100/S1/a100.NC", "nc");  // another letter case than the database's name
   env.Put("Nc\\A100\\S1\\Opt\\A100.opt", "opt");
@@ -138,8 +137,6 @@ TEST_F(ImportTest, CopyOntoItselfChangesNothing) {
 }
 
 TEST_F(ImportTest, FilterTakesOnlyMatchingSourcePaths) {
-  db.AddJobOn("A100", "Own");
-  db.AddJobOn("A101", "Own");
   env.Put("Jobs\\A100\\A100.cam");
   env.Put("Jobs\\A100\\A100.txt");
   Import("A100", "A101", true, false, false, 1, 3, "*.xyz;*.CAM");
@@ -148,8 +145,6 @@ TEST_F(ImportTest, FilterTakesOnlyMatchingSourcePaths) {
 }
 
 TEST_F(ImportTest, DataFileIsWrittenAnewForTheTargetJob) {
-  db.AddJobOn("A100", "Own");
-  db.AddJobOn("A101", "Own");
   env.Put("Nc\\A100\\A100_p1.nc", "p1");
   env.Put("Nc\\A100\\sub\\A100_p2.nc", "p2");
   env.Put("Other\\p,3.nc", "p3");
@@ -166,8 +161,6 @@ TEST_F(ImportTest, DataFileIsWrittenAnewForTheTargetJob) {
 }
 
 TEST_F(ImportTest, DataModesPlaceReferencesBesideOrInASubFolder) {
-  db.AddJobOn("A100", "Own");
-  db.AddJobOn("A101", "Own");
   db.AddJobOn("A102", "Own");
   env.Put("Nc\\A100\\A100_p1.nc", "p1");
   env.Put("Nc\\A100\\A100.dat", "A100_p1.nc");
@@ -187,8 +180,6 @@ TEST_F(ImportTest, OptimisedFilesFollowTheOptimisationFolder) {
                  {"OptNcDirectory", "D:\\N0\\Opt"},
                  {"NcFileExtension", "nc"},
                  {"OptNcFileExtension", "opt"}});
-  db.AddJobOn("A100", "Own");
-  db.AddJobOn("A101", "Own");
   db.AddJobOn("B100", "OptIn");
   db.AddJobOn("B101", "OptIn");
   env.Put("Nc\\A100\\Opt\\A100.nc", "rel");  // relative folder: follows the NC tree
@@ -200,8 +191,7 @@ TEST_F(ImportTest, OptimisedFilesFollowTheOptimisationFolder) {
 }
 
 TEST_F(ImportTest, MoveOfOwnFoldersSendsTheSourceFoldersToTheTrash) {
-  db.AddJobOn("A100", "Own", "S1");
-  db.AddJobOn("A101", "Own", "S1");
+  db.Execute("UPDATE NcData SET Machineset = 'S1'");
   env.Put("Jobs\\A100\\S1\\A100.cam", "cam");
   env.Put("Nc\\A100\\S1\\A100.nc", "nc");
   env.Put("Nc\\A100\\S1\\A100_p.nc", "p");
@@ -218,8 +208,6 @@ TEST_F(ImportTest, MoveOfOwnFoldersSendsTheSourceFoldersToTheTrash) {
 }
 
 TEST_F(ImportTest, MoveLeavesAJobFolderThatStillHoldsFilesOfTheJob) {
-  db.AddJobOn("A100", "Own");
-  db.AddJobOn("A101", "Own");
   env.Put("Jobs\\A100\\A100.cam", "cam");
   env.Put("Nc\\A100\\A100.nc", "nc");  // NC files are not taken over
   Import("A100", "A101", true, false, true, 1, 3);
@@ -230,8 +218,6 @@ TEST_F(ImportTest, MoveLeavesAJobFolderThatStillHoldsFilesOfTheJob) {
 }
 
 TEST_F(ImportTest, MoveKeepsSourceFoldersInsideTheProgramFilesFolder) {
-  db.AddJobOn("A100", "Own");
-  db.AddJobOn("A101", "Own");
   env.Put("Jobs\\A100\\A100.cam", "cam");
   env.Set("ProgramFiles", "D:\\Jobs");
   Import("A100", "A101", true, false, true, 1, 3);
@@ -246,8 +232,7 @@ TEST_F(ImportTest, MoveOfSharedFoldersRemovesOnlyFoldersLeftEmpty) {
                  {"DirectoryType", "0"},
                  {"KelbDirectory", "D:\\J1"},
                  {"NcDirectory", "D:\\N1"}});
-  db.AddJobOn("A100", "Split");
-  db.AddJobOn("A101", "Split2");
+  db.Execute("UPDATE NcData SET Machine = IIF(Filename = 'A100', 'Split', 'Split2')");
   env.Put("J0\\S1\\A100.cam", "1");
   env.Put("J0\\S2\\A100.cam", "2");
   env.Put("J0\\S2\\keep.txt", "k");  // not a file of the job
@@ -267,8 +252,6 @@ TEST_F(ImportTest, MoveOfSharedFoldersRemovesOnlyFoldersLeftEmpty) {
 }
 
 TEST_F(ImportTest, NamesInAnotherLetterCaseAreFoundAndCarriedOver) {
-  db.AddJobOn("A100", "Own");
-  db.AddJobOn("A101", "Own");
   env.Write("data/jobs/a100/s1/a100.CAM", "cam");
   Import("A100", "A101", true, false, false, 1, 3);
   EXPECT_EQ(ReadAll(env / "data/jobs/A101/s1/A101.CAM"), "cam");
@@ -278,8 +261,6 @@ class ImportFailureTest : public ImportTest, public ::testing::WithParamInterfac
 
 TEST_P(ImportFailureTest, FailurePartWayLeavesEveryFileWholeAndReachesTheCaller) {
   const bool move = GetParam();
-  db.AddJobOn("A100", "Own");
-  db.AddJobOn("A101", "Own");
   env.Put("Jobs\\A100\\S1\\A100.cam", "1");
   env.Put("Jobs\\A100\\S2\\A100.cam", "2");
   env.Put("Jobs\\A100\\S3\\A100.cam", "3");
