@@ -1,17 +1,91 @@
-// The host window over a job database: rows, captions, sorting, the current cell, and the
-// add-in's commands with a fake dialog.
+// kestrafix-host's window over a job database, with scripted message boxes and the add-in
+// registered in a temp registry file: rows, captions, sorting, the current cell, the add-in's
+// commands with a fake dialog and with the real new-job dialog, and what it says when the
+// configuration, the job database or the add-in is missing.
+#include <gtest/gtest.h>
+
 #include <QAction>
+#include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QSortFilterProxyModel>
+#include <QStringList>
 #include <QTableView>
 #include <QTest>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <string>
 
-#include "host_fixture.h"
+#include "addin_library.h"
+#include "addin_loader.h"
+#include "host_prompts.h"
+#include "host_window.h"
+#include "job_database.h"
 #include "job_grid_model.h"
+#include "modal_script.h"
 
 namespace kxhost::test {
 namespace {
+
+namespace fs = std::filesystem;
+
+class ScriptedPrompts : public HostPrompts {
+ public:
+  void Error(QWidget*, const QString& title, const QString& text) override { errors << title + ": " + text; }
+  bool Ask(QWidget*, const QString& title, const QString& text) override {
+    questions << title + ": " + text;
+    if (answers.empty()) {
+      ADD_FAILURE() << "unexpected question: " << text.toStdString();
+      return false;
+    }
+    const bool a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  QStringList errors;
+  QStringList questions;
+  std::deque<bool> answers;
+};
+
+// The host window in a test environment: the host configuration names the job database
+// (native path, not yet created) and the country 44.
+class HostFixture : public ::testing::Test {
+ protected:
+  HostFixture() { env.WriteHostConfig("DbName=" + db.string() + "\r\nCountry=44\r\n"); }
+  void TearDown() override {
+    if (window && window->Api()) {
+      window->Api()->testing_set_dialog(KX_DIALOG_NEW_JOB, nullptr, nullptr);
+      window->Api()->testing_set_dialog(KX_DIALOG_REPLACE, nullptr, nullptr);
+    }
+    window.reset();
+  }
+
+  // Three jobs whose versions sort differently as numbers and as texts.
+  void MakeJobs() const {
+    kx::test::JobDatabase(db.string())
+        .Execute(
+            "insert into NcData (Filename, ProgramNumber, Machine, Version) values "
+            "('A100', '100', 'Laser1', 9), ('b200', '200', 'Laser2', 100), ('C300', '300', 'Laser1', 10)");
+  }
+  void Register(const std::string& library = kx::test::AddinLibraryFile()) const {
+    env.Write("xdg-config/kestrafix/addins.ini", "[Kestrafix.IFace]\r\nLibrary=" + library + "\r\n");
+  }
+  HostWindow& Window(QString candidate = {}) {
+    window = std::make_unique<HostWindow>(HostOptions{std::move(candidate)}, prompts);
+    return *window;
+  }
+  // The job database, once created.
+  kx::test::JobDatabase Jobs() const { return kx::test::JobDatabase(db.string(), false); }
+  bool Open(HostWindow& w) const { return w.OpenConfiguration(QString::fromStdString(config.string())); }
+  std::string Errors() const { return prompts.errors.join(QStringLiteral(" | ")).toStdString(); }
+
+  kx::test::TestEnvironment env;
+  fs::path db = env.Data("jobs.db");
+  fs::path config = env / "torvel.cfg";
+  ScriptedPrompts prompts;
+  std::unique_ptr<HostWindow> window;
+};
 
 std::string Header(HostWindow& w, int col) {
   return w.Proxy()->headerData(col, Qt::Horizontal).toString().toStdString();
@@ -135,6 +209,158 @@ TEST_F(HostWindowTest, AnEmptyJobTableRunsWithoutACurrentJob) {
   ASSERT_EQ(w.Api()->testing_set_dialog(KX_DIALOG_NEW_JOB, FakeDialog::Play, &newJob), KX_OK);
   EXPECT_EQ(w.NewJob(), 0);
   EXPECT_EQ(newJob.filename, "");
+}
+
+class HostErrors : public HostFixture {
+ protected:
+  void ExpectNoGrid(HostWindow& w) {
+    EXPECT_EQ(w.Grid(), nullptr);
+    EXPECT_EQ(w.Model()->rowCount(), 0);
+    EXPECT_FALSE(w.NewJobAction()->isEnabled());
+    EXPECT_FALSE(w.ReplaceAction()->isEnabled());
+  }
+};
+
+TEST_F(HostErrors, MissingConfiguration) {
+  Register();
+  HostWindow& w = Window();
+  const QString missing = QString::fromStdString((env / "none.cfg").string());
+  EXPECT_FALSE(w.OpenConfiguration(missing));
+  ASSERT_EQ(prompts.errors.size(), 1) << Errors();
+  EXPECT_TRUE(prompts.errors[0].contains(missing)) << Errors();
+  EXPECT_TRUE(prompts.errors[0].contains("does not exist")) << Errors();
+  ExpectNoGrid(w);
+  EXPECT_EQ(w.NewJob(), -1);  // no grid: refused with a message
+  EXPECT_EQ(prompts.errors.size(), 2);
+}
+
+TEST_F(HostErrors, ConfigurationWithoutDbName) {
+  Register();
+  const auto cfg = env.Write("empty.cfg", "[TORVEL]\r\nCountry=49\r\n[Other]\r\nDbName=x.db\r\n");
+  HostWindow& w = Window();
+  EXPECT_FALSE(w.OpenConfiguration(QString::fromStdString(cfg.string())));
+  ASSERT_EQ(prompts.errors.size(), 1);
+  EXPECT_TRUE(prompts.errors[0].contains("DbName")) << Errors();
+  ExpectNoGrid(w);
+}
+
+TEST_F(HostErrors, MissingOrBrokenJobDatabase) {
+  Register();
+  HostWindow& w = Window();
+  EXPECT_FALSE(Open(w));
+  ASSERT_EQ(prompts.errors.size(), 1);
+  EXPECT_TRUE(prompts.errors[0].contains(QString::fromStdString(db.string()))) << Errors();
+  EXPECT_TRUE(prompts.errors[0].contains("does not exist")) << Errors();
+  EXPECT_FALSE(fs::exists(db));  // never created by opening
+  ExpectNoGrid(w);
+
+  env.Write("data/jobs.db", std::string(4096, 'x'));  // no database at all
+  EXPECT_FALSE(Open(w));
+  ASSERT_EQ(prompts.errors.size(), 2);
+  EXPECT_TRUE(prompts.errors[1].contains("could not be opened")) << Errors();
+  ExpectNoGrid(w);
+
+  // Put right, the same window opens it.
+  fs::remove(db);
+  MakeJobs();
+  EXPECT_TRUE(Open(w)) << Errors();
+  EXPECT_EQ(w.Model()->rowCount(), 3);
+}
+
+TEST_F(HostErrors, NotRegisteredAndNoLibraryToOffer) {
+  MakeJobs();
+  HostWindow& w = Window();
+  EXPECT_FALSE(Open(w));
+  ASSERT_EQ(prompts.errors.size(), 1);
+  EXPECT_TRUE(prompts.errors[0].contains("not registered")) << Errors();
+  EXPECT_TRUE(prompts.errors[0].contains(AddinRegistryFile())) << Errors();
+  EXPECT_TRUE(prompts.questions.isEmpty());
+  ExpectNoGrid(w);
+}
+
+TEST_F(HostErrors, NotRegisteredTheLibraryBesideTheHostIsOfferedAndRegistered) {
+  MakeJobs();
+  HostWindow& w = Window(QString::fromUtf8(kx::test::AddinLibraryFile()));
+  prompts.answers = {false, true};
+  EXPECT_FALSE(Open(w));
+  ASSERT_EQ(prompts.questions.size(), 1);
+  EXPECT_TRUE(prompts.questions[0].contains(kx::test::AddinLibraryFile()))
+      << prompts.questions[0].toStdString();
+  EXPECT_TRUE(prompts.errors.isEmpty()) << Errors();  // declining is no error
+  EXPECT_EQ(w.StatusText().toStdString(), "Add-in not registered");
+  EXPECT_FALSE(fs::exists(env / "xdg-config/kestrafix/addins.ini"));
+  ExpectNoGrid(w);
+
+  EXPECT_TRUE(Open(w)) << Errors();
+  EXPECT_EQ(prompts.questions.size(), 2);
+  EXPECT_TRUE(fs::equivalent(RegisteredLibrary(KX_PROGID).toStdString(), kx::test::AddinLibraryFile()));
+  EXPECT_EQ(w.Model()->rowCount(), 3);
+}
+
+TEST_F(HostErrors, RegisteredLibraryThatCannotBeLoaded) {
+  MakeJobs();
+  Register((env / "gone/libkestrafix.so").string());
+  HostWindow& w = Window(QString::fromUtf8(kx::test::AddinLibraryFile()));  // registered wins: no question
+  EXPECT_FALSE(Open(w));
+  ASSERT_EQ(prompts.errors.size(), 1);
+  EXPECT_TRUE(prompts.errors[0].contains("could not be loaded")) << Errors();
+  EXPECT_TRUE(prompts.errors[0].contains("gone/libkestrafix.so")) << Errors();
+
+  // A library that is no Kestrafix add-in.
+  Register(QString::fromUtf8(KX_QT_CORE_LIBRARY).toStdString());
+  EXPECT_FALSE(Open(w));
+  ASSERT_EQ(prompts.errors.size(), 2);
+  EXPECT_TRUE(prompts.errors[1].contains("no Kestrafix add-in")) << Errors();
+  ExpectNoGrid(w);
+}
+
+TEST(HostLibrarySearch, FindsTheLibraryInTheBuildTreeOrBesideTheHost) {
+  kx::test::TempDir tmp;
+  tmp.Write("build/src/addin/libkestrafix.so", "x");
+  tmp.MakeDir("build/apps/host");
+  EXPECT_EQ(LibraryNearExecutable(QString::fromStdString((tmp / "build/apps/host").string())).toStdString(),
+            fs::canonical(tmp / "build/src/addin/libkestrafix.so").string());
+  tmp.Write("opt/bin/libkestrafix.so", "x");
+  EXPECT_EQ(LibraryNearExecutable(QString::fromStdString((tmp / "opt/bin").string())).toStdString(),
+            fs::canonical(tmp / "opt/bin/libkestrafix.so").string());
+  EXPECT_TRUE(LibraryNearExecutable(QString::fromStdString((tmp / "nowhere").string())).isEmpty());
+}
+
+class HostNewJob : public HostFixture {
+ protected:
+  void MakeWorld() const {
+    MakeJobs();
+    Jobs().Execute(
+        "insert into Machine (Machine, KelbDirectory, NcDirectory, KelbFileExtension, NcFileExtension) "
+        "values ('Laser1', 'D:\\jobs', 'D:\\nc', 'job', 'nc')");
+    env.MakeDir("data/base/Cust1/Order1");
+    env.WriteAddInIni("[frmMain]\r\nText2(0).Text=D:\\base\r\n");
+    env.InstallMessages("044");
+    Register();
+  }
+};
+
+TEST_F(HostNewJob, TheDialogsNewJobAppearsInTheHostsGrid) {
+  MakeWorld();
+  HostWindow& w = Window();
+  ASSERT_TRUE(Open(w)) << Errors();
+  ASSERT_EQ(w.Api()->grid_set_row(w.Grid(), 2), KX_OK);  // C300 on Laser1
+
+  // The user picks the first address and order (filled once the address is chosen), confirms.
+  kx::test::ModalScript user{{kx::test::Pick("frmMain", "SSDBCombo2(1)"),
+                              kx::test::Pick("frmMain", "SSDBCombo2(2)"),
+                              kx::test::Press("frmMain", "Command3(0)")}};
+  user.Start();
+  EXPECT_EQ(w.NewJob(), 1);
+  EXPECT_FALSE(user.timedOut) << ::testing::PrintToString(user.seen);
+  EXPECT_EQ(w.StatusText().toStdString(), "New job created");
+  ASSERT_EQ(w.Model()->rowCount(), 4);
+  const int file = w.Model()->ColumnOf("Filename");
+  EXPECT_EQ(w.Model()->CellText(3, file).toStdString(), "C301");
+  EXPECT_EQ(w.Model()->CellText(3, w.Model()->ColumnOf("Machine")).toStdString(), "Laser1");
+  int32_t row = -1;
+  w.Api()->grid_current(w.Grid(), &row, nullptr);
+  EXPECT_EQ(row, 3);  // the dialog leaves the new job current
 }
 
 }  // namespace

@@ -1,17 +1,94 @@
-// Storing a confirmed new job: the row's columns, the copy of a selected job, the job's
-// folders and files, and the failures that leave the dialog open.
+// The new job: the checks of its keys and machine before anything is written, and storing a
+// confirmed one (the row's columns, the copy of a selected job, the job's folders and files,
+// the failures that leave the dialog open).
+#include <gtest/gtest.h>
+
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <memory>
 #include <ostream>
 #include <set>
 #include <string>
 
+#include "config/shared_state.h"
 #include "core/error.h"
-#include "new_job_record_fixture.h"
+#include "dialogs/new_job_record.h"
+#include "fake_new_job_view.h"
+#include "job_database.h"
+#include "messages/clsResStrs.h"
+#include "platform/job_table_grid.h"
+#include "platform/ui_services.h"
 
 namespace kx::test {
 namespace {
+
+// Confirming a new job against a real job world: the job database with the machines, a
+// message table with the dialog's texts, the host grid bound to the job table, and a dialog
+// whose controls hold a valid new job until a test changes them.
+class NewJobRecordTest : public JobWorldTest {
+ protected:
+  NewJobRecordTest() {
+    Shared().glSubFolderCount = 1;
+    const auto messages = env.Write("messages.049",
+                                    "MSG(VarValMissing)=missing /1\r\n"
+                                    "MSG(VarValLengthError)=/1 longer than /2\r\n"
+                                    "MSG(VarValExists)=/1 /2 exists\r\n");
+    EXPECT_TRUE(ResStrs().Load(messages.string()));
+    SetKeyCase(0);
+    view.texts = {{"Text1(0)", "P101"}, {"Text1(1)", "A101"}};
+    view.lists["SSDBCombo1(2)"] = {Variant(3), "Laser", true};
+    view.SetList("SSDBCombo1(3)", "Own");
+    view.SetList("SSDBCombo1(4)", "S1");
+    view.SetList("SSDBCombo2(1)", "Addr1");
+    view.SetList("SSDBCombo2(2)", "Ord1");
+    view.captions = {{"Command1(0)", "Program number"},
+                     {"Command1(1)", "File name"},
+                     {"Label1(3)", "Machine"},
+                     {"Label2(1)", "Address"},
+                     {"Label2(2)", "Order"}};
+    settings.DbName = db.Path();
+    settings.UserId = "jdoe";
+  }
+
+  // [TORVEL] KeyValueUpperAndLowerCase of the host configuration.
+  void SetKeyCase(int mode) const {
+    env.WriteHostConfig("KeyValueUpperAndLowerCase=" + std::to_string(mode) + "\r\n");
+  }
+
+  JobTableGrid& Grid() {
+    if (!grid) grid = std::make_unique<JobTableGrid>(db.Path());
+    return *grid;
+  }
+  // The grid on the job with this file name, as when the user selected it in the host.
+  void SelectInGrid(const std::string& filename) {
+    JobTableGrid& g = Grid();
+    for (long row = 0; row < g.Rows(); ++row) {
+      if (g.Cell(row, g.ColumnIndex("Filename")).ToText() == filename) return g.MoveTo(row);
+    }
+    FAIL() << "no job " << filename;
+  }
+
+  bool Confirm() {
+    auto conn = db.Open();
+    return AddJobRecord(view, &Grid(), *conn, settings);
+  }
+  bool Validate() {
+    auto conn = db.Open();
+    return ValidateInput(view, *conn, 0);
+  }
+
+  // The stored job's columns as texts ("<Null>" for Null); empty when there is no such job.
+  std::map<std::string, std::string> Job(const std::string& filename) const {
+    return db.Record("select * from NcData where [Filename]=" + SqlLiteral(filename));
+  }
+  long JobCount() const { return db.Count("select Count(*) from NcData"); }
+
+  FakeNewJobView view;
+  NewJobSettings settings;
+  std::unique_ptr<JobTableGrid> grid;
+};
 
 using AddTest = NewJobRecordTest;
 
@@ -286,6 +363,82 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(ClashCase{"ProgramNumber", "Z1", "p101", "Text1(0)", "Program number P101 exists"},
                       ClashCase{"FileName", "a101", "Z1", "Text1(1)", "File name A101 exists"}),
     [](const auto& c) { return std::string(c.param.name); });
+
+std::string Repeat(const std::string& unit, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += unit;
+  return out;
+}
+
+// The dialog's values (nullptr: the valid default), the keys stored before, and the answer:
+// "" passes without any reaction; otherwise one beep, that one status text, the focus on the
+// field, no message box, and an existing key selected whole (characters, not bytes). Lengths
+// count characters; values are not trimmed; a quote is part of the key; the checks run in
+// the order program number, file name, machine.
+struct ValidateCase {
+  const char* program;
+  const char* file;
+  std::string machine;
+  const char* stored[2];  // file name, program number
+  std::string status;
+  const char* focus;
+  int selected;
+};
+
+TEST_F(NewJobRecordTest, EachCheckRejectsWithOneBeepAStatusAndTheFocus) {
+  const std::string ae255 = Repeat("ä", 255), ae256 = ae255 + "ä", x255 = Repeat("x", 255),
+                    euro256 = Repeat("€", 256);
+  const ValidateCase cases[] = {
+      {nullptr, nullptr, "Own", {"A100", "P100"}, "", nullptr, 0},
+      {"", "", "", {}, "missing Program number", "Text1(0)", 0},
+      {nullptr, "", "", {}, "missing File name", "Text1(1)", 0},
+      {nullptr, nullptr, "", {}, "missing Machine", "SSDBCombo1(3)", 0},
+      {ae255.c_str(), x255.c_str(), Repeat("ä", 100), {}, "", nullptr, 0},
+      {ae256.c_str(), nullptr, "Own", {}, "Program number longer than 255", "Text1(0)", 0},
+      {nullptr, euro256.c_str(), "Own", {}, "File name longer than 255", "Text1(1)", 0},
+      {nullptr, nullptr, Repeat("m", 101), {}, "Machine longer than 100", "SSDBCombo1(3)", 0},
+      {"PÄ7", nullptr, "Own", {"A100", "pä7"}, "Program number PÄ7 exists", "Text1(0)", 3},
+      {nullptr, nullptr, "Own", {"a101", "P100"}, "File name A101 exists", "Text1(1)", 4},
+      {"   ", nullptr, "Own", {"A100", "   "}, "Program number     exists", "Text1(0)", 3},
+      {"P7 ", nullptr, "Own", {"A200", "P7"}, "", nullptr, 0},
+      {"O'Brien", "it's", "Own", {}, "", nullptr, 0},
+      {"O'Brien", "it's", "Own", {"IT'S", "o'brien"}, "Program number O'Brien exists", "Text1(0)", 7},
+  };
+  const FakeNewJobView valid = view;
+  for (const ValidateCase& c : cases) {
+    SCOPED_TRACE(c.status);
+    db.Execute("DELETE FROM NcData");
+    if (c.stored[0]) db.AddKeys(c.stored[0], c.stored[1]);
+    env.Ui().beeps = 0;
+    view = valid;
+    if (c.program) view.texts["Text1(0)"] = c.program;
+    if (c.file) view.texts["Text1(1)"] = c.file;
+    view.SetList("SSDBCombo1(3)", c.machine);
+    EXPECT_EQ(Validate(), c.status.empty());
+    EXPECT_EQ(env.Ui().beeps, c.status.empty() ? 0 : 1);
+    EXPECT_TRUE(env.Ui().shown.empty());
+    EXPECT_EQ(view.statuses,
+              c.status.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.status});
+    EXPECT_EQ(view.focused, c.focus ? std::vector<std::string>{c.focus} : std::vector<std::string>{});
+    ASSERT_EQ(view.selections.size(), c.selected ? 1u : 0u);
+    if (c.selected) {
+      EXPECT_EQ(view.selections[0].control, c.focus);
+      EXPECT_EQ(view.selections[0].start, 0);
+      EXPECT_EQ(view.selections[0].length, c.selected);
+    }
+  }
+}
+
+TEST_F(NewJobRecordTest, CountReadsTheFirstFieldOfTheFirstRow) {
+  db.AddKeys("A100", "P100");
+  db.AddKeys("A200", "P200");
+  auto conn = db.Open();
+  EXPECT_EQ(CountRecords(*conn, "select Count(*) from data", 0), 2);
+  EXPECT_EQ(CountRecords(*conn, "select Count(*) from data where [Filename]='a200'", 0), 1);
+  conn->Close();
+  EXPECT_EQ(ErrorOf([&] { CountRecords(*conn, "select Count(*) from data", 0); }).Number(),
+            dberr::ObjectClosed);
+}
 
 }  // namespace
 }  // namespace kx::test
