@@ -1,11 +1,15 @@
-// Successor of a key, the bounds of the taken-value search, and the letter-case rule.
+// Value proposals: the successor of a key, the bounds of the taken-value search, the letter-case
+// rule, and the proposals read from a real job database.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 
+#include "config/shared_state.h"
 #include "dialogs/next_value.h"
+#include "dialogs/next_value_query.h"
 #include "expect_each.h"
+#include "job_database.h"
 
 namespace kx {
 namespace {
@@ -56,6 +60,115 @@ TEST(NextValueHelpers, TakenValuesIgnoreCaseAndTheKeyCaseRule) {
   EXPECT_EQ(ApplyKeyValueCase("aB12", 0), "aB12");
   EXPECT_EQ(ApplyKeyValueCase("aB12", 3), "aB12");
   EXPECT_EQ(ApplyKeyValueCase("grün ä", 1), "GRÜN Ä");
+}
+
+using test::kNull;
+
+using NextValueQueryTest = test::JobDbTest;
+
+// Each column by value, texts left out; both columns as one pool.
+TEST_F(NextValueQueryTest, NumericMaximumComparesValuesAndIsZeroFilledOnlyWhenShorter) {
+  db.AddKeys("9", "12");
+  db.AddKeys("10", "9");
+  db.AddKeys("x77", "x99");
+  EXPECT_EQ(GetNewStrMaxValue(db.Path(), 1, 2, 3), "011");
+  EXPECT_EQ(GetNewStrMaxValue(db.Path(), 2, 2, 5), "00013");
+  EXPECT_EQ(GetNewStrMaxValue(db.Path(), 0, 2, 0), "13");
+  db.AddKeys("AB4", "123");
+  EXPECT_EQ(GetNewStrMaxValue(db.Path(), 2, 2, 2), "124");
+}
+
+TEST_F(NextValueQueryTest, AlphanumericMaximumIgnoresNumbersInOneColumnButNotAcrossBoth) {
+  db.AddKeys("AB", "P1");
+  db.AddKeys("ac", "P2");
+  db.AddKeys("100", "P3");
+  // Text order ignores case: ac is the largest file name.
+  EXPECT_EQ(GetNewStrMaxValue(db.Path(), 1, 1, 0), "ad");
+
+  db.Execute("DELETE FROM NCDATA");
+  db.AddKeys("99", kNull);
+  db.AddKeys("100", kNull);
+  EXPECT_EQ(GetNewStrMaxValue(db.Path(), 1, 1, 0), "");
+  // Over both columns the largest in text order is continued: "99" sorts above "100".
+  EXPECT_EQ(GetNewStrMaxValue(db.Path(), 0, 1, 0), "100");
+}
+
+TEST_F(NextValueQueryTest, EmptyTableProposesNothing) {
+  EXPECT_EQ(GetNewStrMaxValue(db.Path(), 1, 1, 4), "");
+  EXPECT_EQ(GetNewStrMaxValue(db.Path(), 0, 2, 4), "");
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "", 1, 0), "");
+}
+
+TEST_F(NextValueQueryTest, NextFreeValueFillsGapsWithoutRegardToCase) {
+  db.AddKeys("AB13", "1");
+  db.AddKeys("ab14", "2");
+  db.AddKeys("AB16", "3");
+  db.AddKeys("XY15", "4");
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "AB12", 1, 0), "AB15");
+
+  db.AddKeys("ABC", "5");
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "abb", 1, 0), "abd");
+}
+
+TEST_F(NextValueQueryTest, NonAsciiValuesAreTakenWithoutRegardToCaseToo) {
+  db.AddKeys("äb13", "1");
+  db.AddKeys("ÄB14", "2");
+  db.AddKeys("ab15", "3");
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "ÄB12", 1, 0), "ÄB15");
+  // An accent is no case: "ab13" is not taken by "äb13".
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "AB12", 1, 0), "AB13");
+}
+
+// The index returns "AB_9" before "AB-1" before "AB1", while in plain byte order "_" comes
+// after the digits: the search must still find every taken value.
+TEST_F(NextValueQueryTest, TakenValuesAreFoundWhateverOrderTheIndexGivesThem) {
+  for (int i = 1; i <= 200; ++i) db.AddKeys("AB_" + std::to_string(i), "Q" + std::to_string(i));
+  for (int i = 1; i <= 40; ++i) {
+    db.AddKeys("AB" + std::to_string(i), "P" + std::to_string(i));
+    db.AddKeys("ab-" + std::to_string(i), "R" + std::to_string(i));
+  }
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "AB0", 1, 0), "AB41");
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "AB-0", 1, 0), "AB-41");
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "AB_0", 1, 0), "AB_201");
+}
+
+TEST_F(NextValueQueryTest, NumericCandidatesArePaddedBeforeTheyAreTested) {
+  db.AddKeys("F1", "0012");
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "0011", 2, 4), "0013");
+
+  db.Open()->Execute("DELETE FROM NCDATA");
+  db.AddKeys("F1", "12");
+  // 0012 is not the stored text 12, so it is free.
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "0011", 2, 4), "0012");
+}
+
+TEST_F(NextValueQueryTest, BothColumnsFormOnePoolAndNullsAndDuplicatesAreTolerated) {
+  db.AddKeys("A2", kNull);
+  db.AddKeys("A3", "A4");
+  db.AddKeys(kNull, "A5");
+  db.AddKeys("B1", "A2x");
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "A1", 0, 0), "A6");
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "", 0, 0), "");
+}
+
+TEST_F(NextValueQueryTest, DoubleQuoteInTheStartValueIsQuotedInTheStatement) {
+  db.AddKeys("X\"2", "1");
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "X\"1", 1, 0), "X\"3");
+}
+
+TEST_F(NextValueQueryTest, DispatcherReadsStrategyLengthAndCaseAtEachCall) {
+  db.AddKeys("ab12", "7");
+  env.WriteHostConfig("AutoValueType=0\r\nKeyValueUpperAndLowerCase=1\r\n");
+  EXPECT_EQ(GetNewStrValue(db.Path(), "ab11", 1), "AB13");
+  env.WriteHostConfig("AutoValueType=2\r\nAutoValueNumericLength=3\r\nKeyValueUpperAndLowerCase=2\r\n");
+  EXPECT_EQ(GetNewStrValue(db.Path(), "ignored", 2), "008");
+  // An unknown strategy proposes the next free value.
+  env.WriteHostConfig("AutoValueType=7\r\n");
+  EXPECT_EQ(GetNewStrValue(db.Path(), "ab11", 1), "ab13");
+}
+
+TEST_F(NextValueQueryTest, MissingDatabaseIsReportedToTheCaller) {
+  EXPECT_THROW(GetNewStrMaxValue((env / "none.db").string(), 1, 1, 0), KxError);
 }
 
 }  // namespace

@@ -3,8 +3,13 @@
 // as the host's grid, and the dialogs' controls by their object names.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,6 +62,39 @@ inline std::vector<std::string> RowsOf(const DbCombo& list, int column = 0) {
   std::vector<std::string> rows;
   for (int r = 0; r < list.RowCount(); ++r) rows.push_back(list.CellText(column, r));
   return rows;
+}
+
+// Every shown caption is a real text and fits into its control beside the control's own
+// parts; the controls lie inside the dialog. Then the screenshot, when asked for.
+inline void ExpectCaptionsFit(QWidget& d, const QString& shot) {
+  for (QWidget* w : d.findChildren<QWidget*>()) {
+    if (!w->isVisibleTo(&d)) continue;
+    SCOPED_TRACE(w->objectName().toStdString());
+    if (w->parentWidget() == &d) {
+      EXPECT_TRUE(d.rect().contains(w->geometry()));
+    }
+    QString text;
+    int room = w->width();
+    if (auto* l = qobject_cast<QLabel*>(w); l && !w->objectName().startsWith("Panels")) {
+      text = l->text();
+    } else if (auto* c = qobject_cast<QCheckBox*>(w)) {
+      text = c->text();
+      room -= 24;  // the box itself
+    } else if (auto* b = qobject_cast<QPushButton*>(w)) {
+      text = b->text();
+      room -= 8;  // the button's frame
+    } else {
+      continue;
+    }
+    EXPECT_FALSE(text.isEmpty());
+    EXPECT_FALSE(text.startsWith('*'));
+    EXPECT_LE(QFontMetrics(w->font()).horizontalAdvance(text), room) << text.toStdString();
+    EXPECT_GE(w->height(), QFontMetrics(w->font()).height());
+  }
+  if (const char* out = std::getenv("KX_SCREENSHOT_DIR"); out && *out) {
+    const QString file = QString("%1/%2.png").arg(out, shot);
+    EXPECT_TRUE(d.grab().save(file, "PNG")) << file.toStdString();
+  }
 }
 
 }  // namespace kx::test

@@ -423,5 +423,54 @@ TEST_F(FrmMainInteraction, ViewByControlName) {
   EXPECT_THROW(d.Checked("Command3(0)"), KxError);
 }
 
+// In German and English every caption fits its control. With KX_SCREENSHOT_DIR set, the
+// rendered dialog is written there as frmMain-<language>.png.
+struct Language {
+  const char* code;     // file name part
+  const char* country;  // message file extension
+  const char* ini;      // add-in INI [frmMain]
+};
+
+const Language kLanguages[] = {
+    {"de", "049",
+     "[frmMain]\r\nCaption=Neuer Auftrag\r\nLabel2(0).Caption=Verzeichnis...\r\n"
+     "Check2(3).Caption=Auftragsdateien kopieren\r\nText2(0).Text=D:\\Auftraege\r\n"},
+    {"en", "044",
+     "[frmMain]\r\nCaption=New job\r\nLabel2(0).Caption=Folder...\r\n"
+     "Check2(3).Caption=Copy job files\r\nText2(0).Text=D:\\Auftraege\r\n"},
+};
+
+class FrmMainLook : public FrmMainTest, public ::testing::WithParamInterface<Language> {};
+
+TEST_P(FrmMainLook, CaptionsFitTheirControls) {
+  const Language& lang = GetParam();
+  WriteHostConfig(std::string("Country=") + lang.country + "\r\nShowElectrode=1\r\n");
+  env.InstallMessages(lang.country);
+  env.WriteAddInIni(lang.ini);
+  env.MakeDir("data/Auftraege/Kunde A/4711");
+  env.MakeDir("data/Auftraege/Kunde B");
+  db.AddJob({{"Filename", "W1000"}, {"ProgramNumber", "1000"}, {"DataType", "1"}, {"Machine", "M1"}});
+  // The host titles its columns with the message table, as the shipped host does.
+  clsResStrs captions;
+  captions.Load((env / "host/ResStr" / (std::string("torvel.") + lang.country)).string());
+  UseGrid(0, "", [&](std::string_view column) {
+    return captions.Msg("NcData." + std::string(column) + ".Caption");
+  });
+
+  frmMain d;
+  ASSERT_TRUE(env.Ui().shown.empty()) << env.Ui().shown.front().text;
+  ListOf(d, "SSDBCombo2(1)").SetValue("Kunde A");
+  Find<QCheckBox>(d, "Check2(3)").setChecked(true);
+  ASSERT_TRUE(ShowActive(d));
+  d.ShowStatus(lang.code == std::string("de") ? "Bereit" : "Ready");
+  ExpectCaptionsFit(d, QString("frmMain-") + lang.code);
+  d.close();
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, FrmMainLook, ::testing::ValuesIn(kLanguages),
+                         [](const ::testing::TestParamInfo<Language>& p) {
+                           return std::string(p.param.code);
+                         });
+
 }  // namespace
 }  // namespace kx::test

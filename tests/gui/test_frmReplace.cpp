@@ -223,5 +223,25 @@ TEST_F(FrmReplaceTest, ShowingTheDialogFocusesTheNewValue) {
   EXPECT_EQ(dialog.focusWidget(), &Box(dialog, 1));
 }
 
+// English texts from the add-in INI (the labels have a fixed width of about 80 pixels).
+using FrmReplaceLook = test::DialogWorld;
+
+TEST_F(FrmReplaceLook, EnglishCaptionsFitTheirControls) {  // screenshot: frmReplace-en.png
+  WriteHostConfig();
+  env.WriteAddInIni(
+      "[frmReplace]\r\nCaption=Replace a column\r\nLabel1(0).Caption=Column\r\n"
+      "Label1(1).Caption=Value like\r\nLabel1(2).Caption=New value\r\n");
+  db.Seed("materials.sql");
+  UseGrid(2, "Material", [](std::string_view c) { return std::string(c); });
+  frmReplace d;
+  ASSERT_TRUE(env.Ui().shown.empty()) << env.Ui().shown.front().text;
+  ASSERT_TRUE(test::ShowActive(d));
+  EXPECT_EQ(d.windowTitle(), "Replace a column");
+  EXPECT_EQ(test::ListOf(d, "SSDBCombo1(0)").Text(), "Material");
+  EXPECT_EQ(test::TextOf(d, "Text1(0)"), "AL99");  // the current job's material
+  test::ExpectCaptionsFit(d, "frmReplace-en");
+  d.close();
+}
+
 }  // namespace
 }  // namespace kx
