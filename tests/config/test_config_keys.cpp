@@ -1,10 +1,14 @@
 // The key table: every reader returns its documented value, whatever the file holds.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
+#include "case_table.h"
 #include "config/config_keys.h"
 #include "config/mdlIniFile.h"
+#include "config/mdlPublic.h"
 #include "config/shared_state.h"
-#include "expect_each.h"
 #include "test_environment.h"
 
 namespace kx {
@@ -13,24 +17,18 @@ namespace {
 using test::EnvTest;
 using test::ReadAll;
 
-// Numbers by the leading-number rule, halves to even, out of range the missing value 0; flags
-// are rounded numbers other than zero; the country as a code and as a file extension.
-TEST(IniConversions, NumbersFlagsAndCountries) {
-  // clang-format off
-  test::ExpectEach<long>([](const std::string& s) { return IniLong(s); }, {
-      {"", 0}, {"abc", 0}, {" 42abc", 42}, {"1e3", 1000}, {"-0.5", 0}, {"0.5", 0}, {"1.5", 2}, {"2.5", 2},
-      {"-2.5", -2}, {"2.6", 3}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
-      {"2147483648", 0}, {"1e300", 0}, {"-1e999", 0}});
-  test::ExpectEach<int>([](const std::string& s) { return IniInt(s); }, {
-      {"32767", 32767}, {"-32768", -32768}, {"32768", 0}, {"70000", 0}, {"-32768.5", -32768}, {"32767.5", 0}});
-  test::ExpectEach<bool>([](const std::string& s) { return IniFlag(s); }, {
-      {"", false}, {"True", false}, {"0", false}, {"0.5", false}, {"-0.5", false}, {"0.6", true}, {"1", true},
-      {"-1", true}, {" 2 apples", true}, {"1e10", true}});
-  test::ExpectEach([](const std::string& s) { return CountryCode(s); }, {
-      {"49", "049"}, {"", "000"}, {"1234", "1234"}, {"de", "000"}, {" 7x", "007"}});
-  test::ExpectEach([](const std::string& s) { return CountryFileExtension(s); }, {
-      {"49", "049"}, {"1234", "1234"}, {" 1 ", "001"}, {"", "000"}, {"de", "de"}, {"7x", "7x"}});
-  // clang-format on
+// The cases of tests/data/cases/config_values.txt.
+TEST(IniConversions, ValuesOfTheConfigurationFiles) {
+  const std::map<std::string, std::function<std::string(const std::string&)>> rules = {
+      {"IniLong", [](const std::string& s) { return std::to_string(IniLong(s)); }},
+      {"IniInt", [](const std::string& s) { return std::to_string(IniInt(s)); }},
+      {"IniFlag", [](const std::string& s) { return std::to_string(IniFlag(s)); }},
+      {"CountryCode", [](const std::string& s) { return CountryCode(s); }},
+      {"CountryFileExtension", [](const std::string& s) { return CountryFileExtension(s); }},
+      {"TrimBackslashes", [](const std::string& s) { return TrimBackslashes(s); }},
+      {"EncodeFileNameChars", [](const std::string& s) { return EncodeFileNameChars(s); }}};
+  for (const test::Case& c : test::Cases("config_values.txt"))
+    EXPECT_EQ(rules.at(c.in[0])(c.in[1]), c.out) << c.line;
 }
 
 class TorvelKeys : public EnvTest {

@@ -4,7 +4,6 @@
 #include "config/mdlIniFile.h"
 #include "config/mdlPublic.h"
 #include "config/shared_state.h"
-#include "expect_each.h"
 #include "fs/clsFso.h"
 #include "fs/native_path.h"
 #include "test_environment.h"
@@ -107,17 +106,6 @@ TEST(ValueHelpers, IfNullReplacesOnlyNull) {
   EXPECT_EQ(IfNull(Variant(""), Variant("d")), Variant(""));
   EXPECT_EQ(IfNull(Variant(), Variant(5)), Variant());
   EXPECT_EQ(IfNull(Variant(0), Variant(5)), Variant(0));
-}
-
-TEST(ValueHelpers, TrimBackslashesAndEncodeFileNameChars) {
-  // clang-format off
-  test::ExpectEach([](const std::string& s) { return TrimBackslashes(s); }, {
-      {"\\dir\\sub\\\\", "dir\\sub"}, {"\\\\srv\\share\\", "\\\\srv\\share"}, {"\\\\\\x", "\\\\\\x"},
-      {"C:\\dir\\", "C:\\dir"}, {"\\", ""}, {"", ""}, {"a\\b", "a\\b"}});
-  test::ExpectEach([](const std::string& s) { return EncodeFileNameChars(s); }, {
-      {"  a/b  ", "aChr(47)b"}, {"\\/:*?\"<>|", "Chr(92)Chr(47)Chr(58)Chr(42)Chr(63)Chr(34)Chr(60)Chr(62)Chr(124)"},
-      {"Ä-1 (x).nc", "Ä-1 (x).nc"}, {"\ta\t", "\ta\t"}});  // only blanks are trimmed
-  // clang-format on
 }
 
 }  // namespace

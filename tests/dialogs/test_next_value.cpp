@@ -2,49 +2,40 @@
 // rule, and the proposals read from a real job database.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <string>
 #include <utility>
 
+#include "case_table.h"
 #include "config/shared_state.h"
+#include "dialogs/mdlArithmeticBigNumbers.h"
 #include "dialogs/next_value.h"
 #include "dialogs/next_value_query.h"
-#include "expect_each.h"
 #include "job_database.h"
 
 namespace kx {
 namespace {
 
-using test::ExpectEach;
-
-// Letters step or grow, other last characters get an "A", digit runs count up keeping their
-// width and lose no digit however long.
-TEST(IncrementStrValue, LettersDigitsAndOtherEnds) {
-  const auto next = [](const std::string& s) { return IncrementStrValue(s); };
-  // clang-format off
-  ExpectEach(next, {
-      {"A", "B"}, {"Y", "Z"}, {"Z", "ZA"}, {"z", "za"}, {"y", "z"}, {"AZ", "AZA"}, {"ab", "ac"}, {"", ""},
-      {"X-", "X-A"}, {"a b ", "a b A"}, {"StraßeÄ", "StraßeÄA"}, {"9", "10"}, {"099", "100"}, {"0099", "0100"},
-      {"007", "008"}, {"A09", "A10"}, {"A99", "A100"}, {"AB999", "AB1000"}, {"1.9", "1.10"}, {"-5", "-6"},
-      {"X12Y0", "X12Y1"}, {std::string(40, '9'), "1" + std::string(40, '0')},
-      {"P" + std::string(39, '0') + "9", "P" + std::string(38, '0') + "10"}});
-  // clang-format on
-}
-
-// Text values: what comes before the last character, and the pattern of that prefix (the last
-// character, not its last byte); numbers: their value and no pattern.
-TEST(GetStrSearchBounds, TextAndNumericValues) {
-  using P = std::pair<std::string, std::string>;
-  const auto bounds = [](const std::string& s) {
-    P p{"stale", "stale"};
-    GetStrSearchBounds(s, p.first, p.second);
-    return p;
-  };
-  // clang-format off
-  ExpectEach<P>(bounds, {
-      {"AB12", {"AB", "AB*"}}, {"ABC", {"ABC", "AB*"}}, {"123X9", {"123X", "123X*"}}, {"X", {"X", "*"}},
-      {"A-", {"A-", "A*"}}, {"1.2.3", {"1.2.", "1.2.*"}}, {"Maß", {"Maß", "Ma*"}}, {"0042", {"42", ""}},
-      {"12", {"12", ""}}, {"1.50", {"1.5", ""}}, {"-7", {"-7", ""}}, {"", {"", ""}}});
-  // clang-format on
+// The cases of tests/data/cases/next_value.txt: successors, search bounds and the arithmetic
+// on digit strings of any length.
+TEST(NextValueArithmetic, RulesGiveTheirCases) {
+  const std::map<std::string, std::function<std::string(const test::Case&)>> rules = {
+      {"IncrementStrValue", [](const test::Case& c) { return IncrementStrValue(c.in[1]); }},
+      {"GetStrSearchBounds",
+       [](const test::Case& c) {
+         std::string lower = "stale", pattern = "stale";
+         GetStrSearchBounds(c.in[1], lower, pattern);
+         return lower + "|" + pattern;
+       }},
+      {"AddBigNumbers", [](const test::Case& c) { return AddBigNumbers(c.in[1], c.in[2]); }},
+      {"CompareBigNumbers",
+       [](const test::Case& c) { return std::to_string(CompareBigNumbers(c.in[1], c.in[2])); }},
+      {"NormalizeBigNumber", [](const test::Case& c) { return NormalizeBigNumber(c.in[1]); }},
+      {"PadBigNumber", [](const test::Case& c) { return PadBigNumber(c.in[1], c.in[2]); }},
+      {"GetBigNumberSign", [](const test::Case& c) { return std::to_string(GetBigNumberSign(c.in[1])); }},
+      {"GetBigNumberAbs", [](const test::Case& c) { return GetBigNumberAbs(c.in[1]); }}};
+  for (const test::Case& c : test::Cases("next_value.txt")) EXPECT_EQ(rules.at(c.in[0])(c), c.out) << c.line;
 }
 
 TEST(NextValueHelpers, TakenValuesIgnoreCaseAndTheKeyCaseRule) {

@@ -7,6 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <map>
+
+#include "case_table.h"
 #include "core/error.h"
 #include "fs_fixture.h"
 
@@ -15,53 +18,19 @@ namespace {
 
 using PathTextTest = FsTest;
 
-// One name rule applied to a path, and what it gives.
-struct NameCase {
-  std::string (clsFso::*rule)(const std::string&) const;
-  const char* path;
-  const char* expected;
-};
-
-void ExpectNames(const clsFso& f, std::initializer_list<NameCase> cases) {
-  for (const NameCase& c : cases) EXPECT_EQ((f.*c.rule)(c.path), c.expected) << c.path;
-}
-
-TEST_F(PathTextTest, FallbackNamePartsAreTextRules) {
-  using F = clsFso;
-  // clang-format off
-  ExpectNames(fallback, {
-      {&F::GetDriveName, "\\\\srv\\share\\dir\\f", "\\\\srv\\share"}, {&F::GetDriveName, "\\\\srv\\share", "\\\\srv\\share"},
-      {&F::GetDriveName, "\\\\srv", "\\\\srv"}, {&F::GetDriveName, "\\\\srv\\", ""}, {&F::GetDriveName, "C:\\dir\\f", "C:"},
-      {&F::GetDriveName, "OO:", "OO:"}, {&F::GetDriveName, "x.txt", ""}, {&F::GetDriveName, ":x", ""},
-      {&F::GetFileName, "C:\\dir\\f.nc", "f.nc"}, {&F::GetFileName, "C:\\dir\\", ""}, {&F::GetFileName, "C:", ""},
-      {&F::GetFileName, "\\\\srv\\share\\d\\f.x", "f.x"}, {&F::GetFileName, "name", "name"},
-      {&F::GetBaseName, "C:\\dir\\a.b.c", "a.b"}, {&F::GetBaseName, "C:\\dir\\a.b\\\\", "a"}, {&F::GetBaseName, ".a", ""},
-      {&F::GetExtensionName, "C:\\d.x\\f", "x\\f"},  // the last "." of the whole path
-      {&F::GetExtensionName, "noext", ""}, {&F::GetParentFolderName, "C:\\dir\\f", "C:\\dir"},
-      {&F::GetParentFolderName, "C:\\dir\\", "C:"}, {&F::GetParentFolderName, "C:\\f", "C:"},
-      {&F::GetParentFolderName, "f", ""}, {&F::GetAbsolutePathName, "  C:\\x\\\\ ", "C:\\x"},
-      {&F::GetAbsolutePathName, "  C:\\x\\\\", "C:\\x"}});
-  // clang-format on
+// The cases of tests/data/cases/path_names.txt: the name rules in both modes.
+TEST_F(PathTextTest, NameRulesOfBothModes) {
+  const std::map<std::string, std::string (clsFso::*)(const std::string&) const> rules = {
+      {"GetDriveName", &clsFso::GetDriveName},
+      {"GetFileName", &clsFso::GetFileName},
+      {"GetBaseName", &clsFso::GetBaseName},
+      {"GetExtensionName", &clsFso::GetExtensionName},
+      {"GetParentFolderName", &clsFso::GetParentFolderName},
+      {"GetAbsolutePathName", &clsFso::GetAbsolutePathName}};
+  for (const Case& c : Cases("path_names.txt"))
+    EXPECT_EQ(((c.in[0] == "object" ? fso : fallback).*rules.at(c.in[1]))(c.in[2]), c.out) << c.line;
   EXPECT_EQ(fallback.BuildPath("C:", "n"), "C:\\n");
   EXPECT_EQ(fallback.BuildPath("C:\\p\\\\", "\\\\n"), "C:\\p\\n");
-}
-
-TEST_F(PathTextTest, ObjectModeNamesFollowThePlatformObject) {
-  using F = clsFso;
-  // clang-format off
-  ExpectNames(fso, {
-      {&F::GetParentFolderName, "C:\\dir\\f", "C:\\dir"}, {&F::GetParentFolderName, "C:\\f", "C:\\"},
-      {&F::GetParentFolderName, "C:\\dir\\", "C:\\"}, {&F::GetParentFolderName, "C:\\", ""},
-      {&F::GetParentFolderName, "C:", ""}, {&F::GetParentFolderName, "f", ""}, {&F::GetParentFolderName, "", ""},
-      {&F::GetParentFolderName, "ac:\\a", "ac:"}, {&F::GetParentFolderName, "\\\\srv\\share\\dir\\f", "\\\\srv\\share\\dir"},
-      {&F::GetParentFolderName, "\\\\srv\\share", "\\\\srv"}, {&F::GetFileName, "a/a.b", "a.b"},
-      {&F::GetFileName, "a\\", "a"}, {&F::GetFileName, "c:", ""}, {&F::GetFileName, "C:\\dir\\", "dir"},
-      {&F::GetBaseName, "a/a.b.c", "a.b"}, {&F::GetBaseName, "a.b\\", "a"}, {&F::GetBaseName, ".a", ""},
-      {&F::GetBaseName, "c:", ""}, {&F::GetBaseName, "file.", "file"}, {&F::GetBaseName, "\\\\srv\\share\\d\\f.x", "f"},
-      {&F::GetExtensionName, "n.o.eXt", "eXt"}, {&F::GetExtensionName, ".a", "a"}, {&F::GetExtensionName, "C:\\d.x\\f", ""},
-      {&F::GetDriveName, "C:\\1.tst", "C:"}, {&F::GetDriveName, "o:", "o:"}, {&F::GetDriveName, "OO:", ""},
-      {&F::GetDriveName, "O", ""}, {&F::GetDriveName, "\\\\srv\\share\\dir", "\\\\srv\\share"}});
-  // clang-format on
   for (const char* p : {"C:\\path", "C:\\path\\"})
     for (const char* n : {"name", "\\name"}) EXPECT_EQ(fso.BuildPath(p, n), "C:\\path\\name");
   EXPECT_EQ(fso.BuildPath("C:", "n"), "C:n");
