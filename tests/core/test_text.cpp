@@ -4,28 +4,20 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
+#include <map>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "case_table.h"
 #include "core/error.h"
 
 namespace kx {
 namespace {
 
 constexpr auto npos = std::string_view::npos;
-
-TEST(TextCompareTest, CaseIgnoredAccentsNot) {
-  EXPECT_EQ(CompareNoCase("ABCD", "abcd"), 0);
-  EXPECT_EQ(CompareNoCase("Ä", "ä"), 0);
-  EXPECT_NE(CompareNoCase("a", "á"), 0);
-  EXPECT_EQ(CompareNoCase("a", "B"), -1);
-  EXPECT_EQ(CompareNoCase("b", "A"), 1);
-  EXPECT_EQ(CompareNoCase("", "a"), -1);
-  EXPECT_TRUE(EqualsNoCase("Straße", "STRAßE"));
-  EXPECT_FALSE(EqualsNoCase("file1", "file2"));
-}
 
 // Keys of plain and of accented, combining or control-character texts of any length sort
 // and compare exactly as the collator does (a shortcut for plain texts must keep this).
@@ -60,87 +52,41 @@ TEST(TextCompareTest, KeysOfAllKindsOfTextShareOneOrder) {
   EXPECT_EQ(CollationKey("x").find('\0'), npos);
 }
 
-TEST(TextCaseTest, UpperAndLowerAreUnicode) {
-  EXPECT_EQ(ToUpper("abc äöü ß"), "ABC ÄÖÜ SS");
-  EXPECT_EQ(ToLower("ÄÖÜ ÉÈ X"), "äöü éè x");
-  EXPECT_EQ(ToUpper(""), "");
-}
-
-TEST(TextSearchTest, OffsetsAreBytesInTheOriginal) {
-  const std::string hay = "Größe/GRÖSSE/größe";
-  EXPECT_EQ(FindNoCase(hay, "GRÖ"), 0u);
-  EXPECT_EQ(FindNoCase(hay, "/gr"), 7u);  // "ö" and "ß" take two bytes each
-  EXPECT_EQ(FindNoCase(hay, "grö", 1), 8u);
-  EXPECT_EQ(FindLastNoCase(hay, "GRÖ"), 16u);
-  EXPECT_EQ(FindNoCase(hay, "xyz"), npos);
-  EXPECT_EQ(FindNoCase("abc", ""), 0u);
-  EXPECT_EQ(FindNoCase("abc", "c", 4), npos);
-  EXPECT_EQ(FindLastNoCase("abc", "abcd"), npos);
-  EXPECT_TRUE(ContainsNoCase("C:\\Jobs\\ÄRGER", "\\ärger"));
-  EXPECT_TRUE(StartsWithNoCase("ÄBC", "äb"));
-  EXPECT_FALSE(StartsWithNoCase("ab", "abc"));
-}
-
-TEST(TextSearchTest, ReplaceWorksLeftToRight) {
-  EXPECT_EQ(ReplaceNoCase("aXbxC", "x", "--"), "a--b--C");
-  EXPECT_EQ(ReplaceNoCase("ÄäÄ", "ä", "e"), "eee");
-  EXPECT_EQ(ReplaceNoCase("aaa", "aa", "b"), "ba");
-  EXPECT_EQ(ReplaceNoCase("abc", "", "x"), "abc");
-  EXPECT_EQ(ReplaceAll("aXbxC", "x", "-"), "aXb-C");
-  EXPECT_EQ(ReplaceAll("aaa", "a", "aa"), "aaaaaa");
-}
-
-TEST(TextCharsTest, LengthsAndSlicesCountCharacters) {
-  EXPECT_EQ(CharLength("äöü€"), 4u);
-  EXPECT_EQ(LeftChars("äöü€", 2), "äö");
-  EXPECT_EQ(RightChars("äöü€", 2), "ü€");
-  EXPECT_EQ(RightChars("ab", 5), "ab");
-  EXPECT_EQ(MidChars("äöü€", 2, 2), "öü");
-  EXPECT_EQ(MidChars("äöü€", 3), "ü€");
-  EXPECT_EQ(MidChars("abc", 9), "");
+// The cases of tests/data/cases/text.txt, by rule.
+TEST(TextRules, GiveTheirCases) {
+  const auto pos = [](std::size_t p) { return p == npos ? std::string("npos") : std::to_string(p); };
+  const std::map<std::string, std::function<std::string(const std::vector<std::string>&)>> rules = {
+      {"CompareNoCase", [](const auto& in) { return std::to_string(CompareNoCase(in[1], in[2])); }},
+      {"EqualsNoCase", [](const auto& in) { return std::to_string(EqualsNoCase(in[1], in[2])); }},
+      {"ToUpper", [](const auto& in) { return ToUpper(in[1]); }},
+      {"ToLower", [](const auto& in) { return ToLower(in[1]); }},
+      {"FindNoCase", [&](const auto& in) { return pos(FindNoCase(in[1], in[2], std::stoul(in[3]))); }},
+      {"FindLastNoCase", [&](const auto& in) { return pos(FindLastNoCase(in[1], in[2])); }},
+      {"ContainsNoCase", [](const auto& in) { return std::to_string(ContainsNoCase(in[1], in[2])); }},
+      {"StartsWithNoCase", [](const auto& in) { return std::to_string(StartsWithNoCase(in[1], in[2])); }},
+      {"ReplaceNoCase", [](const auto& in) { return ReplaceNoCase(in[1], in[2], in[3]); }},
+      {"ReplaceAll", [](const auto& in) { return ReplaceAll(in[1], in[2], in[3]); }},
+      {"CharLength", [](const auto& in) { return std::to_string(CharLength(in[1])); }},
+      {"LeftChars", [](const auto& in) { return LeftChars(in[1], std::stol(in[2])); }},
+      {"RightChars", [](const auto& in) { return RightChars(in[1], std::stol(in[2])); }},
+      {"MidChars",
+       [](const auto& in) {
+         return in.size() > 3 ? MidChars(in[1], std::stol(in[2]), std::stol(in[3]))
+                              : MidChars(in[1], std::stol(in[2]));
+       }},
+      {"Trim", [](const auto& in) { return Trim(in[1]); }},
+      {"LTrim", [](const auto& in) { return LTrim(in[1]); }},
+      {"RTrim", [](const auto& in) { return RTrim(in[1]); }},
+      {"IsValidUtf8", [](const auto& in) { return std::to_string(IsValidUtf8(in[1])); }},
+      {"Cp1252ToUtf8", [](const auto& in) { return Cp1252ToUtf8(in[1]); }},
+      {"Utf8ToCp1252", [](const auto& in) { return Utf8ToCp1252(in[1]).value_or("none"); }}};
+  for (const test::Case& c : test::Cases("text.txt")) EXPECT_EQ(rules.at(c.in[0])(c.in), c.out) << c.line;
   EXPECT_THROW(MidChars("abc", 0), KxError);
-}
-
-TEST(TextTrimSplitTest, SpacesOnlyAndEmptyPartsKept) {
-  EXPECT_EQ(Trim("  a b \t "), "a b \t");
-  EXPECT_EQ(LTrim("  a "), "a ");
-  EXPECT_EQ(RTrim("  a "), "  a");
-  EXPECT_EQ(Trim("   "), "");
   EXPECT_EQ(Split("a,,b,", ","), (std::vector<std::string>{"a", "", "b", ""}));
   EXPECT_EQ(Split("a::b", "::"), (std::vector<std::string>{"a", "b"}));
   EXPECT_TRUE(Split("", ",").empty());
   EXPECT_EQ(Join({"a", "", "b"}, ";"), "a;;b");
-}
-
-TEST(TextEncodingTest, Utf8CheckAndWindows1252) {
-  EXPECT_TRUE(IsValidUtf8("plain äöü €"));
-  EXPECT_FALSE(IsValidUtf8("\xE4"));
-  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong
-  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
-  EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
-  EXPECT_EQ(Cp1252ToUtf8("\x80 \xE4\x9F\x81"), "€ äŸ\xC2\x81");
-  EXPECT_EQ(Cp1252ToUtf8("abc"), "abc");
-}
-
-TEST(TextSearchTest, FoldingThatChangesByteLengthKeepsOriginalOffsets) {
-  // U+212A KELVIN SIGN (3 bytes) folds to "k", U+017F LONG S (2 bytes) to "s".
-  const std::string hay = "a\u212Ab\u017Fx";
-  EXPECT_EQ(FindNoCase(hay, "KB"), 1u);
-  EXPECT_EQ(FindNoCase(hay, "SX"), 5u);
-  EXPECT_EQ(FindLastNoCase(hay, "b"), 4u);
-  EXPECT_EQ(ReplaceNoCase(hay, "k", "-"), "a-b\u017Fx");
-  EXPECT_EQ(ReplaceNoCase(hay, "S", "[s]"), "a\u212Ab[s]x");
-  EXPECT_TRUE(StartsWithNoCase("\u212Aelvin", "kel"));
-}
-
-TEST(TextSearchTest, InvalidBytesOnlyMatchThemselves) {
-  const std::string ab = std::string("a\xFF") + "b";
-  EXPECT_EQ(FindNoCase(ab, "\xFF"), 1u);
-  EXPECT_EQ(FindNoCase(ab, "\xFE"), npos);
-  EXPECT_EQ(FindNoCase(std::string("a\xC3") + "b", "b"), 2u);  // a cut-off sequence is one byte
-  EXPECT_EQ(CharLength("a\xFF\xFE"), 3u);
-  EXPECT_EQ(ReplaceNoCase("x\xFFy", "\xFF", "?"), "x?y");
-  EXPECT_EQ(CompareNoCase("a\xFF", "A"), 1);  // an undecodable byte still counts
+  EXPECT_TRUE(IsValidUtf8(Cp1252ToUtf8(std::string("\x00\x7F\x80\xFF", 4))));
 }
 
 TEST(TextTrimSplitTest, SplitAndJoinAreInverse) {
@@ -189,17 +135,6 @@ TEST(TextEncodingTest, DamagedInputReadsWithReplacementCharacters) {
             "\xEF\xBF\xBD"
             "B");
   EXPECT_EQ(Utf8ToUtf16("\xFF", false), std::string("\xFD\xFF", 2));
-}
-
-TEST(TextEncodingTest, Windows1252BothWays) {
-  EXPECT_EQ(Utf8ToCp1252("€ é"), std::optional<std::string>("\x80 \xE9"));
-  EXPECT_EQ(Utf8ToCp1252("\xC4\x80"), std::nullopt);  // U+0100 has no byte
-  EXPECT_EQ(Cp1252ToUtf8("\x8A\x8C\x8E\x9A\x9C\x9E\x9F"), "ŠŒŽšœžŸ");
-  EXPECT_EQ(Cp1252ToUtf8("\x91\x92\x93\x94\x96\x97\x85\x99"),
-            "\u2018\u2019\u201C\u201D\u2013\u2014\u2026\u2122");
-  EXPECT_EQ(Cp1252ToUtf8("\x8D\x8F\x90\x9D"), "\u008D\u008F\u0090\u009D");
-  EXPECT_EQ(Cp1252ToUtf8("\xA0\xE9\xFF"), "\u00A0éÿ");
-  EXPECT_TRUE(IsValidUtf8(Cp1252ToUtf8(std::string("\x00\x7F\x80\xFF", 4))));
 }
 
 }  // namespace

@@ -1,46 +1,23 @@
 // Statement builders for the job table and the machine table.
 #include <gtest/gtest.h>
 
+#include "case_table.h"
 #include "job_database.h"
 #include "jobdata/mdlDatabase.h"
 
 namespace kx {
 namespace {
 
-TEST(GetSqlNcData, ConditionsJoinAfterTheDataTypeFilter) {
-  EXPECT_EQ(GetSqlNcData("*", 5, "[Machine]='M1'", true, "[Filename] DESC", true),
-            "SELECT * FROM NCDATA WHERE [DataType]=5 AND [Machine]='M1' ORDER BY [Filename] DESC");
-  // Data type 0 is a filter; only -1 and below mean none.
-  EXPECT_EQ(GetSqlNcData("Filename", 0, "", false, "", false),
-            "SELECT Filename FROM NCDATA WHERE [DataType]=0");
-  EXPECT_EQ(GetSqlNcData("Filename", -1, "", false, "", false), "SELECT Filename FROM NCDATA");
-  EXPECT_EQ(GetSqlNcData("Filename", -7, "x=1", true, "", false), "SELECT Filename FROM NCDATA WHERE x=1");
-  EXPECT_EQ(GetSqlNcData("a", 2147483647, "", true, "", true),
-            "SELECT a FROM NCDATA WHERE [DataType]=2147483647");
-}
-
-TEST(GetSqlNcData, SwitchedOffOrEmptyPartsAddNothing) {
-  EXPECT_EQ(GetSqlNcData("*", -1, "x=1", false, "y", false), "SELECT * FROM NCDATA");
-  EXPECT_EQ(GetSqlNcData("*", -1, "", true, "", true), "SELECT * FROM NCDATA");
-  EXPECT_EQ(GetSqlNcData("*", -1, "", true, "y", true), "SELECT * FROM NCDATA ORDER BY y");
-  // The join looks for " FROM NCDATA WHERE " in any case, in what is built so far.
-  EXPECT_EQ(GetSqlNcData("x from ncdata where 1=1 or y", -1, "z=2", true, "", false),
-            "SELECT x from ncdata where 1=1 or y FROM NCDATA AND z=2");
-}
-
-TEST(GetSqlNcData, StatementsOfThePlaceholderExpansion) {
-  EXPECT_EQ(GetSqlNcData("*", -1, "filename='" + std::string("A100") + "'", true, "", false),
-            "SELECT * FROM NCDATA WHERE filename='A100'");
-  EXPECT_EQ(GetSqlMachine("*", "Machine='" + std::string("M 1") + "'", true, "", false),
-            "SELECT * FROM MACHINE WHERE Machine='M 1'");
-}
-
-TEST(GetSqlMachine, OptionalConditionAndSort) {
-  EXPECT_EQ(GetSqlMachine("[Machine]", "", false, "", false), "SELECT [Machine] FROM MACHINE");
-  EXPECT_EQ(GetSqlMachine("*", "a=1", true, "[Machine]", true),
-            "SELECT * FROM MACHINE WHERE a=1 ORDER BY [Machine]");
-  EXPECT_EQ(GetSqlMachine("*", "a=1", false, "[Machine]", false), "SELECT * FROM MACHINE");
-  EXPECT_EQ(GetSqlMachine("*", "", true, "b", true), "SELECT * FROM MACHINE ORDER BY b");
+// The cases of tests/data/cases/statements.txt.
+TEST(StatementBuilders, BuildTheirCases) {
+  for (const test::Case& c : test::Cases("statements.txt")) {
+    const auto& in = c.in;
+    EXPECT_EQ(in[0] == "GetSqlNcData"
+                  ? GetSqlNcData(in[1], std::stoi(in[2]), in[3], in[4] == "1", in[5], in[6] == "1")
+                  : GetSqlMachine(in[1], in[2], in[3] == "1", in[4], in[5] == "1"),
+              c.out)
+        << c.line;
+  }
 }
 
 using BuiltStatements = test::JobDbTest;

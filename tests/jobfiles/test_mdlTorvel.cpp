@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "case_table.h"
 #include "jobdata/clsRsData.h"
 #include "jobfiles/ClsFiles.h"
 #include "jobfiles/internal/mdlTorvel_steps.h"
@@ -34,19 +35,10 @@ class ImportTest : public JobFilesTest {
   }
 };
 
+// The cases of tests/data/cases/target_names.txt for the target names.
 TEST(TargetFileName, ModesAndTheirFallback) {
-  using torvel::GetTargetFileName;
-  const std::string f = "D:\\Jobs\\A100\\A100_old.txt";
-  EXPECT_EQ(GetTargetFileName(f, "A100", "A101", 0), "A100_old.txt");
-  EXPECT_EQ(GetTargetFileName(f, "A100", "A101", 1), "A100_old.txt");
-  EXPECT_EQ(GetTargetFileName("D:\\x\\a100.txt", "A100", "A101", 1), "A101.txt");
-  EXPECT_EQ(GetTargetFileName("D:\\x\\A100.a100", "A100", "A101", 1), "A101.A101");
-  EXPECT_EQ(GetTargetFileName(f, "A100", "A101", 2), "A101_old.txt");
-  EXPECT_EQ(GetTargetFileName("D:\\x\\xa100y.nc", "A100", "A101", 2), "xA101y.nc");
-  EXPECT_EQ(GetTargetFileName(f, "A100", "A101", 3), "A101.txt");
-  EXPECT_EQ(GetTargetFileName("D:\\x\\README", "A100", "A101", 3), "A101");
-  EXPECT_EQ(GetTargetFileName(f, "A100", "A101", 7), "A101_old.txt");
-  EXPECT_EQ(GetTargetFileName(f, "A100", "A101", -1), "A101_old.txt");
+  for (const Case& c : Cases("target_names.txt"))
+    EXPECT_EQ(torvel::GetTargetFileName(c.in[0], c.in[1], c.in[2], std::stoi(c.in[3])), c.out) << c.line;
 }
 
 TEST_F(ImportTest, WithoutJobOrNcFilesNothingIsLoadedOrChanged) {

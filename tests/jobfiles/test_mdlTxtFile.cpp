@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "case_table.h"
 #include "core/error.h"
+#include "core/text.h"
 #include "jobfiles/delimited_input.h"
 #include "jobfiles/mdlTxtFile.h"
 #include "jobfiles_fixture.h"
@@ -12,26 +14,10 @@
 namespace kx::test {
 namespace {
 
-using Fields = std::vector<std::string>;
-
-TEST(DelimitedInput, FieldsEndAtCommasAndLineEnds) {
-  EXPECT_EQ(ReadDelimitedFields("a,b\r\nc\nd\re"), (Fields{"a", "b", "c", "d", "e"}));
-  EXPECT_EQ(ReadDelimitedFields("a\r\n\r\nb\r\n"), (Fields{"a", "", "b"}));
-  EXPECT_EQ(ReadDelimitedFields("a,,b"), (Fields{"a", "", "b"}));
-  EXPECT_EQ(ReadDelimitedFields(""), Fields{});
-}
-
-TEST(DelimitedInput, BlanksAroundUnquotedFieldsAreDropped) {
-  EXPECT_EQ(ReadDelimitedFields("  sub\\a b.nc \t, \tc  \r\n"), (Fields{"sub\\a b.nc", "c"}));
-}
-
-TEST(DelimitedInput, QuotedFieldsKeepCommasAndBlanksAndLoseTheirQuotes) {
-  EXPECT_EQ(ReadDelimitedFields("\"D:\\x\\a,b.nc\",\" c \"\r\nd"), (Fields{"D:\\x\\a,b.nc", " c ", "d"}));
-  EXPECT_EQ(ReadDelimitedFields("  \"q\"  ,r"), (Fields{"q", "r"}));
-  // A quote does not escape a quote: two fields.
-  EXPECT_EQ(ReadDelimitedFields("\"1,2\"\"X\""), (Fields{"1,2", "X"}));
-  // An unclosed quote ends at its line end; the next line is read normally.
-  EXPECT_EQ(ReadDelimitedFields("\"open,still\r\nnext"), (Fields{"open,still", "next"}));
+// The cases of tests/data/cases/data_file_fields.txt.
+TEST(DelimitedInput, FieldsOfADataFile) {
+  for (const Case& c : Cases("data_file_fields.txt"))
+    EXPECT_EQ(Join(ReadDelimitedFields(c.in[0]), "\n"), c.out) << c.line;
 }
 
 class TextFileTest : public JobFilesTest {};
