@@ -78,24 +78,22 @@ TEST_F(IFaceRun, ParameterSelectsTheDialog) {
   }
 }
 
-TEST_F(IFaceRun, ResultCodes) {
-  newJob.retVal = false;
-  EXPECT_EQ(RunWith(nullptr), 0);  // cancelled
-  newJob.retVal = true;
-  EXPECT_EQ(RunWith(nullptr), 1);
-  replace.retVal = false;
-  EXPECT_EQ(RunWith("/Replace"), 0);
-  replace.retVal = true;
-  EXPECT_EQ(RunWith("/Replace"), 2);
-}
-
-TEST_F(IFaceRun, NothingEscapesRun) {
-  newJob.retVal = true;
-  newJob.throwOnShow = true;
-  EXPECT_EQ(RunWith(nullptr), 0);
-  replace.retVal = true;
-  replace.throwOnCreate = true;
-  EXPECT_EQ(RunWith("/replace"), 0);
+// 1 for a new job, 2 for a replace, 0 when cancelled; nothing a dialog raises escapes Run.
+TEST_F(IFaceRun, ResultCodesAndNothingEscapesRun) {
+  const struct {
+    bool retVal, throwOnShow, throwOnCreate;
+    const char* parameter;
+    int result;
+  } cases[] = {{false, false, false, nullptr, 0},    {true, false, false, nullptr, 1},
+               {false, false, false, "/Replace", 0}, {true, false, false, "/Replace", 2},
+               {true, true, false, nullptr, 0},      {true, false, true, "/replace", 0}};
+  for (const auto& c : cases) {
+    DialogScript& s = c.parameter ? replace : newJob;
+    s.retVal = c.retVal;
+    s.throwOnShow = c.throwOnShow;
+    s.throwOnCreate = c.throwOnCreate;
+    EXPECT_EQ(RunWith(c.parameter), c.result);
+  }
   SetDialogFactory(DialogKind::NewJob, nullptr);  // no dialog at all
   EXPECT_EQ(RunWith(nullptr), 0);
 }
@@ -131,9 +129,8 @@ TEST_F(IFaceRun, PropertiesReachTheSharedStateAndEndWithTheObject) {
     f.Data(data);
     f.Parameter("/Replace");
     grid.reset();
-    EXPECT_EQ(Shared().gsIniFile, "C:\\Host\\torvel.cfg");
-    EXPECT_EQ(Shared().gsFilename, "A100.nc");
-    EXPECT_EQ(Shared().gsParameter, "/Replace");
+    EXPECT_EQ(Shared().gsIniFile + " " + Shared().gsFilename + " " + Shared().gsParameter,
+              "C:\\Host\\torvel.cfg A100.nc /Replace");
     EXPECT_FALSE(gridAlive.expired());
     EXPECT_EQ(Shared().goData.get(), data.get());
     replace.retVal = true;
@@ -143,20 +140,15 @@ TEST_F(IFaceRun, PropertiesReachTheSharedStateAndEndWithTheObject) {
     Shared().glSubFolderCount = 2;
     Shared().glOpenRecordsetOptions = 8;
   }
-  EXPECT_EQ(Shared().gsIniFile, "");
-  EXPECT_EQ(Shared().gsFilename, "");
-  EXPECT_EQ(Shared().gsParameter, "");
+  EXPECT_EQ(Shared().gsIniFile + Shared().gsFilename + Shared().gsParameter, "");
   EXPECT_TRUE(gridAlive.expired());
   EXPECT_EQ(Shared().goData, nullptr);
   EXPECT_EQ(data.use_count(), 1);
   // What the dialogs read and the file-system object stay for the next run.
   EXPECT_NE(Shared().goFso, nullptr);
-  EXPECT_EQ(Shared().gsCountry, "049");
-  EXPECT_EQ(Shared().glSubFolderCount, 2);
-  EXPECT_EQ(Shared().glOpenRecordsetOptions, 8);
-
-  IFace next;
-  EXPECT_EQ(next.Parameters, "IniFile;Filename;SSDBGrid;Data;Parameter");
+  EXPECT_EQ(Shared().gsCountry + " " + std::to_string(Shared().glSubFolderCount) + " " +
+                std::to_string(Shared().glOpenRecordsetOptions),
+            "049 2 8");
 }
 
 }  // namespace

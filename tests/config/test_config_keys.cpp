@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <map>
+#include <sstream>
 
 #include "case_table.h"
 #include "config/config_keys.h"
@@ -26,7 +27,8 @@ TEST(IniConversions, ValuesOfTheConfigurationFiles) {
       {"CountryCode", [](const std::string& s) { return CountryCode(s); }},
       {"CountryFileExtension", [](const std::string& s) { return CountryFileExtension(s); }},
       {"TrimBackslashes", [](const std::string& s) { return TrimBackslashes(s); }},
-      {"EncodeFileNameChars", [](const std::string& s) { return EncodeFileNameChars(s); }}};
+      {"EncodeFileNameChars", [](const std::string& s) { return EncodeFileNameChars(s); }},
+      {"QuoteIniValue", [](const std::string& s) { return QuoteIniValue(s); }}};
   for (const test::Case& c : test::Cases("config_values.txt"))
     EXPECT_EQ(rules.at(c.in[0])(c.in[1]), c.out) << c.line;
 }
@@ -41,77 +43,53 @@ class TorvelKeys : public EnvTest {
   std::filesystem::path hostFile;
 };
 
-TEST_F(TorvelKeys, FullSectionReadsTyped) {
+// Every key of the section in one line: Synchron ShowElectrode DbName OpenRecordsetOptions
+// OpenRecordsetOptions16 UserId Country CountryExtension SubFolderCount AutoValueType
+// AutoValueNumericLength KeyValueUpperAndLowerCase.
+std::string Keys(const TorvelSettings& s) {
+  std::ostringstream out;
+  out << s.Synchron << ' ' << s.ShowElectrode << " '" << s.DbName << "' " << s.OpenRecordsetOptions << ' '
+      << s.OpenRecordsetOptions16 << " '" << s.UserId << "' " << s.Country << ' ' << s.CountryExtension << ' '
+      << s.SubFolderCount << ' ' << s.AutoValueType << ' ' << s.AutoValueNumericLength << ' '
+      << s.KeyValueUpperAndLowerCase;
+  return out.str();
+}
+constexpr const char* kMissing = "0 0 '' 0 0 '' 000 000 0 0 0 0";
+
+// Typed, with the documented values for odd numbers; options too wide for a data source's are
+// 0 there.
+TEST_F(TorvelKeys, KeysReadTypedOddNumbersAsDocumented) {
   Host(
       "[TORVEL]\r\nSynchron=1\r\nShowElectrode=-1\r\nDbName=\"D:\\Jobs\\nc.mdb\"\r\nOpenRecordsetOptions="
       "70000\r\n"
       "UserId= mk \r\nCountry=49\r\nSubFolderCount=2.5\r\nAutoValueType=3\r\nAutoValueNumericLength=6\r\n"
       "KeyValueUpperAndLowerCase=1\r\n");
   const TorvelSettings s = ReadTorvelSettings();
-  EXPECT_TRUE(s.Synchron);
-  EXPECT_TRUE(s.ShowElectrode);
-  EXPECT_EQ(s.DbName, "D:\\Jobs\\nc.mdb");
-  EXPECT_EQ(s.OpenRecordsetOptions, 70000);
-  EXPECT_EQ(s.OpenRecordsetOptions16, 0);  // too wide for a data source's options
-  EXPECT_EQ(s.UserId, "mk");
+  EXPECT_EQ(Keys(s), "1 1 'D:\\Jobs\\nc.mdb' 70000 0 'mk' 049 049 2 3 6 1");
   EXPECT_EQ(s.CountryText, "49");
-  EXPECT_EQ(s.Country, "049");
-  EXPECT_EQ(s.CountryExtension, "049");
-  EXPECT_EQ(s.SubFolderCount, 2);
-  EXPECT_EQ(s.AutoValueType, 3);
-  EXPECT_EQ(s.AutoValueNumericLength, 6);
-  EXPECT_EQ(s.KeyValueUpperAndLowerCase, 1);
-
   ApplyToSharedState(s);
   EXPECT_EQ(Shared().glOpenRecordsetOptions, 70000);
   EXPECT_EQ(Shared().gsCountry, "049");
   EXPECT_EQ(Shared().glSubFolderCount, 2);
-}
-
-void ExpectAllMissing(const TorvelSettings& s) {
-  EXPECT_FALSE(s.Synchron);
-  EXPECT_FALSE(s.ShowElectrode);
-  EXPECT_EQ(s.DbName, "");
-  EXPECT_EQ(s.OpenRecordsetOptions, 0);
-  EXPECT_EQ(s.OpenRecordsetOptions16, 0);
-  EXPECT_EQ(s.UserId, "");
-  EXPECT_EQ(s.Country, "000");
-  EXPECT_EQ(s.CountryExtension, "000");
-  EXPECT_EQ(s.SubFolderCount, 0);
-  EXPECT_EQ(s.AutoValueType, 0);
-  EXPECT_EQ(s.AutoValueNumericLength, 0);
-  EXPECT_EQ(s.KeyValueUpperAndLowerCase, 0);
-}
-
-TEST_F(TorvelKeys, BrokenFilesReadAsMissing) {
-  Shared().gsIniFile = "C:\\none.cfg";
-  ExpectAllMissing(ReadTorvelSettings());
-  Shared().gsIniFile = "";
-  ExpectAllMissing(ReadTorvelSettings());
-  // How a broken file parses is the profile reader's; the keys are read from [TORVEL] only.
-  for (const std::string content :
-       {"", "Synchron=1\r\nDbName=x\r\nCountry=49\r\n", "[TORVELX]\r\nSynchron=1\r\n"}) {
-    Host(content);
-    ExpectAllMissing(ReadTorvelSettings());
-    EXPECT_EQ(ReadAll(hostFile), content);
-  }
-}
-
-TEST_F(TorvelKeys, OddNumbersGiveTheDocumentedValues) {
   Host(
       "[TORVEL]\r\nSynchron=abc\r\nOpenRecordsetOptions=1e3\r\nSubFolderCount= "
       "42abc\r\nAutoValueType=-0.5\r\n"
       "AutoValueNumericLength=99999\r\nCountry=de\r\nKeyValueUpperAndLowerCase=1.5\r\n");
-  const TorvelSettings s = ReadTorvelSettings();
-  EXPECT_FALSE(s.Synchron);
-  EXPECT_EQ(s.OpenRecordsetOptions, 1000);
-  EXPECT_EQ(s.OpenRecordsetOptions16, 1000);
-  EXPECT_EQ(s.SubFolderCount, 42);
-  EXPECT_EQ(s.AutoValueType, 0);
-  EXPECT_EQ(s.AutoValueNumericLength, 0);
-  EXPECT_EQ(s.Country, "000");
-  EXPECT_EQ(s.CountryExtension, "de");
-  EXPECT_EQ(s.KeyValueUpperAndLowerCase, 2);
+  EXPECT_EQ(Keys(ReadTorvelSettings()), "0 0 '' 1000 1000 '' 000 de 42 0 0 2");
+}
+
+// How a broken file parses is the profile reader's; the keys are read from [TORVEL] only.
+TEST_F(TorvelKeys, MissingFilesAndSectionsReadAsMissing) {
+  for (const char* file : {"C:\\none.cfg", ""}) {
+    Shared().gsIniFile = file;
+    EXPECT_EQ(Keys(ReadTorvelSettings()), kMissing);
+  }
+  for (const std::string content :
+       {"", "Synchron=1\r\nDbName=x\r\nCountry=49\r\n", "[TORVELX]\r\nSynchron=1\r\n"}) {
+    Host(content);
+    EXPECT_EQ(Keys(ReadTorvelSettings()), kMissing);
+    EXPECT_EQ(ReadAll(hostFile), content);
+  }
 }
 
 TEST_F(TorvelKeys, NothingTheAddInDoesWritesTheHostConfiguration) {

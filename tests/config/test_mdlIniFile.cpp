@@ -39,15 +39,6 @@ TEST_F(EnvTest, ReadGivesEmptyForMissingThingsAndAtMost599Characters) {
   EXPECT_EQ(ReadIniValue(f, "S", "u").size(), 599u * 2);
 }
 
-TEST(QuoteIniValue, WrapsOnlyValuesWithAQuoteAtAnEnd) {
-  EXPECT_EQ(QuoteIniValue(""), "");
-  EXPECT_EQ(QuoteIniValue("plain"), "plain");
-  EXPECT_EQ(QuoteIniValue("in\"side"), "in\"side");
-  EXPECT_EQ(QuoteIniValue("\"both\""), "\"\"both\"\"");
-  EXPECT_EQ(QuoteIniValue("\"left"), "\"\"left\"");
-  EXPECT_EQ(QuoteIniValue("right\""), "\"right\"\"");
-}
-
 TEST_F(EnvTest, WrittenValuesReadBackUnchanged) {
   const AddInIniPath f = GetAddInIniFile();
   for (const std::string v :

@@ -2,9 +2,12 @@
 // below the dialog and the command line.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "case_table.h"
 #include "core/error.h"
 #include "dialogs/replace_column.h"
 #include "job_database.h"
@@ -37,16 +40,16 @@ TEST(ReplaceColumnNames, KeyColumnsInAnyCaseAndNamesThatCouldLeaveTheirBracketsA
   EXPECT_THROW(ReplaceCountStatement("", "x"), KxError);
 }
 
+// The cases of tests/data/cases/replace_statements.txt.
 TEST(ReplaceColumnStatements, ConditionValueAndQuestionText) {
-  EXPECT_EQ(ReplaceCountStatement("Material", "ST*"),
-            "select count(*) from NcData where [Material] like \"ST*\"");
-  EXPECT_EQ(ReplaceUpdateStatement("Material", "ST*", "ST37"),
-            "Update NcData SET [Material] = \"ST37\" where [Material] like \"ST*\"");
-  EXPECT_EQ(ReplaceCondition("Material", ""), "[Material] = \"\" or [Material] Is Null");
-  EXPECT_EQ(ReplaceValueLiteral(""), "Null");
-  EXPECT_EQ(ReplaceValueLiteral("12\" pipe"), "\"12\"\" pipe\"");
-  EXPECT_EQ(ReplaceQuestionText("/1 jobs change. Change /1 jobs?", 12), "12 jobs change. Change 12 jobs?");
-  EXPECT_EQ(ReplaceQuestionText("no count", 3), "no count");
+  const std::map<std::string, std::function<std::string(const std::vector<std::string>&)>> rules = {
+      {"ReplaceCountStatement", [](const auto& in) { return ReplaceCountStatement(in[1], in[2]); }},
+      {"ReplaceUpdateStatement", [](const auto& in) { return ReplaceUpdateStatement(in[1], in[2], in[3]); }},
+      {"ReplaceCondition", [](const auto& in) { return ReplaceCondition(in[1], in[2]); }},
+      {"ReplaceValueLiteral", [](const auto& in) { return ReplaceValueLiteral(in[1]); }},
+      {"ReplaceQuestionText", [](const auto& in) { return ReplaceQuestionText(in[1], std::stol(in[2])); }}};
+  for (const test::Case& c : test::Cases("replace_statements.txt"))
+    EXPECT_EQ(rules.at(c.in[0])(c.in), c.out) << c.line;
 }
 
 TEST_F(ReplaceColumnTest, PatternsCountAndSetOnlyTheMatchingJobs) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "case_table.h"
 #include "fs_fixture.h"
 
 namespace kx::test {
@@ -16,52 +17,14 @@ class IniTest : public FsTest {
   }
 };
 
-TEST_F(IniTest, LookupRulesNamesCaseBlanksQuotesComments) {
-  auto f = tmp.Write("a.ini",
-                     "top=before\r\n"
-                     "[ Sec One ]\r\n"
-                     "; k1=commented\r\n"
-                     "  NaMe1  =  value one  \r\n"
-                     "quoted=\"  in quotes \"\r\n"
-                     "inner=a \"b\" c\r\n"
-                     "single='x'\r\n"
-                     "lone=\"\r\n"
-                     "inline=v ;x\r\n"
-                     "no equals line\r\n"
-                     "name1=second wins not\r\n"
-                     "[sec one]\r\n"
-                     "other=from duplicate section\r\n");
-  const std::string file = f.string();
-  EXPECT_EQ(Read(file, "sec one", "name1"), "value one");
-  EXPECT_EQ(Read(file, "SEC ONE", "NAME1"), "value one");
-  EXPECT_EQ(Read(file, "Sec One", "quoted"), "  in quotes ");
-  EXPECT_EQ(Read(file, "Sec One", "inner"), "a \"b\" c");
-  EXPECT_EQ(Read(file, "Sec One", "single"), "'x'");
-  EXPECT_EQ(Read(file, "Sec One", "lone"), "\"");
-  EXPECT_EQ(Read(file, "Sec One", "inline"), "v ;x");
-  EXPECT_EQ(Read(file, "Sec One", "k1", "d"), "d");
-  EXPECT_EQ(Read(file, "Sec One", "no equals line", "d"), "d");
-  EXPECT_EQ(Read(file, "Sec One", "other", "d"), "d");  // first section wins
-  EXPECT_EQ(Read(file, "Sec One", "top", "d"), "d");    // keys before any section belong to none
-}
-
-TEST_F(IniTest, MissingThingsGiveDefaultWithoutTrailingSpaces) {
-  auto f = tmp.Write("a.ini", "[s]\nk=v\n").string();
-  EXPECT_EQ(Read(f, "s", "missing", "def  "), "def");
-  EXPECT_EQ(Read(f, "nosection", "k", " d "), " d");
+// The cases of tests/data/cases/ini_lookup.txt on tests/data/ini/lookup.ini.
+TEST_F(IniTest, LookupRulesNamesCaseBlanksQuotesCommentsDefaultsAndBuffer) {
+  const std::string file = TestData("ini/lookup.ini").string();
+  for (const Case& c : Cases("ini_lookup.txt"))
+    EXPECT_EQ(Read(file, c.in[0].c_str(), c.in[1].c_str(), c.in[2].c_str(), std::stoul(c.in[3])), c.out)
+        << c.line;
+  EXPECT_EQ(Read(file, "s", "k").size(), 599u);
   EXPECT_EQ(Read((tmp / "none.ini").string(), "s", "k", "x"), "x");
-  EXPECT_EQ(Read(f, "s", "", "empty key"), "empty key");
-}
-
-TEST_F(IniTest, BufferLimitCountsCharacters) {
-  std::string longValue(700, 'x');
-  auto f = tmp.Write("a.ini", "[s]\nk=" + longValue + "\nu=\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F\n").string();
-  EXPECT_EQ(Read(f, "s", "k").size(), 599u);
-  EXPECT_EQ(Read(f, "s", "k", "", 4), "xxx");
-  EXPECT_EQ(Read(f, "s", "k", "", 1), "");
-  EXPECT_EQ(Read(f, "s", "k", "", 0), "");
-  EXPECT_EQ(Read(f, "s", "u", "", 3), "\xC3\xA4\xC3\xB6");  // two characters, four bytes
-  EXPECT_EQ(Read(f, "s", "missing", "abcdef", 4), "abc");
 }
 
 TEST_F(IniTest, LineEndsAndEncodings) {

@@ -221,46 +221,29 @@ class HostErrors : public HostFixture {
   }
 };
 
-TEST_F(HostErrors, MissingConfiguration) {
+// One error each, naming what is wrong; the same window opens the configuration once it is
+// put right.
+TEST_F(HostErrors, MissingConfigurationDbNameOrJobDatabase) {
   Register();
+  env.Write("empty.cfg", "[TORVEL]\r\nCountry=49\r\n[Other]\r\nDbName=x.db\r\n");
   HostWindow& w = Window();
-  const QString missing = QString::fromStdString((env / "none.cfg").string());
-  EXPECT_FALSE(w.OpenConfiguration(missing));
-  ASSERT_EQ(prompts.errors.size(), 1) << Errors();
-  EXPECT_TRUE(prompts.errors[0].contains(missing)) << Errors();
-  EXPECT_TRUE(prompts.errors[0].contains("does not exist")) << Errors();
-  ExpectNoGrid(w);
-  EXPECT_EQ(w.NewJob(), -1);  // no grid: refused with a message
-  EXPECT_EQ(prompts.errors.size(), 2);
-}
-
-TEST_F(HostErrors, ConfigurationWithoutDbName) {
-  Register();
-  const auto cfg = env.Write("empty.cfg", "[TORVEL]\r\nCountry=49\r\n[Other]\r\nDbName=x.db\r\n");
-  HostWindow& w = Window();
-  EXPECT_FALSE(w.OpenConfiguration(QString::fromStdString(cfg.string())));
-  ASSERT_EQ(prompts.errors.size(), 1);
-  EXPECT_TRUE(prompts.errors[0].contains("DbName")) << Errors();
-  ExpectNoGrid(w);
-}
-
-TEST_F(HostErrors, MissingOrBrokenJobDatabase) {
-  Register();
-  HostWindow& w = Window();
-  EXPECT_FALSE(Open(w));
-  ASSERT_EQ(prompts.errors.size(), 1);
-  EXPECT_TRUE(prompts.errors[0].contains(QString::fromStdString(db.string()))) << Errors();
-  EXPECT_TRUE(prompts.errors[0].contains("does not exist")) << Errors();
-  EXPECT_FALSE(fs::exists(db));  // never created by opening
-  ExpectNoGrid(w);
-
+  const struct {
+    std::string file, error;
+  } cases[] = {{(env / "none.cfg").string(), (env / "none.cfg").string() + " does not exist"},
+               {(env / "empty.cfg").string(), "DbName"},
+               {config.string(), db.string() + " does not exist"}};
+  for (const auto& c : cases) {
+    prompts.errors.clear();
+    EXPECT_FALSE(w.OpenConfiguration(QString::fromStdString(c.file)));
+    ASSERT_EQ(prompts.errors.size(), 1) << Errors();
+    EXPECT_TRUE(prompts.errors[0].contains(QString::fromStdString(c.error))) << Errors();
+    ExpectNoGrid(w);
+  }
+  EXPECT_FALSE(fs::exists(db));                       // never created by opening
+  EXPECT_EQ(w.NewJob(), -1);                          // no grid: refused with a message
   env.Write("data/jobs.db", std::string(4096, 'x'));  // no database at all
   EXPECT_FALSE(Open(w));
-  ASSERT_EQ(prompts.errors.size(), 2);
-  EXPECT_TRUE(prompts.errors[1].contains("could not be opened")) << Errors();
-  ExpectNoGrid(w);
-
-  // Put right, the same window opens it.
+  EXPECT_TRUE(prompts.errors.back().contains("could not be opened")) << Errors();
   fs::remove(db);
   MakeJobs();
   EXPECT_TRUE(Open(w)) << Errors();
