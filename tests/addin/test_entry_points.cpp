@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "addin_loader.h"
 #include "test_environment.h"
@@ -255,15 +256,10 @@ TEST_F(GridCApi, RowsColumnsAndCellsOfTheJobTable) {
     EXPECT_EQ(needed, std::string(names[c]).size() + 1);
     EXPECT_EQ(Caption(c), names[c]);  // no captions set: the names
   }
-  EXPECT_EQ(Cell(0, 0), "A100");
-  EXPECT_EQ(Cell(2, 0), "Zürich");
-  EXPECT_EQ(Cell(0, 3), "2.5");
-  EXPECT_EQ(Cell(1, 1), "");
-  EXPECT_EQ(Kind(0, 0), KX_CELL_TEXT);
-  EXPECT_EQ(Kind(0, 2), KX_CELL_NUMBER);
-  EXPECT_EQ(Kind(0, 3), KX_CELL_NUMBER);
-  EXPECT_EQ(Kind(1, 1), KX_CELL_NULL);
-  EXPECT_EQ(Kind(2, 1), KX_CELL_TEXT);  // a number stored as text stays text
+  EXPECT_EQ(Cell(0, 0) + "|" + Cell(2, 0) + "|" + Cell(0, 3) + "|" + Cell(1, 1), "A100|Zürich|2.5|");
+  // A number stored as text stays text.
+  EXPECT_EQ((std::vector<int>{Kind(0, 0), Kind(0, 2), Kind(0, 3), Kind(1, 1), Kind(2, 1)}),
+            (std::vector<int>{KX_CELL_TEXT, KX_CELL_NUMBER, KX_CELL_NUMBER, KX_CELL_NULL, KX_CELL_TEXT}));
 
   char small[3];
   size_t needed = 0;
@@ -277,10 +273,8 @@ TEST_F(GridCApi, CurrentRowAndColumnFollowTheHostAndSurviveRefresh) {
   EXPECT_EQ(api.grid_set_row(grid, 2), KX_OK);
   EXPECT_EQ(api.grid_set_col(grid, 1), KX_OK);
   EXPECT_EQ(Current(), std::make_pair(2, 1));
-  EXPECT_EQ(api.grid_set_row(grid, 3), KX_E_INVALID_ARG);
-  EXPECT_EQ(api.grid_set_row(grid, -1), KX_E_INVALID_ARG);
-  EXPECT_EQ(api.grid_set_col(grid, 4), KX_E_INVALID_ARG);
-  EXPECT_EQ(api.grid_set_col(grid, -2), KX_E_INVALID_ARG);
+  for (const int32_t row : {3, -1}) EXPECT_EQ(api.grid_set_row(grid, row), KX_E_INVALID_ARG);
+  for (const int32_t col : {4, -2}) EXPECT_EQ(api.grid_set_col(grid, col), KX_E_INVALID_ARG);
   EXPECT_EQ(Current(), std::make_pair(2, 1));  // refused moves change nothing
   EXPECT_EQ(api.grid_set_col(grid, -1), KX_OK);
   EXPECT_EQ(Current().second, -1);

@@ -89,19 +89,6 @@ TEST(DbComboValue, ValueShowsItsRowOrItselfAndInListLooksAtTheEditText) {
   EXPECT_FALSE(list.IsItemInList());
 }
 
-TEST(DbComboValue, ValueMatchesRowsWithoutCase) {
-  DbCombo list;
-  list.SetColumnName(0, "Machine");
-  list.SetValueField("MACHINE");
-  list.SetDisplayField("machine");
-  list.AddItem("DMU50");
-  list.AddItem("Mazak");
-  list.SetValue("mazak");
-  EXPECT_EQ(list.Text(), "Mazak");
-  EXPECT_EQ(list.Value(), "Mazak");
-  EXPECT_TRUE(list.IsItemInList());
-}
-
 TEST(DbComboRows, FirstRowBookmarkCellTextAndRemoveAll) {
   DbCombo list;
   EXPECT_EQ(list.FirstRowBookmark(), -1);
@@ -150,13 +137,14 @@ TEST_F(DbComboBinding, BindsToTheRowsOfADataSource) {
   DbCombo list;
   list.AddItem("stale");
   list.Bind(source);
-  list.SetValueField("Machine");
-  list.SetDisplayField("Machine");
+  list.SetValueField("MACHINE");  // fields and values match without case
+  list.SetDisplayField("machine");
   ASSERT_EQ(list.RowCount(), 2);
   EXPECT_EQ(list.CellText("Machine", list.FirstRowBookmark()), "DMU50");
   EXPECT_EQ(list.CellText(0, 1), "Mazak");
   list.SetValue("MAZAK");
   EXPECT_EQ(list.Value(), "Mazak");
+  EXPECT_EQ(list.Text(), "Mazak");
   EXPECT_TRUE(list.IsItemInList());
 }
 

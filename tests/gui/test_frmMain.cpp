@@ -51,12 +51,13 @@ TEST_F(FrmMainLoad, EmptyGridOpensBlankWithFocusInProgramNumber) {
   EXPECT_FALSE(Find<QLineEdit>(d, "Text2(0)").isEnabled());
   EXPECT_EQ(ListOf(d, "SSDBCombo2(1)").DisplayField(), ListOf(d, "SSDBCombo2(1)").ColumnName(0));
 
-  EXPECT_EQ(d.Caption("Command1(0)"), "Cap ProgramNumber");
-  EXPECT_EQ(d.Caption("Command1(1)"), "Cap Filename");
-  EXPECT_EQ(d.Caption("Label1(2)"), "Cap DataType");
-  EXPECT_EQ(d.Caption("Label1(3)"), "Cap Machine");
-  EXPECT_EQ(d.Caption("Label2(1)"), "Cap Adresstext");
-  EXPECT_EQ(d.Caption("Label2(2)"), "Cap OrderNumber");
+  for (const auto& [control, column] : {std::pair{"Command1(0)", "ProgramNumber"},
+                                        {"Command1(1)", "Filename"},
+                                        {"Label1(2)", "DataType"},
+                                        {"Label1(3)", "Machine"},
+                                        {"Label2(1)", "Adresstext"},
+                                        {"Label2(2)", "OrderNumber"}})
+    EXPECT_EQ(d.Caption(control), std::string("Cap ") + column);
   EXPECT_EQ(Shared().gsCountry, "049");
   EXPECT_EQ(Shared().glSubFolderCount, 3);
 
@@ -149,10 +150,8 @@ TEST_F(FrmMainLoad, PlacementRestoredAndSavedWithTheBaseFolderOnClose) {
       "Width=9000\r\nHeight=6000\r\n");
   frmMain d;
   QtPlacementWindow p(d);
-  EXPECT_EQ(p.Left(), 1500.0f);
-  EXPECT_EQ(p.Top(), 1200.0f);
-  EXPECT_EQ(p.Width(), 9000.0f);
-  EXPECT_EQ(p.Height(), 6000.0f);
+  EXPECT_EQ((std::vector<float>{p.Left(), p.Top(), p.Width(), p.Height()}),
+            (std::vector<float>{1500, 1200, 9000, 6000}));
 
   const std::weak_ptr<IHostGrid> grid = Shared().goSSDBGrid;
   EXPECT_EQ(grid.use_count(), 2);  // the host's and the form's
@@ -164,12 +163,14 @@ TEST_F(FrmMainLoad, PlacementRestoredAndSavedWithTheBaseFolderOnClose) {
   EXPECT_EQ(grid.use_count(), 1);
   EXPECT_FALSE(Shared().goResStrs);
   const std::string ini = GetAddInIniFile().str();
-  EXPECT_EQ(ReadIniValue(ini, "frmMain", "Text2(0).Text"), "$(AppPath)\\Jobs");  // not expanded
-  EXPECT_EQ(ReadIniValue(ini, "frmMain", "Left"), "1950");
-  EXPECT_EQ(ReadIniValue(ini, "frmMain", "WindowState"), "0");
-  EXPECT_EQ(ReadIniValue(ini, "frmMain", "Top"), "1200");
-  EXPECT_EQ(ReadIniValue(ini, "frmMain", "Width"), "9000");  // the same outer size, not grown by the frame
-  EXPECT_EQ(ReadIniValue(ini, "frmMain", "Height"), "6000");
+  // The base folder not expanded; the same outer size, not grown by the frame.
+  for (const auto& [key, value] : {std::pair{"Text2(0).Text", "$(AppPath)\\Jobs"},
+                                   {"Left", "1950"},
+                                   {"WindowState", "0"},
+                                   {"Top", "1200"},
+                                   {"Width", "9000"},
+                                   {"Height", "6000"}})
+    EXPECT_EQ(ReadIniValue(ini, "frmMain", key), value) << key;
 }
 
 class FrmMainInteraction : public FrmMainTest {

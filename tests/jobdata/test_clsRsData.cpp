@@ -1,6 +1,7 @@
 // The job record: loading the job row, reference electrodes, machine settings and directories;
 // file names that depend on the files present; column placeholders, program calls and special
 // folders.
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include "case_table.h"
@@ -78,32 +79,17 @@ TEST_F(RsDataLoad, MachineDirectoriesGiveTheJobDirectories) {
 }
 
 TEST_F(RsDataLoad, JobColumnsAndOwner) {
-  db.AddJob({{"Filename", "J1"},
-             {"Machine", "M0"},
-             {"Machineset", "S"},
-             {"MachinesetMax", "S9"},
-             {"Programmer", ""},
-             {"Author", "U1"},
-             {"DataArchive", 2},
-             {"NestStatus", 3},
-             {"Released", 1},
-             {"OrderNumber", "O-7"},
-             {"Material", "Steel"},
-             {"Materialthickness", 2.5},
-             {"Name", "Bracket"}});
+  db.Execute(
+      "insert into NcData (Filename, Machine, Machineset, MachinesetMax, Programmer, Author, DataArchive, "
+      "NestStatus, Released, OrderNumber, Material, Materialthickness, Name) values "
+      "('J1', 'M0', 'S', 'S9', '', 'U1', 2, 3, 1, 'O-7', 'Steel', 2.5, 'Bracket')");
   db.AddJob({{"Filename", "J2"}, {"Programmer", "P"}, {"Author", "U1"}});
   db.AddJob({{"Filename", "J3"}, {"Programmer", Variant::Null()}, {"Author", Variant::Null()}});
-  const clsRsData j1 = Load("J1");
-  EXPECT_EQ(j1.Owner(), "U1");
-  EXPECT_EQ(j1.Machineset(), "S");
-  EXPECT_EQ(j1.MachinesetMax(), "S9");
-  EXPECT_EQ(j1.DataArchive(), 2);
-  EXPECT_EQ(j1.NestStatus(), 3);
-  EXPECT_EQ(j1.Released(), 1);
-  EXPECT_EQ(j1.Ordernumber(), "O-7");
-  EXPECT_EQ(j1.Material(), "Steel");
-  EXPECT_DOUBLE_EQ(j1.Materialthickness(), 2.5);
-  EXPECT_EQ(j1.Name(), "Bracket");
+  const clsRsData j = Load("J1");
+  EXPECT_EQ(fmt::format("{}|{}|{}|{}|{}|{}|{}|{}|{}|{}", j.Owner(), j.Machineset(), j.MachinesetMax(),
+                        j.DataArchive(), j.NestStatus(), j.Released(), j.Ordernumber(), j.Material(),
+                        j.Materialthickness(), j.Name()),
+            "U1|S|S9|2|3|1|O-7|Steel|2.5|Bracket");
   EXPECT_EQ(Load("J2").Owner(), "P");
   EXPECT_EQ(Load("J3").Owner(), "");
 }
@@ -161,13 +147,9 @@ TEST_F(RsDataLoad, ExportDirectoriesAndPresetSurvives) {
 TEST_F(RsDataLoad, MissingDatabaseOrNameLeavesAClearedObject) {
   clsRsData rs;
   EXPECT_NO_THROW(rs.Initialize("D:\\nothing.db", "A1"));
-  EXPECT_EQ(rs.DbName(), "D:\\nothing.db");
-  EXPECT_EQ(rs.OrgFilename(), "A1");
-  EXPECT_EQ(rs.filename(), "A1");
-  EXPECT_EQ(rs.Machine(), "");
-  EXPECT_EQ(rs.DirJob(), "");
-  EXPECT_EQ(rs.NcDataType(), 0);
-  EXPECT_EQ(rs.FullFileJob(), "\\A1.");
+  EXPECT_EQ(fmt::format("{}|{}|{}|{}|{}|{}|{}", rs.DbName(), rs.OrgFilename(), rs.filename(), rs.Machine(),
+                        rs.DirJob(), rs.NcDataType(), rs.FullFileJob()),
+            "D:\\nothing.db|A1|A1|||0|\\A1.");
   db.AddJob({{"Filename", "A1"}, {"Machine", "M0"}});
   EXPECT_EQ(Load("").DirJob(), "");
 }
@@ -180,15 +162,10 @@ TEST_F(RsDataLoad, ResetKeepsExactlyTheDocumentedProperties) {
   rs.DirNcExport("D:\\N");
   rs.DfltNestGap("5");
   rs.Initialize("D:\\nothing.db", "B1");
-  EXPECT_EQ(rs.NestStatus(), 4);
-  EXPECT_EQ(rs.ExtOpt(), "opt");
-  EXPECT_EQ(rs.ExtsNcExport(), "nc");
-  EXPECT_EQ(rs.DirExport(), "D:\\E");
-  EXPECT_EQ(rs.DirNcExport(), "D:\\N");
-  EXPECT_EQ(rs.DfltNestGap(), "");
-  EXPECT_EQ(rs.Material(), "");
-  EXPECT_EQ(rs.ExtJob(), "");
-  EXPECT_EQ(rs.DirJob(), "");
+  EXPECT_EQ(fmt::format("{}|{}|{}|{}|{}|{}|{}|{}|{}", rs.NestStatus(), rs.ExtOpt(), rs.ExtsNcExport(),
+                        rs.DirExport(), rs.DirNcExport(), rs.DfltNestGap(), rs.Material(), rs.ExtJob(),
+                        rs.DirJob()),
+            "4|opt|nc|D:\\E|D:\\N||||");
 }
 
 TEST_F(RsDataLoad, ValueOutOfRangeEndsTheLoadWithAnError) {

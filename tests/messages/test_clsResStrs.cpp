@@ -171,10 +171,13 @@ class ResStrsFiles : public test::EnvTest {
   }
 };
 
+// A group is the part of the key before the first dot or parenthesis.
 TEST_F(ResStrsFiles, SaveWritesGroupsAsUtf16WithCrLf) {
   clsResStrs t;
   const std::string file =
-      Write("torvel.049", "MSG(VarValExists)=/1 exists\nLabel1(0).Caption=Folder\nMSG(Question)=Question\n");
+      Write("torvel.049",
+            "MSG(VarValExists)=/1 exists\nLabel1(0).Caption=Folder\nMSG(Question)=Question\n"
+            "NcData.DataType(0).Caption=a\nPlain=c\n");
   ASSERT_TRUE(t.Load(file));
   t.Save(true);
   EXPECT_EQ(test::ReadAll(file), AsciiUtf16Le("//<<< Label1\r\n"
@@ -184,33 +187,20 @@ TEST_F(ResStrsFiles, SaveWritesGroupsAsUtf16WithCrLf) {
                                               "//<<< MSG\r\n"
                                               "MSG(Question)=Question\r\n"
                                               "MSG(VarValExists)=/1 exists\r\n"
-                                              "//>>> MSG\r\n"));
+                                              "//>>> MSG\r\n"
+                                              "\r\n"
+                                              "//<<< NcData\r\n"
+                                              "NcData.DataType(0).Caption=a\r\n"
+                                              "//>>> NcData\r\n"
+                                              "\r\n"
+                                              "//<<< Plain\r\n"
+                                              "Plain=c\r\n"
+                                              "//>>> Plain\r\n"));
   EXPECT_TRUE(env.Ui().shown.empty());
 }
 
-TEST_F(ResStrsFiles, GroupIsThePartBeforeTheFirstDotOrParenthesis) {
-  clsResStrs t;
-  ASSERT_TRUE(t.Load(Write("t.049", "NcData.DataType(0).Caption=a\nNcData.Filename.Caption=b\nPlain=c\n")));
-  t.Save(true);
-  EXPECT_EQ(test::ReadAll(env / "t.049"), AsciiUtf16Le("//<<< NcData\r\n"
-                                                       "NcData.DataType(0).Caption=a\r\n"
-                                                       "NcData.Filename.Caption=b\r\n"
-                                                       "//>>> NcData\r\n"
-                                                       "\r\n"
-                                                       "//<<< Plain\r\n"
-                                                       "Plain=c\r\n"
-                                                       "//>>> Plain\r\n"));
-}
-
-TEST_F(ResStrsFiles, EmptyTableSavesTheClosingMarkerOnly) {
-  clsResStrs t;
-  const std::string file = Write("empty.049", "// nothing but a comment\n");
-  ASSERT_TRUE(t.Load(file));
-  t.Save(true);
-  EXPECT_EQ(test::ReadAll(file), AsciiUtf16Le("//>>> \r\n"));
-}
-
-TEST_F(ResStrsFiles, SaveWithoutLoadWritesNothing) {
+// Without a load nothing is written; an empty loaded table saves the closing marker only.
+TEST_F(ResStrsFiles, SaveWithoutLoadWritesNothingAnEmptyTableTheClosingMarker) {
   const auto files = [&] {
     namespace fs = std::filesystem;
     return std::distance(fs::recursive_directory_iterator(env.Path()), fs::recursive_directory_iterator());
@@ -222,6 +212,10 @@ TEST_F(ResStrsFiles, SaveWithoutLoadWritesNothing) {
   t.Save(false);
   EXPECT_EQ(files(), before);
   EXPECT_TRUE(env.Ui().shown.empty());
+  const std::string file = Write("empty.049", "// nothing but a comment\n");
+  ASSERT_TRUE(t.Load(file));
+  t.Save(true);
+  EXPECT_EQ(test::ReadAll(file), AsciiUtf16Le("//>>> \r\n"));
 }
 
 TEST_F(ResStrsFiles, SaveFalseWritesKestrafix999BesideTheFile) {

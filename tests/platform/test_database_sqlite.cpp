@@ -17,16 +17,13 @@ using Strings = std::vector<std::string>;
 
 using DatabaseOpen = EnvTest;
 
-TEST_F(DatabaseOpen, MissingFileIsAnErrorAndCreatesNothing) {
+TEST_F(DatabaseOpen, FilesThatAreMissingOrNoDatabaseAreRefusedAndNothingIsCreatedOrOverwritten) {
   const std::string path = (env / "missing.db").string();
   const KxError e = ErrorOf([&] { Engine().OpenDatabase(path); });
   EXPECT_EQ(e.Number(), dberr::FileNotFound);
   EXPECT_EQ(e.Source(), "DAO.DBEngine");
   EXPECT_NE(e.Description().find("missing.db"), std::string::npos) << e.Description();
   EXPECT_FALSE(std::filesystem::exists(path));
-}
-
-TEST_F(DatabaseOpen, FilesThatAreNoDatabaseAreRefused) {
   EXPECT_EQ(ErrorOf([&] { Engine().OpenDatabase(env.Write("empty.db").string()); }).Number(),
             dberr::BadFormat);
   EXPECT_EQ(ErrorOf([&] {
@@ -37,9 +34,6 @@ TEST_F(DatabaseOpen, FilesThatAreNoDatabaseAreRefused) {
   EXPECT_EQ(ErrorOf([&] { Engine().OpenDatabase(env.MakeDir("folder.db").string()); }).Number(),
             dberr::CannotOpen);
   EXPECT_EQ(ReadAll(env / "empty.db"), "");
-}
-
-TEST_F(DatabaseOpen, CreatingOverAnExistingFileIsRefused) {
   const auto file = env.Write("jobs.db", "keep me");
   EXPECT_EQ(ErrorOf([&] { CreateJobDatabase(file.string()); }).Number(), dberr::AlreadyExists);
   EXPECT_EQ(ReadAll(file), "keep me");
@@ -108,7 +102,7 @@ TEST_F(RecordsetTest, UnknownFieldsAndClosedObjects) {
   conn->Close();
 }
 
-TEST_F(RecordsetTest, ValueKinds) {
+TEST_F(RecordsetTest, ValueKindsAndTheFirstRowHint) {
   db.AddJob({{"Filename", "0042"},
              {"Version", "7"},
              {"Materialthickness", "1.5"},
@@ -123,15 +117,13 @@ TEST_F(RecordsetTest, ValueKinds) {
   // A database object that goes away closes its record sets.
   conn.reset();
   EXPECT_EQ(ErrorOf([&] { rs->Fields(0); }).Number(), dberr::ObjectClosed);
-}
-
-TEST_F(RecordsetTest, FirstRowHintLimitsTheRows) {
+  // The first-row hint limits the rows.
   for (const char* k : {"5", "17", "3", "AB"}) db.AddKeys(k, std::string("P") + k);
-  auto conn = db.Open();
-  auto rs =
+  conn = db.Open();
+  rs =
       conn->OpenRecordset("SELECT Filename FROM DATA WHERE IsNumeric(Filename) Order By CDbl(Filename) DESC;",
                           dbOpenForwardOnly, 0, 1);
-  EXPECT_EQ(rs->Fields(0).Value().ToText(), "17");
+  EXPECT_EQ(rs->Fields(0).Value().ToText(), "0042");  // 42 beats 17, 5 and 3
   rs->MoveNext();
   EXPECT_TRUE(rs->Eof());
   EXPECT_EQ(ErrorOf([&] { conn->OpenRecordset("select * from data", 3); }).Number(), dberr::InvalidArgument);
