@@ -1,10 +1,6 @@
 #include "config/mdlPublic.h"
 
-#include <dlfcn.h>
-
-#include <cstdlib>
 #include <filesystem>
-#include <mutex>
 
 #include "config/mdlIniFile.h"
 #include "config/shared_state.h"
@@ -16,20 +12,9 @@ namespace kx {
 
 namespace {
 
-constexpr std::string_view kAddInsMarker = "\\AddIns\\";
-
-std::mutex& OverrideMutex() {
-  static std::mutex m;
-  return m;
-}
-std::optional<std::string>& AddInPathOverride() {
-  static std::optional<std::string> path;
-  return path;
-}
-
 // The path cut before its last "\AddIns\" (case ignored); the whole path when it holds none.
 std::string CutBeforeAddIns(const std::string& p) {
-  const std::size_t i = FindLastNoCase(p, kAddInsMarker);
+  const std::size_t i = FindLastNoCase(p, "\\AddIns\\");
   return i == std::string::npos ? p : p.substr(0, i);
 }
 
@@ -43,25 +28,9 @@ std::string SpecialFolder(std::int32_t csidl) {
 
 }  // namespace
 
-void SetAddInPathForTests(std::optional<std::string> path) {
-  std::lock_guard lock(OverrideMutex());
-  AddInPathOverride() = std::move(path);
-}
-
 std::string GetAddInPath() {
   try {
-    {
-      std::lock_guard lock(OverrideMutex());
-      if (AddInPathOverride()) return NormalizeInputPath(*AddInPathOverride());
-    }
-    if (const char* env = std::getenv("KESTRAFIX_ADDIN_PATH"); env && *env) return NormalizeInputPath(env);
-    // The object this function lives in: the shared library when loaded by a host.
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&GetAddInPath), &info) == 0 || !info.dli_fname) return {};
-    std::error_code ec;
-    auto file = std::filesystem::weakly_canonical(std::filesystem::absolute(info.dli_fname, ec), ec);
-    if (ec) return {};
-    return ToWindows(file.parent_path().string());
+    return AddInPath();
   } catch (...) {
     return {};
   }
@@ -69,7 +38,7 @@ std::string GetAddInPath() {
 
 std::string GetAppPath() {
   try {
-    return CutBeforeAddIns(GetAddInPath());
+    return HostPath();
   } catch (...) {
     return {};
   }
@@ -81,20 +50,9 @@ std::string GetComAppDataPath() { return SpecialFolder(35); }
 
 std::string GetComDocsAddInPath() {
   try {
-    const std::string p = GetAddInPath();
-    if (p.empty()) return {};
-    const std::string docs = GetComDocsPath();
-    if (docs.empty()) return {};
     clsFso& fso = Fso();
-    std::string r;
-    const std::size_t i = FindLastNoCase(p, kAddInsMarker);
-    if (i != std::string::npos) {
-      // Host folder name, "\AddIns\" and the add-in folder name.
-      const std::size_t j = i == 0 ? std::string::npos : p.rfind('\\', i - 1);
-      r = fso.BuildPath(docs, j == std::string::npos ? p : p.substr(j + 1));
-    } else {
-      r = fso.BuildPath(docs, fso.GetBaseName(p));
-    }
+    const std::string r = ComDocsAddInPath(fso);
+    if (r.empty()) return {};
     try {
       if (!fso.FolderExists(r)) fso.CreateFolder(r, true);
     } catch (...) {

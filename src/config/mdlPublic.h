@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/variant.h"
+#include "fs/fs_env.h"  // SetAddInPathForTests
 
 namespace kx {
 
@@ -17,7 +18,6 @@ inline constexpr std::string_view kAddInName = "Kestrafix";
 // The folder the add-in library was loaded from (Windows form). The environment variable
 // KESTRAFIX_ADDIN_PATH (a native or Windows path) overrides it; SetAddInPathForTests beats both.
 std::string GetAddInPath();
-void SetAddInPathForTests(std::optional<std::string> path);
 
 std::string GetAppPath();           // GetAddInPath() cut before its last "\AddIns\"
 std::string GetComDocsPath();       // special folder 46

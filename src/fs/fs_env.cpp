@@ -1,11 +1,14 @@
 #include "fs/fs_env.h"
 
+#include <dlfcn.h>
 #include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <mutex>
 
 #include "core/text.h"
+#include "fs/clsFso.h"
 #include "fs/native_path.h"
 
 namespace kx {
@@ -24,7 +27,54 @@ fsys::path FromOverride(const std::string& value) {
   return IsNativeAbsolute(value) ? fsys::path(value) : ToNative(value);
 }
 
+constexpr std::string_view kAddInsMarker = "\\AddIns\\";
+
+struct AddInOverride {
+  std::mutex mutex;
+  std::optional<std::string> path;
+};
+AddInOverride& Override() {
+  static AddInOverride o;
+  return o;
+}
+
 }  // namespace
+
+void SetAddInPathForTests(std::optional<std::string> path) {
+  std::lock_guard lock(Override().mutex);
+  Override().path = std::move(path);
+}
+
+std::string AddInPath() {
+  {
+    std::lock_guard lock(Override().mutex);
+    if (Override().path) return NormalizeInputPath(*Override().path);
+  }
+  if (std::string env = Env("KESTRAFIX_ADDIN_PATH"); !env.empty()) return NormalizeInputPath(env);
+  // The object this function lives in: the shared library when a host loaded it.
+  Dl_info info{};
+  if (::dladdr(reinterpret_cast<void*>(&AddInPath), &info) == 0 || !info.dli_fname) return {};
+  std::error_code ec;
+  fsys::path file = fsys::weakly_canonical(fsys::absolute(info.dli_fname, ec), ec);
+  if (ec) return {};
+  return ToWindows(file.parent_path());
+}
+
+std::string HostPath() {
+  const std::string p = AddInPath();
+  const std::size_t i = FindLastNoCase(p, kAddInsMarker);
+  return i == std::string::npos ? p : p.substr(0, i);
+}
+
+std::string ComDocsAddInPath(const clsFso& fso) {
+  const std::string p = AddInPath();
+  const std::string docs = fso.GetSHSpecialFolder(46);
+  if (p.empty() || docs.empty()) return {};
+  const std::size_t i = FindLastNoCase(p, kAddInsMarker);
+  if (i == std::string::npos) return fso.BuildPath(docs, fso.GetBaseName(p));
+  const std::size_t j = i == 0 ? std::string::npos : p.rfind('\\', i - 1);
+  return fso.BuildPath(docs, j == std::string::npos ? p : p.substr(j + 1));
+}
 
 fsys::path HomeFolder() {
   std::string home = Env("HOME");

@@ -28,4 +28,17 @@ std::filesystem::path CommonDocumentsFolder();
 
 std::filesystem::path HomeFolder();
 
+class clsFso;
+
+// The add-in's own folder (Windows form): SetAddInPathForTests, else KESTRAFIX_ADDIN_PATH
+// (native or Windows form), else the folder of the loaded library; "" when unknown.
+std::string AddInPath();
+void SetAddInPathForTests(std::optional<std::string> path);
+// The host's folder: AddInPath() cut before its last "\AddIns\" (case ignored), or all of it.
+std::string HostPath();
+// The add-in's mirror folder under the common documents (not created): the host folder's name,
+// "\AddIns\" and the add-in folder's name, or the add-in folder's own name when it lies in no
+// AddIns folder. Built with the name rules of `fso`; "" when a part is unknown.
+std::string ComDocsAddInPath(const clsFso& fso);
+
 }  // namespace kx
