@@ -205,15 +205,10 @@ std::string clsFso::LongPath(const std::string& Path) const {
   return longPath;
 }
 
-bool clsFso::FileExists(const std::string& Path) const {
-  if (Path.empty() || fs_detail::HasWildcard(Path)) return false;
-  return IsNonDir(ToNative(Path));
-}
+// A wildcard is no pattern here: only an entry of exactly that name (legal on Linux) exists.
+bool clsFso::FileExists(const std::string& Path) const { return !Path.empty() && IsNonDir(ToNative(Path)); }
 
-bool clsFso::FolderExists(const std::string& Path) const {
-  if (Path.empty() || fs_detail::HasWildcard(Path)) return false;
-  return IsDir(ToNative(Path));
-}
+bool clsFso::FolderExists(const std::string& Path) const { return !Path.empty() && IsDir(ToNative(Path)); }
 
 bool clsFso::DriveExists(const std::string& Drive) const {
   if (Drive.empty()) return false;

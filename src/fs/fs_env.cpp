@@ -52,12 +52,14 @@ std::string AddInPath() {
   }
   if (std::string env = Env("KESTRAFIX_ADDIN_PATH"); !env.empty()) return NormalizeInputPath(env);
   // The object this function lives in: the shared library when a host loaded it.
-  Dl_info info{};
-  if (::dladdr(reinterpret_cast<void*>(&AddInPath), &info) == 0 || !info.dli_fname) return {};
-  std::error_code ec;
-  fsys::path file = fsys::weakly_canonical(fsys::absolute(info.dli_fname, ec), ec);
-  if (ec) return {};
-  return ToWindows(file.parent_path());
+  static const fsys::path folder = [] {
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&AddInPath), &info) == 0 || !info.dli_fname) return fsys::path();
+    std::error_code ec;
+    fsys::path file = fsys::weakly_canonical(fsys::absolute(info.dli_fname, ec), ec);
+    return ec ? fsys::path() : file.parent_path();
+  }();
+  return ToWindows(folder);
 }
 
 std::string HostPath() {

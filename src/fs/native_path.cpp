@@ -179,6 +179,24 @@ std::vector<std::pair<std::string, fsys::path>> MappedDrives() {
   return out;
 }
 
+std::vector<fsys::path> MappedRoots() {
+  std::vector<fsys::path> out;
+  for (const auto& e : Entries()) out.push_back(e.root);
+  return out;
+}
+
+bool IsAbsoluteWindowsPath(std::string_view path) {
+  if (IsNativeAbsolute(path)) return true;
+  auto sep = [](char c) { return c == '\\' || c == '/'; };
+  if (path.size() >= 2 && sep(path[0]) && sep(path[1])) {
+    // "\\server\share": both parts present.
+    std::size_t a = path.find_first_of("\\/", 2);
+    return a != std::string_view::npos && a > 2 && a + 1 < path.size() && !sep(path[a + 1]);
+  }
+  return path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])) &&
+         (path.size() == 2 || sep(path[2]));
+}
+
 std::optional<std::string> FindEntryNoCase(const fsys::path& dir, std::string_view name) {
   if (name.empty()) return std::nullopt;
   struct stat st {};

@@ -36,6 +36,12 @@ std::optional<std::filesystem::path> DriveRoot(std::string_view drive);
 
 // Every mapped drive letter ("C:" form, in letter order) with its root.
 std::vector<std::pair<std::string, std::filesystem::path>> MappedDrives();
+// The root of every mapped drive and share, "Z:" included.
+std::vector<std::filesystem::path> MappedRoots();
+
+// True for a Windows-form path that names a place without a current folder: "D:", "D:\...",
+// "\\server\share\...", or a native absolute path. "rel", "\rel" and "D:rel" are relative.
+bool IsAbsoluteWindowsPath(std::string_view path);
 
 // The drive map file in effect (empty when there is none).
 std::filesystem::path DriveMapFile();

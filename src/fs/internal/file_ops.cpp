@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 #include "fs/fs_env.h"
@@ -145,15 +146,13 @@ int CopyFile(const fsys::path& src, const fsys::path& dst, bool overwrite, bool 
   return rc;
 }
 
-int CopyTree(const fsys::path& src, const fsys::path& dst, bool overwrite, bool durable) {
+namespace {
+
+int CopyTreeIn(const fsys::path& src, const fsys::path& dst, bool overwrite, bool durable) {
   struct stat st {};
   if (::stat(src.c_str(), &st) != 0) return Errno();
   if (!S_ISDIR(st.st_mode)) return ENOTDIR;
   std::error_code ec;
-  // A folder copied into itself would grow without end.
-  fsys::path cs = fsys::weakly_canonical(src, ec), cd = fsys::weakly_canonical(dst, ec);
-  auto rel = cd.lexically_relative(cs);
-  if (!rel.empty() && rel.native().rfind("..", 0) != 0) return EINVAL;
   if (!Exists(dst)) {
     if (::mkdir(dst.c_str(), (st.st_mode & 07777) | S_IRWXU) != 0) return Errno();
   } else {
@@ -170,7 +169,7 @@ int CopyTree(const fsys::path& src, const fsys::path& dst, bool overwrite, bool 
     if (::lstat(from.c_str(), &est) != 0) return Errno();
     int rc = 0;
     if (S_ISDIR(est.st_mode)) {
-      rc = CopyTree(from, dst / name, overwrite, durable);
+      rc = CopyTreeIn(from, dst / name, overwrite, durable);
     } else if (S_ISLNK(est.st_mode)) {
       fsys::path target = fsys::read_symlink(from, ec);
       if (ec) return ec.value();
@@ -188,22 +187,80 @@ int CopyTree(const fsys::path& src, const fsys::path& dst, bool overwrite, bool 
   return 0;
 }
 
-int Remove(const fsys::path& path) {
+// Both resolved through links: the same folder, or one inside the other.
+bool TreesOverlap(const fsys::path& a, const fsys::path& b) {
   std::error_code ec;
+  const fsys::path ca = fsys::weakly_canonical(a, ec), cb = fsys::weakly_canonical(b, ec);
+  if (ca == cb) return true;
+  auto below = [](const fsys::path& inner, const fsys::path& outer) {
+    const fsys::path rel = inner.lexically_relative(outer);
+    return !rel.empty() && rel.native().rfind("..", 0) != 0;
+  };
+  return below(ca, cb) || below(cb, ca);
+}
+
+bool MountRoot(int dirfd, const char* name) {
+  struct statx stx {};
+  if (::statx(dirfd, name, AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS, &stx) != 0) return false;
+  return (stx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (stx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+}
+
+// Empties the open folder `fd` of device `dev`; folders opened without following links, so a
+// link swapped in meanwhile is removed as a link.
+int RemoveEntries(int fd, dev_t dev, const KeepFolder& keep) {
+  struct stat self {};
+  if (::fstat(fd, &self) != 0) return Errno();
+  // Read-only folders cannot lose their entries; open them up first.
+  if ((self.st_mode & S_IRWXU) != S_IRWXU) ::fchmod(fd, (self.st_mode & 07777) | S_IRWXU);
+  const int listFd = ::dup(fd);
+  if (listFd < 0) return Errno();
+  UniqueDir dir(::fdopendir(listFd));
+  if (!dir) {
+    const int e = Errno();
+    ::close(listFd);
+    return e;
+  }
+  int rc = 0;
+  while (dirent* e = ::readdir(dir.get())) {
+    const char* name = e->d_name;
+    if (std::string_view(name) == "." || std::string_view(name) == "..") continue;
+    struct stat st {};
+    if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      rc = Errno();
+      continue;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+      if (::unlinkat(fd, name, 0) != 0) rc = Errno();
+      continue;
+    }
+    if (st.st_dev != dev || MountRoot(fd, name) || (keep && keep(st))) {
+      rc = EBUSY;
+      continue;
+    }
+    UniqueFd sub(::openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    int r = sub ? RemoveEntries(sub.get(), dev, keep) : Errno();
+    if (r == 0 && ::unlinkat(fd, name, AT_REMOVEDIR) != 0) r = Errno();
+    if (r != 0) rc = r;
+  }
+  return rc;
+}
+
+}  // namespace
+
+int CopyTree(const fsys::path& src, const fsys::path& dst, bool overwrite, bool durable) {
+  if (TreesOverlap(src, dst)) return EINVAL;
+  return CopyTreeIn(src, dst, overwrite, durable);
+}
+
+int Remove(const fsys::path& path, const KeepFolder& keep) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) return Errno();
-  if (S_ISDIR(st.st_mode)) {
-    // Read-only folders cannot lose their entries; open them up first.
-    for (auto it = fsys::recursive_directory_iterator(path, ec);
-         !ec && it != fsys::recursive_directory_iterator(); it.increment(ec)) {
-      if (it->is_directory(ec) && !it->is_symlink(ec))
-        fsys::permissions(it->path(), fsys::perms::owner_all, fsys::perm_options::add, ec);
-    }
-    fsys::permissions(path, fsys::perms::owner_all, fsys::perm_options::add, ec);
-    fsys::remove_all(path, ec);
-    return ec.value();
-  }
-  return ::unlink(path.c_str()) == 0 ? 0 : Errno();
+  if (!S_ISDIR(st.st_mode)) return ::unlink(path.c_str()) == 0 ? 0 : Errno();
+  if (keep && keep(st)) return EBUSY;
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!fd) return Errno();
+  if (int rc = RemoveEntries(fd.get(), st.st_dev, keep); rc != 0) return rc;
+  return ::rmdir(path.c_str()) == 0 ? 0 : Errno();
 }
 
 int Move(const fsys::path& src, const fsys::path& dst, bool overwrite) {
@@ -212,6 +269,7 @@ int Move(const fsys::path& src, const fsys::path& dst, bool overwrite) {
   struct stat dstSt {};
   const bool dstExists = ::stat(dst.c_str(), &dstSt) == 0;
   if (dstExists && dstSt.st_dev == st.st_dev && dstSt.st_ino == st.st_ino) return EINVAL;
+  if (S_ISDIR(st.st_mode) && TreesOverlap(src, dst)) return EINVAL;  // into itself or its parent
   if (dstExists && !overwrite) return EEXIST;
   if (dstExists && S_ISDIR(dstSt.st_mode) && S_ISDIR(st.st_mode)) {
     // Merge into the existing folder, then the emptied source goes.
