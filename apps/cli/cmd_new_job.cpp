@@ -66,11 +66,15 @@ void Run(const Options& o, CliIo& io, bool machineSetGiven, bool baseFolderGiven
     throw UsageError("the job was not created");
   }
 
+  // The job is stored; a folder that could not be made is said, not printed as made.
+  for (const std::string& status : view.Statuses()) io.err << "kestrafix: warning: " << status << '\n';
+
   const std::string filename = view.Text("Text1(1)");
   const std::string programNumber = view.Text("Text1(0)");
   clsRsData job;
   job.Initialize(cfg.torvel.DbName, filename);
   Json::Array files;
+  Json::Array warnings(view.Statuses().begin(), view.Statuses().end());
   if (input.copyFiles) {
     ClsFiles set;
     set.Initialize(job, Shared().glSubFolderCount);
@@ -84,6 +88,7 @@ void Run(const Options& o, CliIo& io, bool machineSetGiven, bool baseFolderGiven
                                 {"machineSet", job.Machineset()},
                                 {"dirJob", job.DirJob()},
                                 {"dirNc", job.DirNc()},
+                                {"warnings", Json(std::move(warnings))},
                                 {"copiedFrom", input.copyFiles ? Json(o.copyFrom) : Json()},
                                 {"files", Json(std::move(files))}})
                   .Dump()
@@ -92,7 +97,10 @@ void Run(const Options& o, CliIo& io, bool machineSetGiven, bool baseFolderGiven
   }
   io.out << fmt::format("Created job {} (program number {}) on machine {}\n", filename, programNumber,
                         job.Machine());
-  io.out << fmt::format("  job folder  {}\n  NC folder   {}\n", job.DirJob(), job.DirNc());
+  auto folder = [](const std::string& dir) {
+    return Fso().FolderExists(dir) ? dir : std::string("(not created)");
+  };
+  io.out << fmt::format("  job folder  {}\n  NC folder   {}\n", folder(job.DirJob()), folder(job.DirNc()));
   if (input.copyFiles) io.out << fmt::format("  {} files after copying from {}\n", files.size(), o.copyFrom);
 }
 

@@ -12,6 +12,7 @@
 #include "core/text.h"
 #include "core/variant.h"
 #include "dialogs/next_value.h"
+#include "fs/native_path.h"
 #include "jobdata/clsRsData.h"
 #include "jobfiles/mdlTorvel.h"
 #include "messages/clsResStrs.h"
@@ -34,6 +35,7 @@ constexpr std::string_view kOrder = "SSDBCombo2(2)";
 constexpr std::string_view kCopyFiles = "Check2(3)";
 
 constexpr std::size_t kKeyLimit = 255;
+constexpr std::size_t kNameBytes = 255;  // one file or folder name on Linux file systems
 constexpr std::size_t kMachineLimit = 100;
 constexpr double kVersionLimit = 32767;  // largest 16-bit version; kept, never exceeded
 
@@ -72,7 +74,30 @@ std::int32_t CountKey(Database& db, const KeyField& field, const std::string& va
       options);
 }
 
-// Presence, length and uniqueness of one key; false after reporting the first failure.
+// Program number and file name become file and folder names: whatever Windows or Linux would
+// not take as one name (or would take as a device, or as a step up the tree) is refused.
+bool IsFileSystemName(std::string_view name) {
+  if (name.size() > kNameBytes || name == "." || name == "..") return false;
+  if (name.back() == '.' || name.back() == ' ') return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (c < 0x20 || c == 0x7F ||
+        std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos)
+      return false;
+    // C1 controls U+0080..U+009F: C2 80..C2 9F in UTF-8.
+    if (c == 0xC2 && i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) <= 0x9F) return false;
+  }
+  // Device names, also with an extension: "CON", "nul.txt", "Com1.tar.gz".
+  std::string base = ToUpper(std::string(name.substr(0, name.find('.'))));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (std::string_view device : {"CON", "PRN", "AUX", "NUL"})
+    if (base == device) return false;
+  return !(base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) && base[3] >= '1' &&
+           base[3] <= '9');
+}
+
+// Presence, length, uniqueness and use as a name of one key; false after reporting the first
+// failure.
 bool CheckKey(INewJobView& view, Database& db, std::int32_t options, const KeyField& field) {
   const std::string value = view.Text(field.box);  // as it stands: blanks are a value
   if (value.empty()) {
@@ -86,6 +111,10 @@ bool CheckKey(INewJobView& view, Database& db, std::int32_t options, const KeyFi
   }
   if (CountKey(db, field, value, options) >= 1) {
     RejectExists(view, field, value);
+    return false;
+  }
+  if (!IsFileSystemName(value)) {
+    Reject(view, field.box, ResStrs().Msg("MSG(VarValInvalidName)", view.Caption(field.caption), value));
     return false;
   }
   return true;
@@ -154,6 +183,27 @@ bool ReportClash(INewJobView& view, Database& db, std::int32_t options) {
   return false;
 }
 
+// The job's two folders. One that cannot be made is reported in the status bar and left out;
+// the job itself is stored. An empty or relative machine directory would mean the root or
+// the working folder: it is named instead (machine and column), and nothing is made.
+void CreateJobFolders(INewJobView& view, const std::string& dbName, const std::string& fileName) {
+  clsRsData job;
+  job.Initialize(dbName, fileName);
+  const std::pair<std::string, const char*> folders[] = {{job.DirJob(), "KelbDirectory"},
+                                                         {job.DirNc(), "NcDirectory"}};
+  for (const auto& [folder, column] : folders) {
+    if (!IsAbsoluteWindowsPath(folder)) {
+      view.ShowStatus(ResStrs().Msg("MSG(JobFolderInvalid)", job.Machine(), column, folder));
+      continue;
+    }
+    try {
+      Fso().CreateFolder(folder, true);
+    } catch (const KxError& e) {
+      view.ShowStatus(ResStrs().Msg("MSG(CreateFolderFailed)", folder, e.Description()));
+    }
+  }
+}
+
 // The three writes of the new row, then the job files and the job's folders.
 bool StoreNewJob(INewJobView& view, IHostGrid* grid, Database& db, const NewJobSettings& settings) {
   const std::string programNumber = view.Text(kProgramNumber);
@@ -209,15 +259,7 @@ bool StoreNewJob(INewJobView& view, IHostGrid* grid, Database& db, const NewJobS
                    std::string(), 0);
   }
 
-  clsRsData job;
-  job.Initialize(settings.DbName, fileName);
-  for (const std::string& folder : {job.DirJob(), job.DirNc()}) {
-    // An unreachable folder leaves the job without it; the job itself is stored.
-    try {
-      Fso().CreateFolder(folder, true);
-    } catch (const KxError&) {
-    }
-  }
+  CreateJobFolders(view, settings.DbName, fileName);
   return true;
 }
 

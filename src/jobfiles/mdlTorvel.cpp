@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/shared_state.h"
+#include "core/error.h"
 #include "core/keyed_collection.h"
 #include "core/mdlCollection.h"
 #include "core/text.h"
@@ -62,6 +63,23 @@ std::string DatLine(const std::string& sPath) {
                                             sPath.back() == ' ' || sPath.back() == '\t');
   if (sPath.find(',') == std::string::npos && !blankEdge) return sPath;
   return "\"" + sPath + "\"";
+}
+
+// An empty or relative job or NC directory would put the files into the root or the working
+// folder, and a relative source would take a moved job's files from there: such a machine row
+// is named (machine and column) and nothing is copied. An empty source folder has no files.
+void RequireAbsoluteFolders(const clsRsData& job, bool bJobFiles, bool bNcFiles, bool source) {
+  const struct {
+    bool used;
+    const std::string& dir;
+    const char* column;
+  } dirs[] = {{bJobFiles, job.DirJobBase(), "KelbDirectory"}, {bNcFiles, job.DirNcBase(), "NcDirectory"}};
+  for (const auto& d : dirs) {
+    if (!d.used || (d.dir.empty() ? source : IsAbsoluteWindowsPath(d.dir))) continue;
+    throw KxError(err::PathNotFound, "mdlTorvel",
+                  "Machine \"" + job.Machine() + "\" of job " + job.filename() + ": " + d.column +
+                      " gives no absolute folder (\"" + d.dir + "\"); no job files were copied.");
+  }
 }
 
 bool Asked(const std::string& t, const std::string& s) {
@@ -253,6 +271,8 @@ void ImportJobFiles(const std::string& sDbNameSource, const std::string& sFileNa
   source.Initialize(sDbNameSource, sFileNameSource);
   clsRsData target;
   target.Initialize(sDbNameTarget, sFileNameTarget);
+  RequireAbsoluteFolders(source, bJobFiles, bNcFiles, true);
+  RequireAbsoluteFolders(target, bJobFiles, bNcFiles, false);
   if (iRenameMode < 0 || iRenameMode > 3) iRenameMode = target.DirType() != 0 ? 0 : 3;
   torvel::TransferJobFiles(source, target, bJobFiles, bNcFiles, bMove, iOverwrite, iRenameMode, sFilter,
                            iDatMode);

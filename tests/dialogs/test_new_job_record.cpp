@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 
+#include "case_table.h"
 #include "config/shared_state.h"
 #include "core/error.h"
 #include "dialogs/new_job_record.h"
@@ -35,7 +36,10 @@ class NewJobRecordTest : public JobWorldTest {
     const auto messages = env.Write("messages.049",
                                     "MSG(VarValMissing)=missing /1\r\n"
                                     "MSG(VarValLengthError)=/1 longer than /2\r\n"
-                                    "MSG(VarValExists)=/1 /2 exists\r\n");
+                                    "MSG(VarValExists)=/1 /2 exists\r\n"
+                                    "MSG(VarValInvalidName)=/1 /2 no name\r\n"
+                                    "MSG(JobFolderInvalid)=/1 /2 /3 not absolute\r\n"
+                                    "MSG(CreateFolderFailed)=/1 failed\r\n");
     EXPECT_TRUE(ResStrs().Load(messages.string()));
     SetKeyCase(0);
     view.texts = {{"Text1(0)", "P101"}, {"Text1(1)", "A101"}};
@@ -363,14 +367,14 @@ TEST_F(NewJobRecordTest, EachCheckRejectsWithOneBeepAStatusAndTheFocus) {
       {"", "", "", {}, "missing Program number", "Text1(0)", 0},
       {nullptr, "", "", {}, "missing File name", "Text1(1)", 0},
       {nullptr, nullptr, "", {}, "missing Machine", "SSDBCombo1(3)", 0},
-      {ae255.c_str(), x255.c_str(), Repeat("ä", 100), {}, "", nullptr, 0},
+      {x255.c_str(), x255.c_str(), Repeat("ä", 100), {}, "", nullptr, 0},
+      {ae255.c_str(), nullptr, "Own", {}, "Program number " + ae255 + " no name", "Text1(0)", 0},
       {ae256.c_str(), nullptr, "Own", {}, "Program number longer than 255", "Text1(0)", 0},
       {nullptr, euro256.c_str(), "Own", {}, "File name longer than 255", "Text1(1)", 0},
       {nullptr, nullptr, Repeat("m", 101), {}, "Machine longer than 100", "SSDBCombo1(3)", 0},
       {"PÄ7", nullptr, "Own", {"A100", "pä7"}, "Program number PÄ7 exists", "Text1(0)", 3},
       {nullptr, nullptr, "Own", {"a101", "P100"}, "File name A101 exists", "Text1(1)", 4},
       {"   ", nullptr, "Own", {"A100", "   "}, "Program number     exists", "Text1(0)", 3},
-      {"P7 ", nullptr, "Own", {"A200", "P7"}, "", nullptr, 0},
       {"O'Brien", "it's", "Own", {}, "", nullptr, 0},
       {"O'Brien", "it's", "Own", {"IT'S", "o'brien"}, "Program number O'Brien exists", "Text1(0)", 7},
   };
@@ -397,6 +401,79 @@ TEST_F(NewJobRecordTest, EachCheckRejectsWithOneBeepAStatusAndTheFocus) {
       EXPECT_EQ(view.selections[0].length, c.selected);
     }
   }
+}
+
+// Both keys become file and folder names (tests/data/cases/job_names.txt); a refused one is
+// rejected like any other check and nothing is written.
+TEST_F(NewJobRecordTest, KeysMustBeFileNames) {
+  const FakeNewJobView valid = view;
+  for (const Case& c : Cases("job_names.txt")) {
+    for (const auto& [box, caption] : {std::pair{"Text1(0)", "Program number "}, {"Text1(1)", "File name "}}) {
+      SCOPED_TRACE(c.line + " in " + box);
+      view = valid;
+      env.Ui().beeps = 0;
+      view.texts[box] = c.in[0];
+      EXPECT_EQ(Validate(), c.out == "valid");
+      if (c.out == "valid") continue;
+      EXPECT_EQ(env.Ui().beeps, 1);
+      EXPECT_EQ(view.statuses, std::vector<std::string>{caption + c.in[0] + " no name"});
+      EXPECT_EQ(view.focused, std::vector<std::string>{box});
+    }
+  }
+  view = valid;
+  view.texts["Text1(1)"] = "..\\..\\esc";
+  EXPECT_FALSE(Confirm());
+  EXPECT_EQ(JobCount(), 0);
+  EXPECT_TRUE(env.Tree().empty());
+}
+
+// A machine row without folders, or with relative ones: the job is stored, its folders are
+// named in the status bar instead of being made in the root or the working folder, and a copy
+// of job files is refused with an error that names the machine and the column. A folder that
+// cannot be made is a status text.
+TEST_F(NewJobRecordTest, FoldersAreMadeOnlyWhereTheMachineSaysAbsolutely) {
+  db.AddMachine({{"Machine", "NoDir"},
+                 {"DirectoryType", 1},
+                 {"KelbDirectory", ""},
+                 {"NcDirectory", "rel\\nc"},
+                 {"KelbFileExtension", "cam"}});
+  db.AddMachine({{"Machine", "Blocked"},
+                 {"DirectoryType", 1},
+                 {"KelbDirectory", "D:\\Blocked"},
+                 {"NcDirectory", "D:\\Nc"}});
+  db.AddJobOn("A100", "Own");
+  env.Put("Jobs\\A100\\A100.cam", "cam");
+  env.Put("Blocked", "a file where a folder should be");
+  const auto before = env.Tree();
+  // Relative folders would resolve in the working folder: let that be the root of D:.
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(env.Data());
+  view.SetList("SSDBCombo1(3)", "NoDir");
+  const bool stored = Confirm();
+  const auto statuses = view.statuses;
+  view.texts = {{"Text1(0)", "P102"}, {"Text1(1)", "A102"}};
+  view.checks["Check2(3)"] = true;
+  SelectInGrid("A100");
+  const bool copied = Confirm();
+  std::filesystem::current_path(cwd);
+
+  EXPECT_TRUE(stored);
+  EXPECT_EQ(statuses, (std::vector<std::string>{"NoDir KelbDirectory  not absolute",
+                                                "NoDir NcDirectory rel\\nc\\A101\\S1 not absolute"}));
+  EXPECT_FALSE(copied);
+  EXPECT_EQ(env.Shown().size(), 1u);
+  EXPECT_NE(env.Ui().shown.at(0).text.find("Machine \"NoDir\" of job A102: KelbDirectory"), std::string::npos);
+  EXPECT_EQ(env.Tree(), before);  // no A102.cam at the root of D:
+  EXPECT_FALSE(std::filesystem::exists(env.Data("rel")));
+  EXPECT_EQ(JobCount(), 3);  // the row stays, as after any error of the copy
+
+  view.texts = {{"Text1(0)", "P103"}, {"Text1(1)", "A103"}};
+  view.checks.clear();
+  view.statuses.clear();
+  view.SetList("SSDBCombo1(3)", "Blocked");
+  EXPECT_TRUE(Confirm());
+  EXPECT_EQ(view.statuses, std::vector<std::string>{"D:\\Blocked\\A103\\S1 failed"});
+  EXPECT_TRUE(std::filesystem::is_directory(env.Data("Nc\\A103\\S1")));
 }
 
 TEST_F(NewJobRecordTest, CountReadsTheFirstFieldOfTheFirstRow) {

@@ -111,5 +111,16 @@ TEST_F(CliDemoTest, BuiltInMessagesWithoutTheHostsFiles) {
   EXPECT_EQ(r.err, "kestrafix: Bitte Programmnummer eingeben.\n");
 }
 
+// A folder that cannot be made is a warning line; the job is stored and not shown with it.
+TEST_F(CliDemoTest, FolderThatCannotBeMadeIsAWarning) {
+  env.Write("demo/data/Jobs/Laser1/N102", "a file where the job folder goes");
+  const CliResult r = Run({"new-job", "--config", vars["cfg"], "--program-number", "99003", "--filename", "N102",
+                           "--type", "0", "--machine", "Laser1", "--address", "Becker GmbH", "--order", "2024-001"});
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(r.err.starts_with("kestrafix: warning: Der Ordner D:\\Jobs\\Laser1\\N102")) << r.err;
+  EXPECT_THAT(r.out, HasSubstr("job folder  (not created)\n"));
+  EXPECT_EQ(Col("N102", "ProgramNumber"), "99003");
+}
+
 }  // namespace
 }  // namespace kx::test
