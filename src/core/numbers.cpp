@@ -97,20 +97,38 @@ double LeadingNumber(std::string_view text) {
   return ToDouble(clean);
 }
 
-bool IsNumeric(std::string_view text) {
+namespace {
+
+// The whole text, outer blanks aside, is one number; `clean` receives it for ToDouble.
+bool NumericSyntax(std::string_view text, std::string& clean) {
   std::size_t b = 0;
   std::size_t e = text.size();
   while (b < e && IsBlank(text[b])) ++b;
   while (e > b && IsBlank(text[e - 1])) --e;
   if (b == e) return false;
   const std::string_view core = text.substr(b, e - b);
-  std::string clean;
   return ScanNumber(core, 0, clean) == core.size();
 }
 
+}  // namespace
+
+bool IsNumeric(std::string_view text) {
+  std::string clean;
+  if (!NumericSyntax(text, clean)) return false;
+  // Numeric means convertible: "1e999" is beyond double, so CDbl (and an ORDER BY CDbl(x)
+  // after WHERE IsNumeric(x)) must not meet it.
+  try {
+    ToDouble(clean);
+  } catch (const KxError&) {
+    return false;
+  }
+  return true;
+}
+
 double CDbl(std::string_view text) {
-  if (!IsNumeric(text)) throw KxError(err::TypeMismatch, "Kestrafix", "Type mismatch");
-  return LeadingNumber(text);
+  std::string clean;
+  if (!NumericSyntax(text, clean)) throw KxError(err::TypeMismatch, "Kestrafix", "Type mismatch");
+  return ToDouble(clean);  // a number beyond double: Overflow
 }
 
 double RoundHalfEven(double value) {

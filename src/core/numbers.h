@@ -13,10 +13,12 @@ namespace kx {
 double LeadingNumber(std::string_view text);
 
 // Numeric test shared with the engine: optional outer blanks, optional sign, digits
-// with an optional "." part (or "." digits), optional exponent. "" and "1 2" are not numeric.
+// with an optional "." part (or "." digits), optional exponent, within the range of double.
+// "", "1 2" and "1e999" are not numeric.
 bool IsNumeric(std::string_view text);
 
-// Conversion of a numeric text to double; throws KxError(TypeMismatch) when !IsNumeric.
+// Conversion of a numeric text to double; throws KxError(TypeMismatch) for a text that is no
+// number and KxError(Overflow) for one beyond double (IsNumeric is false for both).
 double CDbl(std::string_view text);
 
 // Round to the nearest whole number, exact halves to the even neighbour (0.5 -> 0, 1.5 -> 2).

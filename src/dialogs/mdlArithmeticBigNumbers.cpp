@@ -76,7 +76,6 @@ std::string AddBigNumbers(std::string_view a, std::string_view b) {
   const int sb = GetBigNumberSign(b);
   if (sa < 0) a.remove_prefix(1);
   if (sb < 0) b.remove_prefix(1);
-  const int sign = CompareBigNumbers(a, b) == 1 ? sa : sb;
 
   // The operands are read as if left-padded with "0" to the longer length m; no padded copies
   // are made, so a long run costs one result string and one pass per step.
@@ -86,6 +85,17 @@ std::string AddBigNumbers(std::string_view a, std::string_view b) {
   auto charA = [&](std::size_t i) { return i < padA ? '0' : a[i - padA]; };
   auto charB = [&](std::size_t i) { return i < padB ? '0' : b[i - padB]; };
   auto digitOf = [](char c) { return (c >= '0' && c <= '9') ? c - '0' : 0; };
+
+  // The larger magnitude gives the sign; compared padded, so leading zeros ("00" against "8")
+  // do not count as size.
+  bool aLarger = false;
+  for (std::size_t i = 0; i < m; ++i) {
+    if (digitOf(charA(i)) != digitOf(charB(i))) {
+      aLarger = digitOf(charA(i)) > digitOf(charB(i));
+      break;
+    }
+  }
+  const int sign = sa == sb || aLarger ? sa : sb;
 
   // Sign first (when negative), then the carry position, then digit i of the operands.
   const std::size_t lead = sign == -1 ? 1 : 0;
@@ -102,14 +112,6 @@ std::string AddBigNumbers(std::string_view a, std::string_view b) {
     }
     result[lead] = static_cast<char>('0' + carry);
   } else {
-    // Padded to equal length, the text order is the order of the magnitudes.
-    bool aLarger = false;
-    for (std::size_t i = 0; i < m; ++i) {
-      if (charA(i) != charB(i)) {
-        aLarger = charA(i) > charB(i);
-        break;
-      }
-    }
     int borrow = 0;
     for (std::size_t i = m; i-- > 0;) {
       const int da = digitOf(charA(i));

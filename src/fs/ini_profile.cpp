@@ -33,6 +33,7 @@ struct Document {
   std::string bytes;
   Encoding enc = Encoding::Utf8;
   std::size_t bodyStart = 0;  // after the byte order mark
+  std::size_t textEnd = 0;    // before a stray last byte of a UTF-16 file
   std::vector<Line> lines;
   bool binary = false;
 };
@@ -90,6 +91,7 @@ Document Load(std::string bytes) {
   const bool wide = IsUtf16(d.enc);
   const std::size_t step = wide ? 2 : 1;
   const std::size_t size = wide ? b.size() - ((b.size() - d.bodyStart) % 2) : b.size();
+  d.textEnd = size;
   auto unit = [&](std::size_t i) -> std::uint32_t {
     return wide ? Unit16(b, i, d.enc) : static_cast<unsigned char>(b[i]);
   };
@@ -248,7 +250,7 @@ bool WritePrivateProfileString(const std::string& file, std::string_view section
       if (h < 0) return true;
       std::size_t endLine = SectionEnd(d, static_cast<std::size_t>(h));
       std::size_t from = d.lines[static_cast<std::size_t>(h)].begin;
-      std::size_t to = endLine < d.lines.size() ? d.lines[endLine].begin : b.size();
+      std::size_t to = endLine < d.lines.size() ? d.lines[endLine].begin : d.textEnd;
       b.erase(from, to - from);
       return WriteFileAtomic(native, b);
     }
@@ -260,7 +262,7 @@ bool WritePrivateProfileString(const std::string& file, std::string_view section
       std::string add;
       if (!d.lines.empty() && d.lines.back().next == d.lines.back().end) add += eol;
       add += *text + eol + *kv + eol;
-      b += add;
+      b.insert(d.textEnd, add);  // a stray odd byte of UTF-16 stays behind, out of step
       return WriteFileAtomic(native, b);
     }
     std::size_t endLine = SectionEnd(d, static_cast<std::size_t>(h));

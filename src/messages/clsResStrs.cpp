@@ -87,13 +87,14 @@ void clsResStrs::ReadLines(std::string_view text) {
     const std::string_view t = TrimBlanks(line);
     if (t.empty() || t.starts_with("//")) continue;
     const std::size_t eq = line.find('=');
-    const std::string_view keyPart = TrimBlanks(line.substr(0, eq));
+    // Tabs go first, then the blanks at both ends: a key is read back as it is saved.
     std::string key;
-    key.reserve(keyPart.size());
-    for (char c : keyPart)
+    for (char c : line.substr(0, eq))
       if (c != '\t') key += c;
-    // A line such as "=text" names no key; nothing could look it up.
-    if (key.empty()) continue;
+    key = std::string(TrimBlanks(key));
+    // A line such as "=text" names no key; nothing could look it up. A key that starts with
+    // "//" once its tabs are gone would be saved as a comment line: it is one already.
+    if (key.empty() || key.starts_with("//")) continue;
     std::string value = eq == std::string_view::npos ? std::string() : std::string(line.substr(eq + 1));
     InsertResStr(ClsResStr(std::move(key), std::move(value)));
   }
