@@ -6,6 +6,7 @@ packages=(
   libsqlite3-dev sqlite3 libicu-dev libfmt-dev libcli11-dev
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth jq
 )
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: a normal build and an
-# AddressSanitizer + UndefinedBehaviorSanitizer build. CTest prints the summaries.
+# AddressSanitizer + UndefinedBehaviorSanitizer build. CTest prints the summaries. Then every
+# fuzz target runs for a few seconds (KX_FUZZ_SECONDS, default 3) on its corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -17,3 +18,4 @@ run_build() {  # dir, extra cmake args...
 
 run_build build
 ASAN_OPTIONS=detect_leaks=0 run_build build-asan -DKX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+KX_WERROR=$werror KX_FUZZ_BUILD=build-fuzz bash fuzz/run.sh "${KX_FUZZ_SECONDS:-3}"
