@@ -55,9 +55,10 @@ bool EnterPrivateMounts() {
   return true;
 }
 
-// The baits: drive roots D: and \\\\srv\\nc, a second letter E: for T:, a home folder below
-// T:\\data, the program files T:\\opt, the add-in T:\\host\\AddIns\\Kx, the documents T:\\docs,
-// a job T:\\jobs\\A100 with links into the program files, and a work area T:\\temp\\Plovnik.
+// The baits: drive roots D: and \\srv\nc, a second letter E: for T:, a home folder below
+// T:\data, the program files T:\opt, the add-in T:\host\AddIns\Kx, the documents T:\docs,
+// a job T:\jobs\A100 with links into the program files, and a work area T:\temp\Plovnik.
+// Every folder holds a marker.txt, so a merge into it shows.
 class AttackWorld : public FsTest {
  protected:
   static void SetUpTestSuite() {
@@ -76,27 +77,13 @@ class AttackWorld : public FsTest {
     SetDriveRootForTests("E:", tmp.Path());
     SetDriveRootForTests("\\\\srv\\nc", tmp / "share");
     if (confined_) SetDriveRootForTests("R:", "/");
-    for (const char* dir : {"",
-                            "d-root",
-                            "d-root/job",
-                            "share",
-                            "share/x",
-                            "data",
-                            "data/home",
-                            "data/home/u",
-                            "opt",
-                            "opt/app",
-                            "opt/app/bin",
-                            "host",
-                            "host/AddIns",
-                            "host/AddIns/Kx",
-                            "docs",
-                            "jobs",
-                            "jobs/A100",
-                            "jobs/A100/sub",
-                            "temp",
-                            "temp/Plovnik"})
-      tmp.Write(std::string(dir) + (*dir ? "/" : "") + "marker.txt", dir);
+    tmp.Write("marker.txt", "");
+    for (const std::string& dir :
+         Split("d-root d-root/job share share/x data data/home data/home/u opt opt/app "
+               "opt/app/bin host host/AddIns host/AddIns/Kx docs jobs jobs/A100 "
+               "jobs/A100/sub temp temp/Plovnik",
+               " "))
+      tmp.Write(dir + "/marker.txt", dir);
     tmp.Write("opt/app/bin/tool", "tool");
     tmp.Write("host/AddIns/Kx/libkestrafix.so", "lib");
     tmp.Write("jobs/A100/a.nc", "a");
@@ -201,22 +188,16 @@ TEST_P(AttackTest, NothingProtectedIsDeletedMovedOrReplaced) {
     // Into a folder protected only itself a new entry may come (the shell copies into an
     // existing folder); nothing in it may be replaced.
     const bool noNewFiles = s.kind != kFolder;
-    Try(
-        mode + "copy onto",
-        [&] {
-          file ? f->CopyFile("T:\\payload\\f", target, true)
-               : f->CopyFolder("T:\\payload\\dir", target, true);
-        },
-        noNewFiles);
-    Try(
-        mode + "move onto",
-        [&] {
-          tmp.Write("payload/f", "payload");
-          tmp.Write("payload/dir/marker.txt", "payload");
-          file ? f->MoveFile("T:\\payload\\f", target, true)
-               : f->MoveFolder("T:\\payload\\dir", target, true);
-        },
-        noNewFiles);
+    const auto copyOnto = [&] {
+      file ? f->CopyFile("T:\\payload\\f", target, true) : f->CopyFolder("T:\\payload\\dir", target, true);
+    };
+    const auto moveOnto = [&] {
+      tmp.Write("payload/f", "payload");
+      tmp.Write("payload/dir/marker.txt", "payload");
+      file ? f->MoveFile("T:\\payload\\f", target, true) : f->MoveFolder("T:\\payload\\dir", target, true);
+    };
+    Try(mode + "copy onto", copyOnto, noNewFiles);
+    Try(mode + "move onto", moveOnto, noNewFiles);
     if (s.kind == kWhole) {
       Try(mode + "pattern into", [&] { f->CopyFile("T:\\payload\\dir\\*", target + "\\", true); });
       Try(mode + "folder into", [&] { f->CopyFolder("T:\\payload\\dir", target + "\\"); });
