@@ -31,3 +31,6 @@ INSERT INTO MACHINE (Machine, NCExportDirectory, ExportDirectory, NCExportFileEx
 -- MD: data file, PDF set-up sheet and optimised files beside the NC file.
 INSERT INTO MACHINE (Machine, KelbDirectory, NcDirectory, NcFileExtension, DatFileExtension, SetFileExtension,
   OptNcFileExtension) VALUES ('MD', 'D:\Jobs', 'D:\Nc', 'nc', 'txt', 'PDF', 'opt');
+-- NoDir: no job folder and a relative NC folder, which must never mean the root or the working folder.
+INSERT INTO MACHINE (Machine, DirectoryType, KelbDirectory, NcDirectory, KelbFileExtension)
+  VALUES ('NoDir', 1, '', 'rel\nc', 'cam');

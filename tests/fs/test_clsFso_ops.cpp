@@ -221,5 +221,25 @@ TEST_F(OpsTest, CreateFolderCreatesEveryMissingPart) {
   EXPECT_EQ(ErrorOf([&] { fso.CreateFolder("Y:\\unmapped\\x", true); }), err::PathNotFound);
 }
 
+// A name holding "*" or "?" is a name on Linux: such a file is copied and moved as itself.
+TEST_F(OpsTest, WildcardCharactersInAnExistingNameAreNoPattern) {
+  for (const char* name : {"a*b.nc", "axb.nc", "q?.nc"}) tmp.Write(std::string("job/") + name, name);
+  tmp.MakeDir("out");
+  for (clsFso* f : {&fso, &fallback}) {
+    SCOPED_TRACE(f == &fso ? "object" : "fallback");
+    EXPECT_TRUE(f->FileExists("T:\\job\\a*b.nc"));
+    EXPECT_EQ(f->CopyFile("T:\\job\\a*b.nc", "T:\\out\\new.nc", true), 0);
+    EXPECT_EQ(ReadAll(tmp / "out/new.nc"), "a*b.nc");  // a file, not a folder of matches
+    EXPECT_EQ(f->CopyFile("T:\\job\\q?.nc", "T:\\out\\", true), 0);
+    EXPECT_EQ(ReadAll(tmp / "out/q?.nc"), "q?.nc");
+    EXPECT_EQ(f->DeleteFile("T:\\out\\q?.nc"), 0);
+    EXPECT_FALSE(fsys::exists(tmp / "out/q?.nc"));
+    EXPECT_EQ(f->MoveFile("T:\\out\\new.nc", "T:\\out\\a?.nc"), 0);
+    EXPECT_EQ(ReadAll(tmp / "out/a?.nc"), "a*b.nc");
+    fsys::remove(tmp / "out/a?.nc");
+  }
+  EXPECT_EQ(ReadAll(tmp / "job/axb.nc"), "axb.nc");
+}
+
 }  // namespace
 }  // namespace kx::test

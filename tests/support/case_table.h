@@ -3,6 +3,7 @@
 //   <input> | <input> ... => <expected>
 // Fields are trimmed; a field in double quotes keeps its blanks and reads \" \\ \t \r \n \xHH.
 // Lines that start with # are comments.
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,5 +17,7 @@ struct Case {
 };
 
 std::vector<Case> Cases(std::string_view file);
+// A case as a test parameter is shown as its line.
+inline void PrintTo(const Case& c, std::ostream* os) { *os << c.line; }
 
 }  // namespace kx::test

@@ -81,6 +81,7 @@ TEST_F(CliDemoTest, RoadsThroughTheCommands) {
   vars["machine"] = Col("A10039", "Machine");
   vars["ext"] = db.One("select KelbFileExtension from Machine where Machine='" + vars["machine"] + "'");
   vars["material"] = material;
+  env.Write("demo/data/Jobs/Laser1/N102", "a file where the job folder goes");
   RunScenario("demo.txt");
 
   // The copy: its own values and the source's other columns, its files under its own name.
@@ -95,9 +96,10 @@ TEST_F(CliDemoTest, RoadsThroughTheCommands) {
   EXPECT_TRUE(std::filesystem::is_regular_file(ToNative(jobFile))) << jobFile;
   EXPECT_EQ(Run({"files", "--config", vars["cfg"], "A10039"}).out, filesBefore);
   EXPECT_FALSE(std::filesystem::exists(ToNative("D:\\Jobs\\Laser1\\N101")));  // refused: nothing stored
+  EXPECT_EQ(Col("N102", "ProgramNumber"), "99003");
   // The replace: none left, the empty value cleared to Null.
   EXPECT_EQ(db.Count("select Count(*) from NcData where Material = 'ST37'"), 0);
-  EXPECT_EQ(db.Count("select Count(*) from NcData where Comment Is Null"), 41);
+  EXPECT_EQ(db.Count("select Count(*) from NcData where Comment Is Null"), 42);
   EXPECT_EQ(db.Count("select Count(*) from NcData where ProgramNumber = '1'"), 0);
 }
 
@@ -109,17 +111,6 @@ TEST_F(CliDemoTest, BuiltInMessagesWithoutTheHostsFiles) {
                            "2024-001", "--base-folder", vars["demo"] + "/data/Kunden"});
   EXPECT_EQ(r.code, 2);
   EXPECT_EQ(r.err, "kestrafix: Bitte Programmnummer eingeben.\n");
-}
-
-// A folder that cannot be made is a warning line; the job is stored and not shown with it.
-TEST_F(CliDemoTest, FolderThatCannotBeMadeIsAWarning) {
-  env.Write("demo/data/Jobs/Laser1/N102", "a file where the job folder goes");
-  const CliResult r = Run({"new-job", "--config", vars["cfg"], "--program-number", "99003", "--filename", "N102",
-                           "--type", "0", "--machine", "Laser1", "--address", "Becker GmbH", "--order", "2024-001"});
-  ASSERT_EQ(r.code, 0) << r.err;
-  EXPECT_TRUE(r.err.starts_with("kestrafix: warning: Der Ordner D:\\Jobs\\Laser1\\N102")) << r.err;
-  EXPECT_THAT(r.out, HasSubstr("job folder  (not created)\n"));
-  EXPECT_EQ(Col("N102", "ProgramNumber"), "99003");
 }
 
 }  // namespace
