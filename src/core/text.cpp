@@ -6,7 +6,10 @@
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "core/error.h"
 
@@ -17,8 +20,10 @@ struct CollatorCloser {
   void operator()(UCollator* c) const { ucol_close(c); }
 };
 
-// One root collator at secondary strength (case ignored, accents not). Opened once;
-// ICU allows concurrent comparisons and sort keys on a collator nobody modifies.
+// The root collator at its default (tertiary) strength. It only orders texts that are
+// already case-folded; equality is decided by the folding alone (see CompareNoCase).
+// Opened once; ICU allows concurrent comparisons and sort keys on a collator nobody
+// modifies.
 const UCollator* Collator() {
   static const std::unique_ptr<UCollator, CollatorCloser> collator = [] {
     UErrorCode status = U_ZERO_ERROR;
@@ -27,7 +32,6 @@ const UCollator* Collator() {
       throw KxError(err::InvalidProcedureCall, "Kestrafix",
                     std::string("Cannot open the text collator: ") + u_errorName(status));
     }
-    ucol_setStrength(c, UCOL_SECONDARY);
     return std::unique_ptr<UCollator, CollatorCloser>(c);
   }();
   return collator.get();
@@ -49,6 +53,13 @@ UChar32 NextCodePoint(std::string_view s, std::size_t& i) {
   }
   i = static_cast<std::size_t>(pos);
   return c;
+}
+
+void AppendUtf8(std::string& out, UChar32 c) {
+  uint8_t buf[4];
+  int32_t len = 0;
+  U8_APPEND_UNSAFE(buf, len, c);
+  out.append(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(len));
 }
 
 UChar32 Fold(UChar32 c) { return c >= kInvalidBase ? c : u_foldCase(c, U_FOLD_CASE_DEFAULT); }
@@ -82,6 +93,8 @@ bool MatchesAt(const std::vector<UChar32>& hay, std::size_t at, const std::vecto
 }
 
 std::u16string ToUtf16(std::string_view s) {
+  if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return std::u16string(s.begin(), s.end());
   std::u16string out(s.size() + 1, u'\0');
   int32_t len = 0;
   UErrorCode status = U_ZERO_ERROR;
@@ -132,34 +145,140 @@ std::size_t ByteOffsetOfChar(std::string_view s, std::size_t chars) {
 
 }  // namespace
 
-int CompareNoCase(std::string_view a, std::string_view b) {
-  UErrorCode status = U_ZERO_ERROR;
-  const UCollationResult r = ucol_strcollUTF8(Collator(), a.data(), static_cast<int32_t>(a.size()), b.data(),
-                                              static_cast<int32_t>(b.size()), &status);
-  if (U_FAILURE(status)) {
-    const int c = a.compare(b);
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+namespace {
+
+char AsciiFold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Sort key of a folded text, without the terminating zero (ICU keys hold no other zero).
+void AppendSortKey(std::string& key, const std::u16string& folded) {
+  const std::size_t at = key.size();
+  key.resize(at + folded.size() * 3 + 16);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const auto room = static_cast<int32_t>(key.size() - at);
+    const int32_t needed = ucol_getSortKey(Collator(), folded.data(), static_cast<int32_t>(folded.size()),
+                                           reinterpret_cast<uint8_t*>(key.data() + at), room);
+    if (needed <= 0) break;
+    if (needed <= room) {
+      key.resize(at + static_cast<std::size_t>(needed) - 1);
+      return;
+    }
+    key.resize(at + static_cast<std::size_t>(needed));
   }
-  return r == UCOL_LESS ? -1 : (r == UCOL_GREATER ? 1 : 0);
+  key.resize(at);
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
+// Folded ASCII orders by one rank per character: every printable ASCII character and the
+// blanks carry exactly one collation element with a primary weight of its own, so the
+// collator compares such texts character by character and calls them equal only when
+// they are the same. Rank 0 marks a byte that needs the collator (controls, which it
+// ignores, and anything a future ICU might weigh differently).
+struct AsciiRanks {
+  std::uint8_t rank[128] = {};
+};
+
+const AsciiRanks& Ranks() {
+  static const AsciiRanks ranks = [] {
+    AsciiRanks r;
+    std::vector<std::pair<std::string, char>> primaries;  // primary weights of each folded character
+    for (int c = 0; c < 128; ++c) {
+      if (AsciiFold(static_cast<char>(c)) != c) continue;
+      std::string key;
+      AppendSortKey(key, std::u16string(1, static_cast<char16_t>(c)));
+      const std::size_t level = key.find('\x01');
+      if (level == 0 || level == std::string::npos) continue;
+      primaries.emplace_back(key.substr(0, level), static_cast<char>(c));
+    }
+    std::sort(primaries.begin(), primaries.end());
+    std::uint8_t next = 1;
+    for (std::size_t i = 0; i < primaries.size(); ++i) {
+      const bool shared = (i > 0 && primaries[i - 1].first == primaries[i].first) ||
+                          (i + 1 < primaries.size() && primaries[i + 1].first == primaries[i].first);
+      if (!shared) r.rank[static_cast<unsigned char>(primaries[i].second)] = next++;
+    }
+    for (int c = 'A'; c <= 'Z'; ++c) r.rank[c] = r.rank[c - 'A' + 'a'];
+    return r;
+  }();
+  return ranks;
+}
+
+bool AllRanked(std::string_view s, const AsciiRanks& r) {
+  for (const char c : s) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b >= 0x80 || r.rank[b] == 0) return false;
+  }
+  return true;
+}
+
+int Sign(int c) { return c < 0 ? -1 : (c > 0 ? 1 : 0); }
+
+}  // namespace
+
+std::string FoldCase(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      out += AsciiFold(text[i++]);
+      continue;
+    }
+    const std::size_t from = i;
+    const UChar32 c = NextCodePoint(text, i);
+    if (c >= kInvalidBase) {
+      out += text[from];  // not UTF-8: the byte stands for itself
+    } else {
+      AppendUtf8(out, u_foldCase(c, U_FOLD_CASE_DEFAULT));
+    }
+  }
+  return out;
+}
+
+int CompareNoCase(std::string_view a, std::string_view b) {
+  const AsciiRanks& r = Ranks();
+  if (AllRanked(a, r) && AllRanked(b, r)) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::uint8_t x = r.rank[static_cast<unsigned char>(a[i])];
+      const std::uint8_t y = r.rank[static_cast<unsigned char>(b[i])];
+      if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+  }
+  const std::string fa = FoldCase(a);
+  const std::string fb = FoldCase(b);
+  const std::u16string ua = ToUtf16(fa);
+  const std::u16string ub = ToUtf16(fb);
+  const UCollationResult c = ucol_strcoll(Collator(), ua.data(), static_cast<int32_t>(ua.size()), ub.data(),
+                                          static_cast<int32_t>(ub.size()));
+  if (c != UCOL_EQUAL) return c == UCOL_LESS ? -1 : 1;
+  return Sign(fa.compare(fb));
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() == b.size()) {
+    std::size_t i = 0;
+    while (i < a.size() && static_cast<unsigned char>(a[i] | b[i]) < 0x80 &&
+           AsciiFold(a[i]) == AsciiFold(b[i]))
+      ++i;
+    if (i == a.size()) return true;
+    if (static_cast<unsigned char>(a[i] | b[i]) < 0x80) {
+      // Differ in ASCII here; only a non-ASCII character elsewhere can still fold to ASCII.
+      bool ascii = true;
+      for (std::size_t k = i; k < a.size() && ascii; ++k)
+        ascii = static_cast<unsigned char>(a[k] | b[k]) < 0x80;
+      if (ascii) return false;
+    }
+  }
+  return FoldCase(a) == FoldCase(b);
+}
 
 std::string CollationKey(std::string_view text) {
-  const std::u16string src = ToUtf16(text);
-  std::string key(src.size() * 3 + 16, '\0');
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    const int32_t needed =
-        ucol_getSortKey(Collator(), src.data(), static_cast<int32_t>(src.size()),
-                        reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
-    if (needed <= 0) return {};
-    if (static_cast<std::size_t>(needed) <= key.size()) {
-      key.resize(static_cast<std::size_t>(needed) - 1);  // drop the terminating zero
-      return key;
-    }
-    key.assign(static_cast<std::size_t>(needed), '\0');
-  }
-  return {};
+  const std::string folded = FoldCase(text);
+  std::string key;
+  key.reserve(folded.size() * 3 + 16);
+  AppendSortKey(key, ToUtf16(folded));
+  key += '\0';
+  key += folded;
+  return key;
 }
 
 std::string ToUpper(std::string_view text) { return MapCase(text, u_strToUpper); }
@@ -321,13 +440,6 @@ constexpr char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x
                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void AppendUtf8(std::string& out, UChar32 c) {
-  uint8_t buf[4];
-  int32_t len = 0;
-  U8_APPEND_UNSAFE(buf, len, c);
-  out.append(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(len));
-}
 
 // Next code point of UTF-8 text; an invalid byte yields U+FFFD.
 UChar32 NextCodePointOrReplacement(std::string_view s, std::size_t& i) {

@@ -1,7 +1,10 @@
 #pragma once
-// Text rules: one notion of "equal without regard to case" (ICU root collator at
-// secondary strength) for comparing and sorting, and simple case folding for
-// searching inside texts. Texts are UTF-8; positions returned are byte offsets.
+// Text rules. Equal without regard to case means equal after simple Unicode case folding,
+// code point by code point, and nothing more (A² is not A2, "ﬁ" not "fi", a soft hyphen
+// counts). The order is linguistic and total: the ICU root collator (tertiary) on the
+// folded texts, ties broken by their UTF-8 bytes. The database collation, the keyed
+// collection, Like, path lookup and every sorted listing use these functions, and the
+// server engine implements the same rule. Texts are UTF-8; positions are byte offsets.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -10,10 +13,14 @@
 
 namespace kx {
 
-// -1, 0, 1: order of a and b ignoring letter case (Ä = ä, A < b).
+// Simple case folding of every code point; bytes that are not UTF-8 are kept as they are.
+std::string FoldCase(std::string_view text);
+// -1, 0, 1: order of a and b ignoring letter case (Ä = ä, A < b); 0 exactly when
+// FoldCase(a) == FoldCase(b).
 int CompareNoCase(std::string_view a, std::string_view b);
 bool EqualsNoCase(std::string_view a, std::string_view b);
-// Byte string whose memcmp order equals CompareNoCase order; equal keys <=> equal texts.
+// Byte string whose memcmp order equals CompareNoCase order: the collator's sort key of the
+// folded text, a zero byte, the folded text. Equal keys <=> equal texts.
 std::string CollationKey(std::string_view text);
 
 std::string ToUpper(std::string_view text);

@@ -53,9 +53,11 @@ inline constexpr long TrailingText = 3142;   // characters after the end of the 
 inline constexpr long AlreadyExists = 3204;  // CreateJobDatabase on an existing file
 inline constexpr long ItemNotFound = 3265;   // Fields(name) with no such field
 inline constexpr long NullNotAllowed = 3314;
-inline constexpr long BadFormat = 3343;     // the file is no database
-inline constexpr long ObjectClosed = 3420;  // use of a closed database or record set
-inline constexpr long TypeMismatch = 3464;  // CDbl of a non-numeric text
+inline constexpr long FieldOverflow = 3349;    // a number too large for its column
+inline constexpr long BadFormat = 3343;        // the file is no database
+inline constexpr long ObjectClosed = 3420;     // use of a closed database or record set
+inline constexpr long ConversionError = 3421;  // a text for a number column
+inline constexpr long TypeMismatch = 3464;     // CDbl of a non-numeric text
 }  // namespace dberr
 
 // One column of the current row.

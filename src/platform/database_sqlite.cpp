@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "platform/job_schema.h"
 #include "platform/sql_dialect.h"
 
 namespace kx::detail {
@@ -61,6 +62,11 @@ std::string Quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
                       "The change would create duplicate values in a unique index (" + msg + ").");
       if (rc == SQLITE_CONSTRAINT_NOTNULL)
         throw KxError(dberr::NullNotAllowed, source, "The field cannot contain a Null value (" + msg + ").");
+      // The number guards of the job schema.
+      if (rc == SQLITE_CONSTRAINT_TRIGGER && StartsWith(msg, "Numeric field overflow"))
+        throw KxError(dberr::FieldOverflow, source, msg);
+      if (rc == SQLITE_CONSTRAINT_TRIGGER && StartsWith(msg, "Data type conversion error"))
+        throw KxError(dberr::ConversionError, source, msg);
       break;
     case SQLITE_READONLY:
       throw KxError(dberr::ReadOnly, source, "Cannot update: database " + Quoted(c.name) + " is read-only.");
@@ -377,6 +383,7 @@ std::unique_ptr<Database> OpenSqliteDatabase(const std::string& name, const std:
   rc = ConfigureConnection(conn->db.get(), busyTimeoutMs, &conn->sink);
   if (rc == SQLITE_OK) rc = UseWal(conn->db.get());
   if (rc != SQLITE_OK) Raise(*conn, rc, kSource, {});
+  UpgradeJobDatabase(conn->db.get());
   return std::make_unique<SqliteDatabase>(std::move(conn));
 }
 

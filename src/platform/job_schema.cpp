@@ -4,10 +4,12 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "core/error.h"
 #include "platform/database.h"
 #include "platform/database_sqlite.h"
+#include "platform/sql_dialect_functions.h"
 
 namespace kx {
 namespace {
@@ -74,9 +76,102 @@ struct DbCloser {
   void operator()(sqlite3* db) const noexcept { sqlite3_close_v2(db); }
 };
 
+struct StmtFinalizer {
+  void operator()(sqlite3_stmt* stmt) const noexcept { sqlite3_finalize(stmt); }
+};
+
+// The first column of the first row of a statement as a number, 0 when there is none.
+long long QueryNumber(sqlite3* db, const std::string& sql) {
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK) return 0;
+  std::unique_ptr<sqlite3_stmt, StmtFinalizer> stmt(raw);
+  return sqlite3_step(stmt.get()) == SQLITE_ROW ? sqlite3_column_int64(stmt.get(), 0) : 0;
+}
+
+std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
+
+// Number columns take only numbers that fit their type, as the job manager's engine has
+// it: a text is a conversion error, a number out of range an overflow, and the statement
+// changes nothing. The ranges follow the declared types of the job and machine tables, so
+// a database made before the guards gets them for the columns it has.
+std::string NumberGuardsSql(sqlite3* db) {
+  std::string sql;
+  for (const char* table : {"NCDATA", "MACHINE"}) {
+    std::string insertChecks, updateChecks, updateColumns;
+    sqlite3_stmt* raw = nullptr;
+    const std::string info =
+        std::string("SELECT name, upper(type), pk FROM pragma_table_info('") + table + "')";
+    if (sqlite3_prepare_v2(db, info.c_str(), -1, &raw, nullptr) != SQLITE_OK) continue;
+    std::unique_ptr<sqlite3_stmt, StmtFinalizer> stmt(raw);
+    while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
+      const std::string name = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
+      const std::string type = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 1));
+      if (sqlite3_column_int(stmt.get(), 2) != 0) continue;  // the row id is a number anyway
+      const char* range = type == "SMALLINT"  ? "-32768 AND 32767"
+                          : type == "INTEGER" ? "-2147483648 AND 2147483647"
+                          : type == "DOUBLE"  ? "-1.7976931348623157e308 AND 1.7976931348623157e308"
+                                              : nullptr;
+      if (!range) continue;
+      auto checks = [&](const std::string& when) {
+        const std::string v = "NEW." + Quoted(name);
+        return "SELECT RAISE(ABORT, 'Data type conversion error (" + name + ").') WHERE typeof(" + v +
+               ") IN ('text', 'blob')" + when + ";\n  SELECT RAISE(ABORT, 'Numeric field overflow (" + name +
+               ").') WHERE typeof(" + v + ") IN ('integer', 'real') AND " + v + " NOT BETWEEN " + range +
+               when + ";\n  ";
+      };
+      insertChecks += checks("");
+      // Only a changed value is checked: a row with an old bad value stays editable.
+      updateChecks += checks(" AND NEW." + Quoted(name) + " IS NOT OLD." + Quoted(name));
+      updateColumns += (updateColumns.empty() ? "" : ", ") + Quoted(name);
+    }
+    if (updateColumns.empty()) continue;
+    const std::string prefix = std::string("kx_") + table + "_numbers";
+    sql += "CREATE TRIGGER IF NOT EXISTS " + prefix + "_insert BEFORE INSERT ON " + table + " BEGIN\n  " +
+           insertChecks + "END;\n";
+    sql += "CREATE TRIGGER IF NOT EXISTS " + prefix + "_update BEFORE UPDATE OF " + updateColumns + " ON " +
+           table + " BEGIN\n  " + updateChecks + "END;\n";
+  }
+  return sql;
+}
+
+int Exec(sqlite3* db, const std::string& sql, std::string* error = nullptr) {
+  char* msg = nullptr;
+  const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &msg);
+  if (rc != SQLITE_OK && error) *error = msg ? msg : sqlite3_errmsg(db);
+  sqlite3_free(msg);
+  return rc;
+}
+
+std::string FormatPragma() {
+  return "PRAGMA user_version = " + std::to_string(detail::kJobDatabaseFormat) + ";";
+}
+
 }  // namespace
 
 const char* JobDatabaseSchemaSql() { return kSchema; }
+
+namespace detail {
+
+// Runs at open when the file is writable (like the switch to WAL); a file opened read-only
+// is read with the index order it has. Should opening for a read stop writing altogether,
+// this moves to the first write.
+void UpgradeJobDatabase(sqlite3* db) {
+  auto current = [db] { return QueryNumber(db, "PRAGMA user_version") >= kJobDatabaseFormat; };
+  if (current() || sqlite3_db_readonly(db, "main") != 0) return;
+  if (QueryNumber(
+          db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'NCDATA' COLLATE NOCASE") ==
+      0)
+    return;  // not a job database: nothing of ours to bring up to date
+  if (Exec(db, "BEGIN IMMEDIATE") != SQLITE_OK) return;  // locked by another user: next time
+  // Another workstation may have upgraded it while we waited for the lock.
+  const bool done =
+      current() || (Exec(db, std::string("REINDEX ") + kNoCaseCollation) == SQLITE_OK &&
+                    Exec(db, NumberGuardsSql(db)) == SQLITE_OK && Exec(db, FormatPragma()) == SQLITE_OK);
+  // A failed upgrade leaves the file as it was; it is still read as before.
+  Exec(db, done ? "COMMIT" : "ROLLBACK");
+}
+
+}  // namespace detail
 
 void CreateJobDatabase(const std::string& path) {
   constexpr const char* kSource = "DAO.DBEngine";
@@ -92,13 +187,9 @@ void CreateJobDatabase(const std::string& path) {
     std::unique_ptr<sqlite3, DbCloser> db(raw);
     if (rc == SQLITE_OK) rc = detail::ConfigureConnection(db.get(), Engine().BusyTimeoutMs(), nullptr);
     if (rc == SQLITE_OK) rc = detail::UseWal(db.get());
-    char* msg = nullptr;
-    if (rc == SQLITE_OK) {
-      rc = sqlite3_exec(db.get(), (std::string("BEGIN;") + kSchema + "COMMIT;").c_str(), nullptr, nullptr,
-                        &msg);
-    }
-    if (rc != SQLITE_OK) error = msg ? msg : (db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc));
-    sqlite3_free(msg);
+    if (rc == SQLITE_OK) rc = Exec(db.get(), std::string("BEGIN;") + kSchema, &error);
+    if (rc == SQLITE_OK) rc = Exec(db.get(), NumberGuardsSql(db.get()) + FormatPragma() + "COMMIT;", &error);
+    if (rc != SQLITE_OK && error.empty()) error = db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc);
   }
   if (!error.empty()) {
     // Leave nothing half-made behind.

@@ -4,6 +4,8 @@
 // Filename and ProgramNumber unique without case.
 #include <string>
 
+struct sqlite3;
+
 namespace kx {
 
 // Creates a new job database file (DbName, Windows form or native). An existing file
@@ -12,5 +14,20 @@ void CreateJobDatabase(const std::string& path);
 
 // The statements CreateJobDatabase runs, in order (for tools and tests).
 const char* JobDatabaseSchemaSql();
+
+namespace detail {
+
+// Format of a job database file, kept in PRAGMA user_version. 0: made before the text
+// collation followed case folding (its indexes are in the old order) and before number
+// columns refused texts and values that do not fit.
+inline constexpr int kJobDatabaseFormat = 1;
+
+// Brings an open job database (one with a job table) to kJobDatabaseFormat when the file
+// can be written: the collation's indexes rebuilt, the number guards added, the format
+// recorded, all in one transaction. A file opened read-only, or one another user keeps
+// locked, is left as it is and read as it is.
+void UpgradeJobDatabase(sqlite3* db);
+
+}  // namespace detail
 
 }  // namespace kx

@@ -169,6 +169,7 @@ TEST_F(RsDataLoad, ResetKeepsExactlyTheDocumentedProperties) {
 }
 
 TEST_F(RsDataLoad, ValueOutOfRangeEndsTheLoadWithAnError) {
+  db.DropNumberGuards();
   db.AddJob({{"Filename", "A1"}, {"Machine", "M0"}, {"Released", 70000}});
   clsRsData rs;
   EXPECT_THROW(rs.Initialize(db.Path(), "A1"), KxError);

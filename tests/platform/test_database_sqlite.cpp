@@ -1,5 +1,6 @@
 // The engine's own behaviour: opening, record sets, errors, transactions, case rules.
 #include <sqlite3.h>
+#include <unicode/ucol.h>
 
 #include <chrono>
 #include <fstream>
@@ -9,6 +10,7 @@
 #include "fs/native_path.h"
 #include "job_database.h"
 #include "platform/job_schema.h"
+#include "platform/sql_dialect_functions.h"
 
 namespace kx::test {
 namespace {
@@ -177,6 +179,11 @@ TEST_F(KeysAndCase, UniqueKeysRefuseAValueDifferingOnlyInCase) {
   // Null keys are not values: several jobs may lack one.
   db.AddKeys(kNull, "P3");
   db.AddKeys(kNull, "P4");
+  // Keys that differ in more than letter case are different keys.
+  for (const char* key : {"A2", "A²", "\uFB01le1", "file1"}) db.AddKeys(key, key);
+  EXPECT_EQ(ErrorOf([&] { db.AddKeys("FILE1", "P5"); }).Number(), dberr::DuplicateKey);
+  EXPECT_EQ(db.Rows("select Filename from data where Filename like 'a?' order by Filename"),
+            (Strings{"A2", "A²"}));
 }
 
 TEST_F(KeysAndCase, ComparisonsAndSortsIgnoreCase) {
@@ -206,6 +213,104 @@ TEST_F(KeysAndCase, DistinctAndUnionMergeValuesDifferingOnlyInCase) {
       "WHERE V Is Not Null Order By [V] DESC");
   EXPECT_EQ(pool.size(), 5u);  // ab12 once
   EXPECT_EQ(pool.front(), "X4");
+}
+
+// A job database made before: NOCASE_ICU was the root collator at secondary strength, so
+// its indexes keep A² and A2 side by side in insertion order, and no number guards.
+class OlderJobDatabase : public EnvTest {
+ protected:
+  OlderJobDatabase() {
+    sqlite3* db = Raw(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    UErrorCode status = U_ZERO_ERROR;
+    UCollator* old = ucol_open("", &status);
+    ucol_setStrength(old, UCOL_SECONDARY);
+    sqlite3_create_collation_v2(
+        db, kNoCaseCollation, SQLITE_UTF8, old,
+        [](void* c, int n1, const void* s1, int n2, const void* s2) {
+          UErrorCode e = U_ZERO_ERROR;
+          return static_cast<int>(ucol_strcollUTF8(static_cast<UCollator*>(c), static_cast<const char*>(s1),
+                                                   n1, static_cast<const char*>(s2), n2, &e));
+        },
+        [](void* c) { ucol_close(static_cast<UCollator*>(c)); });
+    Exec(db, JobDatabaseSchemaSql());
+    Exec(db, "INSERT INTO NCDATA (Filename, Machine, Released) VALUES ('J1', 'M²', 1), ('J2', 'M2', 2)");
+    sqlite3_close(db);
+  }
+  sqlite3* Raw(int flags) const {
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(path_.c_str(), &db, flags, nullptr), SQLITE_OK);
+    RegisterDialect(db, nullptr);
+    return db;
+  }
+  static void Exec(sqlite3* db, const std::string& sql) {
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  }
+  // PRAGMA integrity_check and user_version under today's collation.
+  std::string Check(int flags = SQLITE_OPEN_READWRITE) const {
+    sqlite3* db = Raw(flags);
+    std::string out;
+    const auto append = [](void* text, int, char** values, char**) {
+      *static_cast<std::string*>(text) += std::string(values[0]) + ";";
+      return 0;
+    };
+    sqlite3_exec(db, "PRAGMA integrity_check; PRAGMA user_version", append, &out, nullptr);
+    sqlite3_close(db);
+    return out;
+  }
+
+  std::string path_ = (env / "old.db").string();
+};
+
+TEST_F(OlderJobDatabase, TheEngineRebuildsItsIndexesOnceWhenItOpensIt) {
+  ASSERT_FALSE(Check().starts_with("ok;"));  // out of order under today's collation
+  auto conn = Engine().OpenDatabase(path_);
+  EXPECT_EQ(Check(), "ok;" + std::to_string(detail::kJobDatabaseFormat) + ";");
+  EXPECT_EQ(conn->OpenRecordset("select count(*) from data where Machine = 'm2'")->Fields(0).Value(),
+            Variant(1LL));
+  conn->Execute("INSERT INTO NCDATA (Filename) VALUES ('J²')");  // no longer the same key as J2
+  EXPECT_EQ(
+      ErrorOf([&] { conn->Execute("UPDATE NCDATA SET Released = 'x' WHERE Filename = 'J1'"); }).Number(),
+      dberr::ConversionError);
+}
+
+TEST_F(OlderJobDatabase, AFileOpenedReadOnlyIsReadAsItIs) {
+  sqlite3* db = Raw(SQLITE_OPEN_READONLY);
+  detail::UpgradeJobDatabase(db);
+  sqlite3_close(db);
+  EXPECT_TRUE(Check(SQLITE_OPEN_READONLY).ends_with(";0;"));
+}
+
+// Text or an out-of-range number for a number column is refused and changes nothing.
+TEST_F(JobDbTest, NumberColumnsTakeOnlyNumbersThatFit) {
+  db.AddJob({{"Filename", "J1"}, {"Released", "0"}});
+  const struct {
+    const char* column;
+    const char* value;
+    long error;  // 0: stored
+  } cases[] = {
+      {"Released", "abc", dberr::ConversionError},
+      {"Released", "99999", dberr::FieldOverflow},
+      {"DataType", "", dberr::ConversionError},
+      {"Materialthickness", "thick", dberr::ConversionError},
+      {"Version", "3000000000", dberr::FieldOverflow},
+      {"Released", "-32768", 0},
+      {"DataType", " 7 ", 0},
+      {"Materialthickness", "2.5", 0},
+  };
+  for (const auto& c : cases) {
+    const std::string sql = std::string("Update NcData SET [") + c.column + "] = \"" + c.value + "\"";
+    const long result = c.error ? ErrorOf([&] { db.Execute(sql); }).Number() : db.Execute(sql);
+    EXPECT_EQ(result, c.error ? c.error : 1) << sql;  // stored: the one job changed
+  }
+  EXPECT_EQ(ErrorOf([&] {
+              db.AddJob({{"Filename", "J2"}, {"NestStatus", "x"}});
+            }).Number(),
+            dberr::ConversionError);
+  EXPECT_EQ(db.Rows("select Released, DataType, Materialthickness from data"), Strings{"-32768|7|2.5"});
+  EXPECT_EQ(ErrorOf([&] {
+              db.Execute("INSERT INTO MACHINE (Machine, DirectoryType) VALUES ('M', 40000)");
+            }).Number(),
+            dberr::FieldOverflow);
 }
 
 class Transactions : public JobDbTest {};
