@@ -99,8 +99,8 @@ double LeadingNumber(std::string_view text) {
 
 namespace {
 
-// The whole text, outer blanks aside, is one number; `clean` receives it for ToDouble.
-bool NumericSyntax(std::string_view text, std::string& clean) {
+// The whole text (outer blanks aside) as a number; false when it is not one in form.
+bool ScanWhole(std::string_view text, std::string& clean) {
   std::size_t b = 0;
   std::size_t e = text.size();
   while (b < e && IsBlank(text[b])) ++b;
@@ -112,23 +112,23 @@ bool NumericSyntax(std::string_view text, std::string& clean) {
 
 }  // namespace
 
+// Numeric exactly when CDbl succeeds: a number beyond the range of double ("1E400", four
+// hundred nines) is not one, so such a key stays an ordinary text.
 bool IsNumeric(std::string_view text) {
   std::string clean;
-  if (!NumericSyntax(text, clean)) return false;
-  // Numeric means convertible: "1e999" is beyond double, so CDbl (and an ORDER BY CDbl(x)
-  // after WHERE IsNumeric(x)) must not meet it.
+  if (!ScanWhole(text, clean)) return false;
   try {
     ToDouble(clean);
+    return true;
   } catch (const KxError&) {
     return false;
   }
-  return true;
 }
 
 double CDbl(std::string_view text) {
   std::string clean;
-  if (!NumericSyntax(text, clean)) throw KxError(err::TypeMismatch, "Kestrafix", "Type mismatch");
-  return ToDouble(clean);  // a number beyond double: Overflow
+  if (!ScanWhole(text, clean)) throw KxError(err::TypeMismatch, "Kestrafix", "Type mismatch");
+  return ToDouble(clean);
 }
 
 double RoundHalfEven(double value) {
@@ -144,6 +144,12 @@ std::int16_t CInt(double value) {
   const double r = RoundHalfEven(value);
   if (!(r >= -32768.0 && r <= 32767.0)) ThrowOverflow();
   return static_cast<std::int16_t>(r);
+}
+
+std::uint8_t CByte(double value) {
+  const double r = RoundHalfEven(value);
+  if (!(r >= 0.0 && r <= 255.0)) ThrowOverflow();
+  return static_cast<std::uint8_t>(r);
 }
 
 std::int32_t CLng(double value) {

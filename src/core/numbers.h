@@ -13,18 +13,19 @@ namespace kx {
 double LeadingNumber(std::string_view text);
 
 // Numeric test shared with the engine: optional outer blanks, optional sign, digits
-// with an optional "." part (or "." digits), optional exponent, within the range of double.
-// "", "1 2" and "1e999" are not numeric.
+// with an optional "." part (or "." digits), optional exponent, and a value that a double
+// holds (true exactly when CDbl succeeds). "", "1 2" and "1E400" are not numeric.
 bool IsNumeric(std::string_view text);
 
-// Conversion of a numeric text to double; throws KxError(TypeMismatch) for a text that is no
-// number and KxError(Overflow) for one beyond double (IsNumeric is false for both).
+// Conversion of a numeric text to double; throws KxError(TypeMismatch) for a text that is
+// no number, KxError(Overflow) for one beyond the range of double.
 double CDbl(std::string_view text);
 
 // Round to the nearest whole number, exact halves to the even neighbour (0.5 -> 0, 1.5 -> 2).
 double RoundHalfEven(double value);
 
 // Whole-number conversions with halves to even; throw KxError(Overflow) outside the range.
+std::uint8_t CByte(double value);
 std::int16_t CInt(double value);
 std::int32_t CLng(double value);
 

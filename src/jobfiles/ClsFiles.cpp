@@ -11,6 +11,7 @@
 #include "config/shared_state.h"
 #include "core/error.h"
 #include "core/like.h"
+#include "core/numbers.h"
 #include "core/text.h"
 #include "fs/atomic_file.h"
 #include "fs/native_path.h"
@@ -61,7 +62,7 @@ std::vector<std::string> NormalFiles(const std::filesystem::path& folder, const 
 
 void ClsFiles::Initialize(const clsRsData& oRsData, std::int32_t iSubFolderCount) {
   filename_ = oRsData.filename();
-  dirType_ = static_cast<std::uint8_t>(oRsData.DirType());
+  dirType_ = CByte(oRsData.DirType());  // 8 bits: 257 is an overflow, not 1
   dirJobBase_ = oRsData.DirJobBase();
   dirNcBase_ = oRsData.DirNcBase();
   dirOpt_ = oRsData.DirOpt();

@@ -68,18 +68,34 @@ void CDblFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
         return;
       default: {
         const std::string_view text = TextOf(v);
-        if (!kx::IsNumeric(text)) {
-          Fail(ctx, dberr::TypeMismatch,
-               "Data type mismatch in criteria expression: CDbl('" + std::string(text) + "').");
-          return;
+        try {
+          sqlite3_result_double(ctx, kx::CDbl(text));
+        } catch (const KxError& e) {
+          if (e.Number() == err::Overflow) {
+            Fail(ctx, err::Overflow, "Overflow in criteria expression: CDbl('" + std::string(text) + "').");
+          } else {
+            Fail(ctx, dberr::TypeMismatch,
+                 "Data type mismatch in criteria expression: CDbl('" + std::string(text) + "').");
+          }
         }
-        sqlite3_result_double(ctx, kx::CDbl(text));
       }
     }
   } catch (const std::bad_alloc&) {
     sqlite3_result_error_nomem(ctx);
   } catch (const std::exception& e) {
     Fail(ctx, dberr::TypeMismatch, e.what());
+  }
+}
+
+// A number is matched as the grid shows it: 2.0 as "2", as Variant::ToText writes it.
+std::string MatchedText(sqlite3_value* v) {
+  switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+      return std::to_string(sqlite3_value_int64(v));
+    case SQLITE_FLOAT:
+      return FormatNumber(sqlite3_value_double(v));
+    default:
+      return std::string(TextOf(v));
   }
 }
 
@@ -99,11 +115,11 @@ void MatchFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
       // SQLite may have dropped it already (then it called the deleter): ask again.
       compiled = static_cast<kx::LikePattern*>(sqlite3_get_auxdata(ctx, 0));
       if (!compiled) {
-        sqlite3_result_int(ctx, kx::LikeMatch(TextOf(argv[1]), pattern, true) ? 1 : 0);
+        sqlite3_result_int(ctx, kx::LikeMatch(MatchedText(argv[1]), pattern, true) ? 1 : 0);
         return;
       }
     }
-    sqlite3_result_int(ctx, compiled->Matches(TextOf(argv[1])) ? 1 : 0);
+    sqlite3_result_int(ctx, compiled->Matches(MatchedText(argv[1])) ? 1 : 0);
   } catch (const std::bad_alloc&) {
     sqlite3_result_error_nomem(ctx);
   } catch (const std::exception&) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <string>
 
 #include "case_table.h"
 #include "core/error.h"
@@ -42,7 +43,10 @@ TEST(NumbersTest, CDblConvertsOrFailsWithTypeMismatch) {
     EXPECT_EQ(e.Description(), "Type mismatch");
   }
   EXPECT_EQ(ErrorOf([] { CDbl(""); }), err::TypeMismatch);
-  EXPECT_EQ(ErrorOf([] { CDbl("1e999"); }), err::Overflow);
+  // Numeric exactly when CDbl succeeds: beyond the range of double is no number.
+  for (auto* big : {+[] { CDbl("1e999"); }, +[] { CDbl("2E309"); }, +[] { CDbl(std::string(400, '9')); }})
+    EXPECT_EQ(ErrorOf(big), err::Overflow);
+  EXPECT_FALSE(IsNumeric(std::string(400, '9')));
 }
 
 TEST(NumbersTest, WholeConversionsRoundHalvesToEvenAndOverflowOutsideTheirRange) {

@@ -172,6 +172,14 @@ TEST_F(JobFileSetTest, NoJobNameOrNoFoldersGiveAnEmptySet) {
   EXPECT_EQ(files.Count(), 0);
 }
 
+// The directory type is an 8-bit value: 257 is an overflow, not type 1.
+TEST_F(JobFileSetTest, DirectoryTypeBeyondEightBitsIsAnOverflow) {
+  db.AddMachine({{"Machine", "Wide"}, {"DirectoryType", 257}, {"KelbDirectory", "D:\\Shared"}});
+  db.AddJobOn("A100", "Wide");
+  env.Put("Shared\\B200.cam");
+  EXPECT_EQ(ErrorOf([&] { Load("A100"); }).Number(), err::Overflow);
+}
+
 TEST_F(JobFileSetTest, OnlyNormalFilesAreListedAndRead) {
   db.AddJobOn("A100", "Own");
   env.Put("Nc\\A100\\A100.dat", "x.nc");

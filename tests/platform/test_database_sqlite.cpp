@@ -184,6 +184,19 @@ TEST_F(KeysAndCase, UniqueKeysRefuseAValueDifferingOnlyInCase) {
   EXPECT_EQ(ErrorOf([&] { db.AddKeys("FILE1", "P5"); }).Number(), dberr::DuplicateKey);
   EXPECT_EQ(db.Rows("select Filename from data where Filename like 'a?' order by Filename"),
             (Strings{"A2", "A²"}));
+  // A key no double holds is a text, and is stored like one (the numeric indexes skip it).
+  db.AddKeys(std::string(400, '9'), "1E400");
+  db.AddKeys("2E309", "P9");
+  EXPECT_EQ(db.Count("select count(*) from data where IsNumeric(Filename) or IsNumeric(ProgramNumber)"), 0);
+}
+
+// Like on a number column sees the value as the grid shows it: a thickness of 2 is "2".
+TEST_F(KeysAndCase, LikeSeesNumbersAsTheGridShowsThem) {
+  db.AddJob({{"Filename", "J1"}, {"Materialthickness", 2}});
+  db.AddJob({{"Filename", "J2"}, {"Materialthickness", 2.5}});
+  EXPECT_EQ(db.Rows("select Filename from data where Materialthickness like \"2\""), Strings{"J1"});
+  EXPECT_EQ(db.Count("select count(*) from data where Materialthickness like \"2*\""), 2);
+  EXPECT_EQ(db.Rows("select Filename from data where Materialthickness like \"2.5\""), Strings{"J2"});
 }
 
 TEST_F(KeysAndCase, ComparisonsAndSortsIgnoreCase) {
