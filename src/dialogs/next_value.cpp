@@ -23,6 +23,20 @@ std::size_t LastCharStart(std::string_view s) {
   return i;
 }
 
+// Like's special characters in brackets: A#1 -> A[#]1.
+std::string LikeLiteral(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '#' || c == '?' || c == '*' || c == '[') {
+      out.append({'[', c, ']'});
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string IncrementStrValue(std::string_view sValue) {
@@ -64,12 +78,13 @@ void GetStrSearchBounds(std::string_view sValue, std::string& sLowerBound, std::
   }
   const std::size_t d = TrailingDigits(sValue);
   if (d == sValue.size()) return;  // all digits, yet not numeric: no usable bound
+  // The prefix is the user's text: its wildcard characters stand for themselves.
   if (d > 0) {
     sLowerBound = std::string(sValue.substr(0, sValue.size() - d));
-    sPattern = sLowerBound + "*";
+    sPattern = LikeLiteral(sLowerBound) + "*";
   } else {
     sLowerBound = std::string(sValue);
-    sPattern = std::string(sValue.substr(0, LastCharStart(sValue))) + "*";
+    sPattern = LikeLiteral(sValue.substr(0, LastCharStart(sValue))) + "*";
   }
 }
 

@@ -14,7 +14,8 @@ namespace kx {
 std::string IncrementStrValue(std::string_view sValue);
 
 // Lower bound and Like pattern of the stored values a search from sValue can reach.
-// A numeric value gives its number written back ("0042" -> "42") and no pattern.
+// A numeric value gives its number written back ("0042" -> "42") and no pattern; the
+// wildcards of the dialect in a text's prefix are bracketed ("A#1" -> "A[#]*").
 void GetStrSearchBounds(std::string_view sValue, std::string& sLowerBound, std::string& sPattern);
 
 // 1: upper case, 2: lower case, any other mode: unchanged.

@@ -54,26 +54,30 @@ std::string MaxStatement(std::int16_t iAutoValueType, std::int16_t iSynchron) {
 }
 
 // One column's statement of the next-value query; L and P are already quoted literals.
+// `above` is ">", or ">=" when the start has more digits than a double holds: a stored
+// neighbour then has the same double as the start and must be read as well.
 std::string NextStatementFor(const std::string& column, const std::string& alias, const std::string& lower,
-                             bool numeric, const std::string& lowerLiteral,
+                             bool numeric, const char* above, const std::string& lowerLiteral,
                              const std::string& patternLiteral) {
   const std::string select = "SELECT " + column + alias + " FROM Data";
   if (lower.empty()) return select;
   if (numeric) {
     return select + " Where IsNumeric(" + column + ") and IIF(IsNumeric(" + column + "), CDbl(" + column +
-           "),-1) > " + lower;
+           "),-1) " + above + " " + lower;
   }
   return select + " Where Not IsNumeric(" + column + ") and " + column + " > " + lowerLiteral + " And " +
          column + " like " + patternLiteral;
 }
 
-std::string NextStatement(std::int16_t iSynchron, const std::string& lower, const std::string& pattern) {
+std::string NextStatement(std::int16_t iSynchron, const std::string& lower, const std::string& pattern,
+                          bool exact) {
   const bool numeric = !lower.empty() && IsNumeric(lower);
+  const char* above = exact ? ">" : ">=";
   // Doubled double quotes inside the literals.
   const std::string l = QuoteSqlText(lower, '"');
   const std::string p = QuoteSqlText(pattern, '"');
-  const std::string byFile = NextStatementFor("Filename", "", lower, numeric, l, p);
-  const std::string byProgram = NextStatementFor("ProgramNumber", "", lower, numeric, l, p);
+  const std::string byFile = NextStatementFor("Filename", "", lower, numeric, above, l, p);
+  const std::string byProgram = NextStatementFor("ProgramNumber", "", lower, numeric, above, l, p);
   switch (iSynchron) {
     case 1:
       return byFile;
@@ -86,40 +90,16 @@ std::string NextStatement(std::int16_t iSynchron, const std::string& lower, cons
       }
       // The text form names the second column "Filename"; the numeric form does not.
       return "SELECT Filename FROM (" + byFile + " union " +
-             (numeric ? byProgram : NextStatementFor("ProgramNumber", " as Filename", lower, numeric, l, p)) +
+             (numeric ? byProgram
+                      : NextStatementFor("ProgramNumber", " as Filename", lower, numeric, above, l, p)) +
              " )";
   }
 }
 
-}  // namespace
-
-std::string GetNewStrMaxValue(const std::string& dbName, std::int16_t iSynchron, std::int16_t iAutoValueType,
-                              std::int16_t iLength) {
-  const std::string sql = MaxStatement(iAutoValueType, iSynchron);
-  if (sql.empty()) return {};
-  std::string maximum;
-  {
-    auto db = Engine().OpenDatabase(dbName);
-    // Only the first row is read: the hint lets the engine stop after it.
-    auto rs = db->OpenRecordset(sql, dbOpenForwardOnly, 0, 1);
-    if (!rs->Eof()) {
-      const Variant& v = rs->Fields(0).Value();
-      if (!v.IsNull()) maximum = v.ToText();
-    }
-    rs->Close();
-    db->Close();
-  }
-  return ZeroFill(IncrementStrValue(maximum), iLength);
-}
-
-namespace {
-
-// The taken-value set, without regard to case in the collator's sense. Printable ASCII texts
-// compare equal under the collator exactly when they are equal ignoring ASCII case (every
-// printable ASCII character has its own primary weight, cases differ only at the third
-// level), so they are kept as lower-case text, side by side in one buffer, and need no
-// collation key. Everything else, and any lookup that could equal a non-ASCII value, goes
-// through the keyed collection.
+// The taken-value set, without regard to case. ASCII texts are equal ignoring case exactly
+// when their lower-case forms are, so printable ones are kept lower-cased, side by side in
+// one buffer, and need no collation key. Everything else, and any lookup that could equal
+// a non-ASCII value, goes through the keyed collection.
 class TakenValues {
  public:
   void Add(std::string_view text) {
@@ -137,7 +117,7 @@ class TakenValues {
 
   bool Contains(const std::string& candidate) {
     if (!IsPrintableAscii(candidate)) {
-      // A non-ASCII candidate may equal an ASCII value (e.g. a ligature): key them all once.
+      // A non-ASCII candidate may equal an ASCII value (the Kelvin sign folds to k): key them all once.
       if (!keyedAscii_) {
         for (const Span& s : spans_) others_.InsertSorted(std::string(View(s)), View(s));
         keyedAscii_ = true;
@@ -192,18 +172,82 @@ class TakenValues {
   KeyedCollection<std::string> others_;
 };
 
-}  // namespace
+// Numbers written with more significant digits than a double holds exactly.
+bool BeyondDouble(std::string_view numeric) {
+  int digits = 0;
+  bool leading = true;
+  for (const char c : numeric) {
+    if (c == 'e' || c == 'E') break;
+    if (c < '0' || c > '9' || (leading && c == '0')) continue;
+    leading = false;
+    ++digits;
+  }
+  return digits > 15;
+}
 
-std::string GetNewStrNextValue(const std::string& dbName, const std::string& sStart, std::int16_t iSynchron,
-                               std::int16_t iLength) {
+// Exact order of two numeric texts (sign, digits, ".", exponent), whatever their length.
+int CompareNumbers(std::string_view a, std::string_view b) {
+  struct Decimal {
+    int sign = 0;         // -1, 0, 1
+    std::string digits;   // no leading or trailing zeros
+    long long point = 0;  // value = 0.digits * 10^point
+  };
+  auto parse = [](std::string_view s) {
+    Decimal d;
+    bool negative = false, fraction = false;
+    std::size_t i = 0;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    for (; i < s.size() && s[i] != 'e' && s[i] != 'E'; ++i) {
+      if (s[i] == '.') {
+        fraction = true;
+      } else if (s[i] >= '0' && s[i] <= '9') {
+        if (d.digits.empty() && s[i] == '0') {
+          if (fraction) --d.point;
+          continue;
+        }
+        d.digits += s[i];
+        if (!fraction) ++d.point;
+      }
+    }
+    if (i < s.size()) d.point += static_cast<long long>(LeadingNumber(s.substr(i + 1)));
+    while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
+    d.sign = d.digits.empty() ? 0 : (negative ? -1 : 1);
+    return d;
+  };
+  const Decimal x = parse(a), y = parse(b);
+  if (x.sign != y.sign) return x.sign < y.sign ? -1 : 1;
+  if (x.sign == 0) return 0;
+  const int m = x.point != y.point ? (x.point < y.point ? -1 : 1) : x.digits.compare(y.digits);
+  return x.sign * ((m > 0) - (m < 0));
+}
+
+// Whether the uniqueness test of the validation would refuse the value: the same count
+// over the key column(s) that the proposal is for.
+bool IsStored(Database& db, std::int16_t iSynchron, const std::string& value) {
+  const std::string v = QuoteSqlText(value, '\'');
+  std::string where;
+  if (iSynchron != 1) where = "[ProgramNumber]=" + v;
+  if (iSynchron != 2) where += (where.empty() ? "" : " or ") + std::string("[Filename]=") + v;
+  auto rs = db.OpenRecordset("select Count(*) from data where " + where, dbOpenForwardOnly);
+  const bool stored = !rs->Eof() && rs->Fields(0).Value().ToNumber() > 0;
+  rs->Close();
+  return stored;
+}
+
+// Strategy 0 on an open database: every stored value the search can reach, read once, then
+// the candidates tested in memory; the first one not in the set is checked with the
+// validation's own test, so a value the set could not know of is never proposed.
+std::string NextFree(Database& db, const std::string& sStart, std::int16_t iSynchron, std::int16_t iLength,
+                     std::int16_t caseMode) {
   std::string lower, pattern;
   GetStrSearchBounds(sStart, lower, pattern);
 
-  // Every stored value the search can reach, read once; a value counts once, Null is skipped.
+  // A value counts once, Null is skipped.
   TakenValues taken;
   {
-    auto db = Engine().OpenDatabase(dbName);
-    auto rs = db->OpenRecordset(NextStatement(iSynchron, lower, pattern), dbOpenForwardOnly);
+    auto rs =
+        db.OpenRecordset(NextStatement(iSynchron, lower, pattern, !BeyondDouble(sStart)), dbOpenForwardOnly);
     for (; !rs->Eof(); rs->MoveNext()) {
       const Variant& v = rs->Fields(0).Value();
       if (v.IsText()) {
@@ -213,7 +257,6 @@ std::string GetNewStrNextValue(const std::string& dbName, const std::string& sSt
       }
     }
     rs->Close();
-    db->Close();
   }
 
   std::string candidate = sStart;
@@ -222,18 +265,77 @@ std::string GetNewStrNextValue(const std::string& dbName, const std::string& sSt
     // The empty text has no successor: stop instead of testing it forever.
     if (next.empty()) return next;
     candidate = next;
-    if (!taken.Contains(candidate)) return candidate;
+    if (!taken.Contains(candidate) && !IsStored(db, iSynchron, ApplyKeyValueCase(candidate, caseMode)))
+      return candidate;
   }
+}
+
+// The largest stored value of the strategy; ties of numbers longer than a double holds
+// are decided on their digits.
+std::string MaxStored(Database& db, std::int16_t iSynchron, std::int16_t iAutoValueType) {
+  const std::string sql = MaxStatement(iAutoValueType, iSynchron);
+  std::string maximum;
+  // Only the first row is needed as a rule: the hint lets the engine stop after it.
+  auto rs = db.OpenRecordset(sql, dbOpenForwardOnly, 0, 1);
+  if (!rs->Eof()) {
+    const Variant& v = rs->Fields(0).Value();
+    if (!v.IsNull()) maximum = v.ToText();
+  }
+  rs->Close();
+  if (iAutoValueType != 2 || !BeyondDouble(maximum)) return maximum;
+  const double top = CDbl(maximum);
+  rs = db.OpenRecordset(sql, dbOpenForwardOnly);
+  for (; !rs->Eof(); rs->MoveNext()) {
+    const std::string v = rs->Fields(0).Value().ToText();
+    if (CDbl(v) != top) break;
+    if (CompareNumbers(v, maximum) > 0) maximum = v;
+  }
+  rs->Close();
+  return maximum;
+}
+
+std::string MaxValueProposal(const std::string& dbName, std::int16_t iSynchron, std::int16_t iAutoValueType,
+                             std::int16_t iLength, std::int16_t caseMode) {
+  if (MaxStatement(iAutoValueType, iSynchron).empty()) return {};
+  auto db = Engine().OpenDatabase(dbName);
+  std::string proposal = ZeroFill(IncrementStrValue(MaxStored(*db, iSynchron, iAutoValueType)), iLength);
+  // Text order may put A9 above a stored A10: a taken successor goes on as strategy 0 does.
+  if (!proposal.empty() && IsStored(*db, iSynchron, ApplyKeyValueCase(proposal, caseMode)))
+    proposal = NextFree(*db, proposal, iSynchron, iLength, caseMode);
+  db->Close();
+  return proposal;
+}
+
+std::string NextValueProposal(const std::string& dbName, const std::string& sStart, std::int16_t iSynchron,
+                              std::int16_t iLength, std::int16_t caseMode) {
+  auto db = Engine().OpenDatabase(dbName);
+  std::string proposal = NextFree(*db, sStart, iSynchron, iLength, caseMode);
+  db->Close();
+  return proposal;
+}
+
+}  // namespace
+
+std::string GetNewStrMaxValue(const std::string& dbName, std::int16_t iSynchron, std::int16_t iAutoValueType,
+                              std::int16_t iLength) {
+  return MaxValueProposal(dbName, iSynchron, iAutoValueType, iLength, 0);
+}
+
+std::string GetNewStrNextValue(const std::string& dbName, const std::string& sStart, std::int16_t iSynchron,
+                               std::int16_t iLength) {
+  return NextValueProposal(dbName, sStart, iSynchron, iLength, 0);
 }
 
 std::string GetNewStrValue(const std::string& dbName, const std::string& sStart, std::int16_t iSynchron) {
   const TorvelSettings settings = ReadTorvelSettings();
+  const std::int16_t caseMode = settings.KeyValueUpperAndLowerCase;
   // Any strategy other than 1 or 2 proposes the next free value, as 0 does.
   const std::string proposal =
       (settings.AutoValueType == 1 || settings.AutoValueType == 2)
-          ? GetNewStrMaxValue(dbName, iSynchron, settings.AutoValueType, settings.AutoValueNumericLength)
-          : GetNewStrNextValue(dbName, sStart, iSynchron, settings.AutoValueNumericLength);
-  return ApplyKeyValueCase(proposal, settings.KeyValueUpperAndLowerCase);
+          ? MaxValueProposal(dbName, iSynchron, settings.AutoValueType, settings.AutoValueNumericLength,
+                             caseMode)
+          : NextValueProposal(dbName, sStart, iSynchron, settings.AutoValueNumericLength, caseMode);
+  return ApplyKeyValueCase(proposal, caseMode);
 }
 
 }  // namespace kx

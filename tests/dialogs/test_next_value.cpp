@@ -2,17 +2,22 @@
 // rule, and the proposals read from a real job database.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
+#include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "case_table.h"
 #include "config/shared_state.h"
+#include "core/text.h"
 #include "dialogs/mdlArithmeticBigNumbers.h"
 #include "dialogs/next_value.h"
 #include "dialogs/next_value_query.h"
 #include "job_database.h"
+#include "platform/job_table_grid.h"
 
 namespace kx {
 namespace {
@@ -80,8 +85,9 @@ TEST_F(NextValueQueryTest, AlphanumericMaximumIgnoresNumbersInOneColumnButNotAcr
   db.AddKeys("99", kNull);
   db.AddKeys("100", kNull);
   EXPECT_EQ(GetNewStrMaxValue(db.Path(), 1, 1, 0), "");
-  // Over both columns the largest in text order is continued: "99" sorts above "100".
-  EXPECT_EQ(GetNewStrMaxValue(db.Path(), 0, 1, 0), "100");
+  // Over both columns the largest in text order is continued: "99" sorts above "100",
+  // whose successor is stored, so the next free value follows.
+  EXPECT_EQ(GetNewStrMaxValue(db.Path(), 0, 1, 0), "101");
 }
 
 TEST_F(NextValueQueryTest, EmptyTableProposesNothing) {
@@ -156,6 +162,62 @@ TEST_F(NextValueQueryTest, DispatcherReadsStrategyLengthAndCaseAtEachCall) {
   // An unknown strategy proposes the next free value.
   env.WriteHostConfig("AutoValueType=7\r\n");
   EXPECT_EQ(GetNewStrValue(db.Path(), "ab11", 1), "ab13");
+}
+
+// What the validation's uniqueness test would refuse is never proposed: wildcards in the
+// start are the user's characters, digit runs beyond a double compare exactly, text order
+// does not hide a stored successor, and keys no double holds are continued.
+TEST_F(NextValueQueryTest, NoStrategyProposesAStoredValue) {
+  const std::string nines(400, '9'), big = "1" + std::string(400, '0');
+  for (const std::string& k : {std::string("A#2"), std::string("B[2"), std::string("12345678901234567891"),
+                               std::string("A9"), std::string("A10"), big, std::string("1E401")})
+    db.AddKeys(k, "P" + k);
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "A#1", 1, 0), "A#3");
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "B[1", 1, 0), "B[3");
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "12345678901234567890", 1, 0), "12345678901234567892");
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), nines, 1, 0), big.substr(0, 400) + "1");
+  EXPECT_EQ(GetNewStrNextValue(db.Path(), "1E400", 1, 0), "1E402");
+  EXPECT_EQ(GetNewStrMaxValue(db.Path(), 1, 2, 0), "12345678901234567892");
+  db.Execute("DELETE FROM NCDATA WHERE Filename <> 'A9' AND Filename <> 'A10'");
+  EXPECT_EQ(GetNewStrMaxValue(db.Path(), 1, 1, 0), "A11");  // A9 is the largest text
+}
+
+// Random stores and starts (fixed seed): no proposal is a stored key ignoring case.
+TEST_F(NextValueQueryTest, RandomProposalsAreNeverStoredKeys) {
+  std::mt19937 rng(18);
+  const std::vector<std::string> parts{"A", "a", "b", "Z", "z",  "ä",  "Ä", "#",      "[", "?", "*", "-",
+                                       ".", "0", "1", "9", "00", "99", "2", "\u212A", "E", "e", "5"};
+  auto random = [&](std::size_t n) {
+    std::string t;
+    for (std::size_t i = 1 + rng() % n; i > 0; --i) t += parts[rng() % parts.size()];
+    return t;
+  };
+  std::vector<std::string> stored;
+  const auto isStored = [&](const std::string& k) {
+    return std::any_of(stored.begin(), stored.end(),
+                       [&](const std::string& s) { return EqualsNoCase(s, k); });
+  };
+  {
+    auto conn = db.Open();
+    Transaction tx(*conn);
+    for (int i = 0; i < 400; ++i) {
+      const std::string k = random(4);
+      if (isStored(k)) continue;
+      conn->Execute("INSERT INTO NCDATA (Filename, ProgramNumber) VALUES (" + SqlLiteral(k) + ", " +
+                    SqlLiteral(k) + ")");
+      stored.push_back(k);
+    }
+    tx.Commit();
+  }
+  for (int i = 0; i < 150; ++i) {
+    const std::string start = i % 2 ? stored[rng() % stored.size()] : random(4);
+    const auto synchron = static_cast<std::int16_t>(rng() % 3);
+    const auto length = static_cast<std::int16_t>(rng() % 4);
+    for (const std::string& p :
+         {GetNewStrNextValue(db.Path(), start, synchron, length),
+          GetNewStrMaxValue(db.Path(), synchron, static_cast<std::int16_t>(1 + i % 2), length)})
+      EXPECT_FALSE(isStored(p)) << "start " << start << " proposes the stored " << p;
+  }
 }
 
 TEST_F(NextValueQueryTest, MissingDatabaseIsReportedToTheCaller) {
