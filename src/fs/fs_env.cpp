@@ -46,17 +46,24 @@ void SetAddInPathForTests(std::optional<std::string> path) {
 }
 
 std::string AddInPath() {
+  std::optional<std::string> given;
   {
     std::lock_guard lock(Override().mutex);
-    if (Override().path) return NormalizeInputPath(*Override().path);
+    given = Override().path;
   }
-  if (std::string env = Env("KESTRAFIX_ADDIN_PATH"); !env.empty()) return NormalizeInputPath(env);
-  // The object this function lives in: the shared library when a host loaded it.
+  if (std::string env = Env("KESTRAFIX_ADDIN_PATH"); !given && !env.empty()) given = env;
+  if (given) {
+    std::string path = NormalizeInputPath(*given);
+    while (path.size() > 1 && path.back() == '\\') path.pop_back();  // "...\Tools\" is "...\Tools"
+    return path;
+  }
+  // The object this function lives in: the shared library when a host loaded it, named as the
+  // host named it (a link is not followed: the message file and the INI lie beside the link).
   static const fsys::path folder = [] {
     Dl_info info{};
     if (::dladdr(reinterpret_cast<void*>(&AddInPath), &info) == 0 || !info.dli_fname) return fsys::path();
     std::error_code ec;
-    fsys::path file = fsys::weakly_canonical(fsys::absolute(info.dli_fname, ec), ec);
+    const fsys::path file = fsys::absolute(info.dli_fname, ec).lexically_normal();
     return ec ? fsys::path() : file.parent_path();
   }();
   return ToWindows(folder);

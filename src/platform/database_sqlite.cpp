@@ -261,7 +261,9 @@ class SqliteDatabase final : public Database {
         type != dbOpenDynamic)
       throw KxError(dberr::InvalidArgument, "DAO.Database",
                     "Invalid argument: record-set type " + std::to_string(type) + ".");
-    const std::string sql = TranslateStatement(statement, {maxRows});
+    TranslateOptions options = Options();
+    options.maxRows = maxRows;
+    const std::string sql = TranslateStatement(statement, options);
     auto rs =
         std::make_unique<SqliteRecordset>(conn_, Prepare(*conn_, sql, statement, "DAO.Database"), statement);
     rs->Start();
@@ -270,7 +272,7 @@ class SqliteDatabase final : public Database {
 
   long Execute(const std::string& statement, long /*options*/) override {
     CheckOpen("DAO.Database");
-    StmtHandle stmt = Prepare(*conn_, TranslateStatement(statement), statement, "DAO.Database");
+    StmtHandle stmt = Prepare(*conn_, TranslateStatement(statement, Options()), statement, "DAO.Database");
     if (sqlite3_column_count(stmt.get()) > 0 && sqlite3_stmt_readonly(stmt.get()))
       throw KxError(dberr::SelectNotExecutable, "DAO.Database",
                     "Cannot execute a select query " + Quoted(statement) + ".");
@@ -319,6 +321,24 @@ class SqliteDatabase final : public Database {
   void CheckOpen(const char* source) const {
     if (!IsOpen())
       throw KxError(dberr::ObjectClosed, source, "Object invalid or no longer set (database closed).");
+  }
+  // Column names with non-ASCII letters, which SQLite matches only in their own case.
+  TranslateOptions Options() const {
+    TranslateOptions options;
+    options.columnName = [db = conn_->db.get()](std::string_view name) -> std::optional<std::string> {
+      sqlite3_stmt* raw = nullptr;
+      sqlite3_prepare_v2(db,
+                         "SELECT p.name FROM sqlite_master m, pragma_table_info(m.name) p "
+                         "WHERE m.type IN ('table', 'view')",
+                         -1, &raw, nullptr);
+      StmtHandle stmt(raw);
+      while (stmt && sqlite3_step(stmt.get()) == SQLITE_ROW) {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
+        if (p && EqualsNoCase(p, name)) return std::string(p);
+      }
+      return std::nullopt;
+    };
+    return options;
   }
   int EndTrans() {
     CheckOpen("DAO.Workspace");

@@ -115,10 +115,16 @@ bool EndsFromList(const Token& t) {
   return false;
 }
 
+bool IsAscii(std::string_view s) {
+  for (const char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 class Translator {
  public:
-  Translator(const std::vector<Token>& toks, std::string_view statement)
-      : toks_(toks), statement_(statement) {}
+  Translator(const std::vector<Token>& toks, std::string_view statement, const TranslateOptions& options)
+      : toks_(toks), statement_(statement), options_(options) {}
 
   std::string Run(std::size_t end) {
     Emit(0, end);
@@ -147,7 +153,10 @@ class Translator {
           break;
         case Tok::Bracketed: {
           auto table = tablePosition || FollowedByDot(i, end) ? TableFor(t.text) : std::nullopt;
-          out_ += QuoteIdentifier(table ? *table : std::string_view(t.text));
+          auto column = table ? std::nullopt : ColumnName(t.text);
+          out_ += QuoteIdentifier(table    ? *table
+                                  : column ? std::string_view(*column)
+                                           : std::string_view(t.text));
           break;
         }
         case Tok::DoubleQuoted:
@@ -161,6 +170,11 @@ class Translator {
           break;
       }
     }
+  }
+
+  std::optional<std::string> ColumnName(std::string_view name) const {
+    if (IsAscii(name) || !options_.columnName) return std::nullopt;
+    return options_.columnName(name);
   }
 
   bool FollowedByDot(std::size_t i, std::size_t end) const {
@@ -195,6 +209,10 @@ class Translator {
     }
     if (IsWord(t, "iif")) {
       if (auto last = EmitIif(i, end)) return *last;
+    }
+    if (auto column = ColumnName(t.text)) {
+      out_ += QuoteIdentifier(*column);
+      return i;
     }
     if (IsWord(t, "from") || IsWord(t, "join") || IsWord(t, "update") || IsWord(t, "into")) {
       expectTable_ = true;
@@ -239,6 +257,7 @@ class Translator {
 
   const std::vector<Token>& toks_;
   std::string_view statement_;
+  const TranslateOptions& options_;
   std::string out_;
   int depth_ = 0;
   bool expectTable_ = false;
@@ -286,7 +305,7 @@ std::string TranslateStatement(std::string_view statement, const TranslateOption
     return "SELECT * FROM " + QuoteIdentifier(table ? *table : std::string_view(toks[first].text));
   }
 
-  std::string sql = Translator(toks, statement).Run(end);
+  std::string sql = Translator(toks, statement, options).Run(end);
 
   if (options.maxRows > 0 && IsWord(toks[first], "select")) {
     int depth = 0;

@@ -4,7 +4,8 @@
 // The translator tokenises the statement (it never replaces text blindly):
 //   "text" (with "" inside)  -> 'text' (single quotes doubled)
 //   'text'                   -> kept
-//   [name]                   -> "name" (a quoted identifier)
+//   [name]                   -> "name" (a quoted identifier; a column name with non-ASCII
+//                               letters in the spelling the table has)
 //   Data, DATA, NcData, NCDATA in table position (after FROM, JOIN, UPDATE, INTO, or a
 //   comma of a FROM list, and as a qualifier Data.x) -> NCDATA; Machine -> MACHINE
 //   a Like b                 -> a MATCH b: SQLite hands MATCH to the function match(),
@@ -14,6 +15,8 @@
 //   a bare table name        -> SELECT * FROM table
 // IsNumeric and CDbl are functions of the connection (sql_dialect_functions.h); Is Null,
 // Not, Distinct, UNION, Count(*), ORDER BY ... ASC/DESC are the same in both dialects.
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +27,10 @@ inline constexpr std::string_view kMachineTable = "MACHINE";
 
 struct TranslateOptions {
   long maxRows = 0;  // > 0: a SELECT gets LIMIT maxRows unless it has a LIMIT already
+  // The stored spelling of the column a name means, ignoring case (kx::EqualsNoCase); asked
+  // for names with non-ASCII letters only, as the engine matches ASCII letters itself:
+  // [LÄNGE] -> "Länge". Nothing when no column has that name.
+  std::function<std::optional<std::string>(std::string_view)> columnName = nullptr;
 };
 
 // Raises KxError(dberr::Syntax) for an unterminated literal or bracket and

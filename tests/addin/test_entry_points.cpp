@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 #include <stdlib.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -171,6 +172,17 @@ TEST_F(CEntryPoints, RegistrationWritesAndRemovesTheRegistryEntry) {
   ASSERT_EQ(api.register_server(), KX_OK);
   EXPECT_NE(kx::test::ReadAll(env / "home/.config/kestrafix/addins.ini").find("[Kestrafix.IFace]"),
             std::string::npos);
+}
+
+// A host that loads the library through a link finds the add-in's files beside the link:
+// its documents mirror (where the add-in INI lies) follows the path the host used.
+TEST(AddinLocation, ALibraryLoadedThroughALinkIsWhereTheHostPutIt) {
+  kx::test::TestEnvironment env;
+  env.Unset("KESTRAFIX_ADDIN_PATH");
+  const fs::path link = env.MakeDir("Host/AddIns/Kx") / "libkestrafix.so";
+  fs::create_symlink(kx::test::AddinLibraryFile(), link);
+  ASSERT_EQ(std::system(("'" KX_C_HOST "' '" + link.string() + "' >/dev/null").c_str()), 0);
+  EXPECT_TRUE(fs::is_directory(env / "documents/Host/AddIns/Kx"));
 }
 
 TEST_F(CEntryPoints, OnlyTheCEntryPointsAreExported) {

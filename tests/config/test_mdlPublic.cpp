@@ -56,6 +56,9 @@ TEST_F(Folders, NativeOverridesComeBackInWindowsForm) {
   SetAddInPathForTests(std::nullopt);
   env.Set("KESTRAFIX_ADDIN_PATH", "C:\\Elsewhere\\AddIns\\X");
   EXPECT_EQ(GetAppPath(), "C:\\Elsewhere");
+  env.Set("KESTRAFIX_ADDIN_PATH", "C:\\Elsewhere\\AddIns\\X\\");  // the same folder
+  EXPECT_EQ(GetAddInPath(), "C:\\Elsewhere\\AddIns\\X");
+  EXPECT_EQ(GetComDocsAddInPath(), "C:\\documents\\Elsewhere\\AddIns\\X");
 }
 
 TEST_F(Folders, WithoutOverrideTheLoadedObjectsFolderIsUsed) {

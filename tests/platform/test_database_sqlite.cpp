@@ -190,6 +190,14 @@ TEST_F(KeysAndCase, UniqueKeysRefuseAValueDifferingOnlyInCase) {
   EXPECT_EQ(db.Count("select count(*) from data where IsNumeric(Filename) or IsNumeric(ProgramNumber)"), 0);
 }
 
+// Names too: SQLite itself would match only ASCII letters without case.
+TEST_F(KeysAndCase, ColumnNamesMatchWithoutCaseForEveryLetter) {
+  db.AddColumn("NCDATA", "Länge");
+  db.AddJob({{"Filename", "J1"}, {"LÄNGE", "12"}});
+  EXPECT_EQ(db.Execute("Update NcData SET [LÄNGE] = 13 where länge = 12"), 1);
+  EXPECT_EQ(db.Rows("select [LÄNGE] from data where [lÄnge] > 12"), Strings{"13"});
+}
+
 // Like on a number column sees the value as the grid shows it: a thickness of 2 is "2".
 TEST_F(KeysAndCase, LikeSeesNumbersAsTheGridShowsThem) {
   db.AddJob({{"Filename", "J1"}, {"Materialthickness", 2}});
