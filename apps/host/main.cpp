@@ -2,11 +2,27 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
 
 #include "addin_library.h"
+#include "gui/display_probe.h"
 #include "host_window.h"
 
 int main(int argc, char** argv) {
+  // Qt would abort (and dump core) on a display that does not answer.
+  const std::optional<std::string> platform = kx::UsableQtPlatform();
+  if (!platform) {
+    const char* display = std::getenv("DISPLAY");
+    std::fprintf(stderr,
+                 "kestrafix-host: no display to show a window on (DISPLAY=%s); set DISPLAY, or "
+                 "QT_QPA_PLATFORM=offscreen for --screenshot\n",
+                 display ? display : "");
+    return 1;
+  }
+  setenv("QT_QPA_PLATFORM", platform->c_str(), 1);  // the platform that answered
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kestrafix-host"));
   QApplication::setApplicationVersion(QStringLiteral(KX_HOST_VERSION));

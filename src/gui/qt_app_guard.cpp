@@ -2,9 +2,9 @@
 
 #include <QApplication>
 #include <QThread>
-#include <cstdlib>
-#include <string_view>
+#include <optional>
 
+#include "gui/display_probe.h"
 #include "gui/qt_ui_services.h"
 #include "platform/ui_services.h"
 
@@ -12,15 +12,8 @@ namespace kx {
 
 namespace {
 
-bool IsSet(const char* name) {
-  const char* v = std::getenv(name);
-  return v && *v;
-}
-
-// QApplication keeps references to argc and argv for its whole life.
-int g_argc = 1;
 char g_arg0[] = "kestrafix";
-char* g_argv[] = {g_arg0, nullptr};
+char g_platformOption[] = "-platform";
 
 // Qt message boxes while a dialog runs, then the thread's default services again.
 class QtUiScope {
@@ -54,17 +47,14 @@ class GuardedDialog : public IModalDialog {
 
 }  // namespace
 
-bool QtDisplayAvailable() {
-  if (IsSet("DISPLAY") || IsSet("WAYLAND_DISPLAY")) return true;
-  const char* platform = std::getenv("QT_QPA_PLATFORM");
-  // "offscreen" may carry options after a colon ("offscreen:fontengine=freetype").
-  return platform && std::string_view(platform).starts_with("offscreen");
-}
-
 QtAppGuard::QtAppGuard() {
   if (!QCoreApplication::instance()) {
-    if (!QtDisplayAvailable()) return;
-    own_ = std::make_unique<QApplication>(g_argc, g_argv);
+    std::optional<std::string> platform = UsableQtPlatform();
+    if (!platform) return;
+    platform_ = std::move(*platform);
+    argv_ = {g_arg0, g_platformOption, platform_.data(), nullptr};
+    argc_ = 3;
+    own_ = std::make_unique<QApplication>(argc_, argv_.data());
   }
   auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
   ready_ = app && app->thread() == QThread::currentThread();

@@ -2,20 +2,19 @@
 // Qt dialogs inside a host that may not be a Qt program.
 //
 // A host built with Qt already runs a QApplication; the dialogs use it. Any other host has
-// none, so one is made for as long as a dialog runs and removed afterwards. Without a display
-// to show a window on, Qt would abort the whole host process while making that application,
-// so then no dialog is shown at all and the caller sees a dialog that was not confirmed.
+// none, so one is made for as long as a dialog runs and removed afterwards, on the platform
+// that UsableQtPlatform found. Without a display that answers, Qt would abort the whole host
+// process while making that application, so then no dialog is shown at all and the caller
+// sees a dialog that was not confirmed.
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "dialogs/dialog_factory.h"
 
 class QApplication;
 
 namespace kx {
-
-// True when a QApplication can be made here without aborting: DISPLAY or WAYLAND_DISPLAY is
-// set, or QT_QPA_PLATFORM selects the offscreen platform.
-bool QtDisplayAvailable();
 
 class QtAppGuard {
  public:
@@ -33,6 +32,10 @@ class QtAppGuard {
   bool Created() const { return own_ != nullptr; }
 
  private:
+  // QApplication keeps references to argc and argv for its whole life.
+  std::string platform_;
+  int argc_ = 0;
+  std::vector<char*> argv_;
   std::unique_ptr<QApplication> own_;
   bool ready_ = false;
 };

@@ -176,13 +176,22 @@ TEST_F(CEntryPoints, RegistrationWritesAndRemovesTheRegistryEntry) {
 
 // A host that loads the library through a link finds the add-in's files beside the link:
 // its documents mirror (where the add-in INI lies) follows the path the host used.
-TEST(AddinLocation, ALibraryLoadedThroughALinkIsWhereTheHostPutIt) {
+TEST(HostProcess, ALibraryLoadedThroughALinkIsWhereTheHostPutIt) {
   kx::test::TestEnvironment env;
   env.Unset("KESTRAFIX_ADDIN_PATH");
   const fs::path link = env.MakeDir("Host/AddIns/Kx") / "libkestrafix.so";
   fs::create_symlink(kx::test::AddinLibraryFile(), link);
   ASSERT_EQ(std::system(("'" KX_C_HOST "' '" + link.string() + "' >/dev/null").c_str()), 0);
   EXPECT_TRUE(fs::is_directory(env / "documents/Host/AddIns/Kx"));
+}
+
+// A stale DISPLAY (nothing answers on :99): Run shows nothing, gives 0, and the host lives on.
+TEST(HostProcess, RunWithoutAReachableDisplayLeavesTheHostRunning) {
+  kx::test::TestEnvironment env;
+  const std::string command =
+      "env -u KX_TEST_MODE -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY=:99 '" KX_C_HOST "' '" +
+      std::string(kx::test::AddinLibraryFile()) + "' --real-dialog >/dev/null 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0);
 }
 
 TEST_F(CEntryPoints, OnlyTheCEntryPointsAreExported) {

@@ -3,6 +3,7 @@
 // commands with a fake dialog and with the real new-job dialog, and what it says when the
 // configuration, the job database or the add-in is missing.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <QAction>
 #include <QApplication>
@@ -12,6 +13,8 @@
 #include <QStringList>
 #include <QTableView>
 #include <QTest>
+#include <algorithm>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -303,6 +306,20 @@ TEST(HostLibrarySearch, FindsTheLibraryInTheBuildTreeOrBesideTheHost) {
   EXPECT_EQ(LibraryNearExecutable(QString::fromStdString((tmp / "opt/bin").string())).toStdString(),
             fs::canonical(tmp / "opt/bin/libkestrafix.so").string());
   EXPECT_TRUE(LibraryNearExecutable(QString::fromStdString((tmp / "nowhere").string())).isEmpty());
+}
+
+// A stale DISPLAY (nothing answers on :99): one line on stderr and a non-zero exit, no core.
+TEST(HostWithoutDisplay, SaysSoInOneLineAndExits) {
+  kx::test::TempDir tmp;
+  const std::string command = "env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY=:99 '" KX_HOST_BINARY
+                              "' 2>'" +
+                              (tmp / "err").string() + "' >/dev/null";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const std::string text = kx::test::ReadAll(tmp / "err");
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+  EXPECT_NE(text.find("DISPLAY=:99"), std::string::npos) << text;
 }
 
 class HostNewJob : public HostFixture {
