@@ -40,10 +40,14 @@ struct Document {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+std::string_view TrimRight(std::string_view s) {
   while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
   return s;
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  return TrimRight(s);
 }
 
 bool IsUtf16(Encoding e) { return e == Encoding::Utf16Le || e == Encoding::Utf16Be; }
@@ -232,6 +236,9 @@ bool WritePrivateProfileString(const std::string& file, std::string_view section
       if (!bytes) return false;
       d = Load(std::move(*bytes));
       if (d.binary) return false;  // never rewrite a file we cannot read as text
+      // A UTF-16 file cut after an odd byte: that half character is no text, and anything
+      // written after it would never read back (and be written again, and again).
+      if (IsUtf16(d.enc) && (d.bytes.size() - d.bodyStart) % 2 != 0) d.bytes.pop_back();
     } else if (!key || !value) {
       return true;  // nothing to delete
     }
@@ -276,12 +283,15 @@ bool WritePrivateProfileString(const std::string& file, std::string_view section
           b.erase(l.begin, l.next - l.begin);
           return WriteFileAtomic(native, b);
         }
-        // Keep the line's own text up to the value: its key spelling and blanks stay.
+        // Keep the line's own text up to the value: its key spelling and blanks stay. An
+        // empty value leaves "key=", as the Windows writer does.
         std::string_view t = l.text;
         std::size_t eq = t.find('=');
         std::size_t keep = eq + 1;
         while (keep < t.size() && IsBlank(t[keep])) ++keep;
-        auto line = Encode(std::string(t.substr(0, keep)) + std::string(*value), d.enc);
+        std::string head(value->empty() ? TrimRight(t.substr(0, eq)) : t.substr(0, keep));
+        if (value->empty()) head += '=';
+        auto line = Encode(head + std::string(*value), d.enc);
         if (!line) return false;
         b.replace(l.begin, l.end - l.begin, *line);
         return WriteFileAtomic(native, b);

@@ -84,6 +84,9 @@ TEST_F(IniTest, RewriteChangesOneLineAndKeepsTheRest) {
   EXPECT_EQ(ReadAll(f),
             "; header comment\n[First]\nAlpha = 1\nDelta=4\n; note\n\n[Second]\nBeta=2\n"
             "  gamma  =  new\ntrailing comment line\n");
+  ASSERT_TRUE(WritePrivateProfileString(f, "second", "GAMMA", ""));  // empty: "key=", as Windows writes it
+  EXPECT_NE(ReadAll(f).find("\n  gamma=\n"), std::string::npos) << ReadAll(f);
+  ASSERT_TRUE(WritePrivateProfileString(f, "second", "GAMMA", "new"));
   ASSERT_TRUE(WritePrivateProfileString(f, "First", "alpha", std::nullopt));
   ASSERT_TRUE(WritePrivateProfileString(f, "First", "alpha", std::nullopt));  // again: still true
   EXPECT_EQ(Read(f, "First", "Alpha", "gone"), "gone");
@@ -117,6 +120,13 @@ TEST_F(IniTest, RewriteKeepsEncodingAndLineEnds) {
   ASSERT_TRUE(WritePrivateProfileString(ansi, "s", "k", "\xC3\xBC"));
   ASSERT_TRUE(WritePrivateProfileString(ansi, "t", "n", "1"));
   EXPECT_EQ(ReadAll(ansi), "[s]\rc=\xE9t\xE9\rk=\xFC\r[t]\rn=1\r");
+  // A UTF-16 file cut after an odd byte: writes read back and the file does not grow.
+  auto odd = tmp.Write("odd.ini", le + 'x').string();
+  for (const char* v : {"1", "22", "1"}) {
+    ASSERT_TRUE(WritePrivateProfileString(odd, "t", "n", v));
+    EXPECT_EQ(Read(odd, "t", "n"), v);
+  }
+  EXPECT_EQ(ReadAll(odd).size(), le.size() + 2 * std::string("[t]\r\nn=1\r\n").size());
   // A file without a final line end gets one before the new line.
   auto open = tmp.Write("open.ini", "[s]\nk=1").string();
   ASSERT_TRUE(WritePrivateProfileString(open, "s", "j", "2"));
