@@ -4,7 +4,8 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <set>
+#include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 
 #include "core/error.h"
@@ -59,11 +60,16 @@ std::optional<Identity> IdentityOf(const fsys::path& p) {
 struct Folder {
   std::string path;
   fsys::path native;
+  std::size_t parent = SIZE_MAX;              // fallback walk: index of the folder it was listed in
+  std::optional<Identity> id = std::nullopt;  // fallback walk: set when the folder is listed
 };
 
-// Object mode: a folder and, depth permitting, its sub-folders. A folder reached a second
-// time through a link is listed but not entered again.
-void AddFolderTree(std::vector<Folder>& out, std::set<Identity>& seen, const Folder& f, std::int32_t level,
+// The guard against link loops: a folder is not entered when the same real folder is
+// already on the way down to it (it would only repeat that way). Any other folder, also one
+// seen before through a link or from another root, is entered and walked to the level.
+
+// Object mode: a folder and, depth permitting, its sub-folders.
+void AddFolderTree(std::vector<Folder>& out, std::vector<Identity>& way, const Folder& f, std::int32_t level,
                    std::int32_t depth, bool top) {
   auto id = IdentityOf(f.native);
   if (!id) {
@@ -71,47 +77,57 @@ void AddFolderTree(std::vector<Folder>& out, std::set<Identity>& seen, const Fol
     return;  // an unreadable sub-folder is skipped
   }
   out.push_back(f);
-  if (!(depth + 1 <= level || level == -1) || !seen.insert(*id).second) return;
+  if (!(depth + 1 <= level || level == -1) || std::find(way.begin(), way.end(), *id) != way.end()) return;
   std::vector<Folder> subs;
   List(f.native, "*", Want::Folders, [&](std::string_view name) {
     subs.push_back({f.path + "\\" + std::string(name), f.native / name});
     return true;
   });
-  for (const Folder& s : subs) AddFolderTree(out, seen, s, level, depth + 1, false);
+  way.push_back(*id);
+  for (const Folder& s : subs) AddFolderTree(out, way, s, level, depth + 1, false);
+  way.pop_back();
+}
+
+// Fallback walk: whether folder i is the same real folder as one it was reached through.
+bool ReachedThroughItself(const std::vector<Folder>& folders, std::size_t i) {
+  for (std::size_t a = folders[i].parent; a != SIZE_MAX; a = folders[a].parent) {
+    if (folders[a].id == folders[i].id) return true;
+  }
+  return false;
 }
 
 // The folders of GetAllFolders with their native paths, in walk order.
 std::vector<Folder> WalkFolders(const std::string& folderPaths, std::int32_t level, bool objectMode) {
   std::vector<Folder> out;
-  std::set<Identity> seen;
   if (objectMode) {
+    std::vector<Identity> way;
     for (const std::string& entry : fs_detail::SplitList(folderPaths)) {
       std::string root = RemoveTrailingBackslash(entry);
-      AddFolderTree(out, seen, {root, ToNative(root)}, level, 0, true);
+      AddFolderTree(out, way, {root, ToNative(root)}, level, 0, true);
     }
     return out;
   }
   // Breadth first over a keyed work list: every folder is listed once.
   KeyedCollection<char> keys;
-  auto addUnique = [&](std::string path, fsys::path native) {
+  auto addUnique = [&](std::string path, fsys::path native, std::size_t parent) {
     if (keys.HasKey(path)) return false;
     keys.Add(0, path);
-    out.push_back({std::move(path), std::move(native)});
+    out.push_back({std::move(path), std::move(native), parent});
     return true;
   };
   for (const std::string& entry : fs_detail::SplitList(folderPaths)) {
     std::string root = RemoveTrailingBackslash(entry);
-    addUnique(root, ToNative(root));
+    addUnique(root, ToNative(root), SIZE_MAX);
   }
   std::size_t count = out.size(), levelEnd = count, i = 1;
   std::int32_t current = 1;
   while (i <= count && (current <= level || level == -1)) {
+    out[i - 1].id = IdentityOf(out[i - 1].native);
     const Folder item = out[i - 1];
-    auto id = IdentityOf(item.native);
-    if (id && seen.insert(*id).second) {
+    if (item.id && !ReachedThroughItself(out, i - 1)) {
       // "*." finds only names without a dot: dotted folder names stay out in this mode.
       List(item.native, "*.", Want::Folders, [&](std::string_view name) {
-        if (addUnique(item.path + "\\" + std::string(name), item.native / name)) ++count;
+        if (addUnique(item.path + "\\" + std::string(name), item.native / name, i - 1)) ++count;
         return true;
       });
     }

@@ -2,9 +2,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <sstream>
@@ -116,17 +118,32 @@ bool clsFso::FileReadOnly(const std::string& Path) const {
   return (st.st_mode & S_IWUSR) == 0;
 }
 
-// Read-only is the absence of write permission; clearing it gives the owner write access.
+// Read-only is the absence of write permission. The write bits a file loses are kept with
+// it (an extended attribute, written while the file may still be written), so clearing
+// read-only gives them back: 664 stays 664. Without that record the owner gets write access.
 void clsFso::FileReadOnly(const std::string& Path, bool vNewValue) {
   if (Path.empty()) return;
+  constexpr const char* kWriteBits = "user.kestrafix.write-bits";
+  constexpr mode_t kWrite = S_IWUSR | S_IWGRP | S_IWOTH;
   const fsys::path native = ToNative(Path);
   struct stat st {};
   if (::stat(native.c_str(), &st) != 0) return;
   if (fsoActive_ && S_ISDIR(st.st_mode)) return;
   if (((st.st_mode & S_IWUSR) == 0) == vNewValue) return;
-  mode_t mode = st.st_mode & 07777;
-  mode = vNewValue ? (mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
-  ::chmod(native.c_str(), mode);  // errors are ignored
+  const mode_t mode = st.st_mode & 07777;
+  // Errors are ignored throughout; a file system without such attributes loses only the record.
+  if (vNewValue) {
+    const std::string bits = std::to_string(mode & kWrite);
+    ::setxattr(native.c_str(), kWriteBits, bits.data(), bits.size(), 0);
+    ::chmod(native.c_str(), mode & ~kWrite);
+    return;
+  }
+  mode_t restore = S_IWUSR;
+  char buf[16] = {};
+  const ssize_t n = ::getxattr(native.c_str(), kWriteBits, buf, sizeof buf - 1);
+  if (n > 0) restore |= static_cast<mode_t>(std::strtoul(buf, nullptr, 10)) & kWrite;
+  ::chmod(native.c_str(), mode | restore);
+  ::removexattr(native.c_str(), kWriteBits);
 }
 
 // In use: another process holds the file open for writing or holds a lock on it. Like the

@@ -11,6 +11,7 @@
 
 #include "core/text.h"
 #include "fs/ini_profile.h"
+#include "fs/internal/case_lookup.h"
 #include "fs/unique_fd.h"
 
 extern char** environ;
@@ -201,20 +202,9 @@ std::optional<std::string> FindEntryNoCase(const fsys::path& dir, std::string_vi
   if (name.empty()) return std::nullopt;
   struct stat st {};
   if (::lstat((dir / name).c_str(), &st) == 0) return std::string(name);
-  UniqueDir d(::opendir(dir.empty() ? "." : dir.c_str()));
-  if (!d) return std::nullopt;
-  std::optional<std::string> best;
-  while (dirent* e = ::readdir(d.get())) {
-    std::string_view n(e->d_name);
-    if (n == "." || n == ".." || !EqualsNoCase(n, name)) continue;
-    if (!best) {
-      best = std::string(n);
-      continue;
-    }
-    int c = CompareNoCase(n, *best);
-    if (c < 0 || (c == 0 && n < *best)) best = std::string(n);  // ties by bytes: deterministic
-  }
-  return best;
+  std::vector<std::string> found = fs_detail::EntriesNoCase(dir, name);
+  if (found.empty()) return std::nullopt;
+  return found.front();
 }
 
 fsys::path ToNative(std::string_view windowsPath) {
@@ -255,9 +245,8 @@ fsys::path ToNative(std::string_view windowsPath) {
     rest = text;
     rooted = false;
   }
-  const fsys::path floor = base;
-  fsys::path cur = base;
-  bool resolving = true;
+  // "." and ".." apply to the text; ".." stops at the root of a drive or share.
+  std::vector<std::string_view> comps;
   std::size_t pos = 0;
   while (pos <= rest.size()) {
     std::size_t next = rest.find('\\', pos);
@@ -265,21 +254,15 @@ fsys::path ToNative(std::string_view windowsPath) {
     std::string_view comp = rest.substr(pos, next - pos);
     pos = next + 1;
     if (comp.empty() || comp == ".") continue;
-    if (comp == "..") {
-      if (!rooted || cur != floor) cur = cur.parent_path();
-      continue;
+    if (comp != "..") {
+      comps.push_back(comp);
+    } else if (!comps.empty()) {
+      comps.pop_back();
+    } else if (!rooted) {
+      base = base.parent_path();
     }
-    if (resolving) {
-      auto found = FindEntryNoCase(cur, comp);
-      if (found) {
-        cur /= *found;
-        continue;
-      }
-      resolving = false;
-    }
-    cur /= comp;
   }
-  return cur;
+  return fs_detail::ResolveNoCase(base, comps).path;
 }
 
 std::string ToWindows(const fsys::path& nativeIn) {

@@ -15,8 +15,9 @@
 namespace kx {
 
 // A Windows-form path ("C:\dir\f", "\\srv\share\x", "rel\f", "\abs") as a native path.
-// Each component is taken exactly when it exists, else the first entry that equals it
-// without regard to case (in CompareNoCase order); the missing tail is kept as typed.
+// Each component is taken exactly when it exists, else an entry that equals it without
+// regard to case; of folders in several spellings the first (in byte order) whose rest
+// exists is taken. The missing tail is kept as typed.
 // "." and ".." are applied to the text. A path that starts with "/" is already native and is
 // returned unchanged. An unmapped drive or share gives a path that never exists.
 std::filesystem::path ToNative(std::string_view windowsPath);
@@ -46,8 +47,8 @@ bool IsAbsoluteWindowsPath(std::string_view path);
 // The drive map file in effect (empty when there is none).
 std::filesystem::path DriveMapFile();
 
-// The entry of `dir` named `name`: exact when present, else the first entry equal without
-// regard to case; nullopt when there is none.
+// The entry of `dir` named `name`: exact when present, else the first entry (in byte order)
+// equal without regard to case; nullopt when there is none.
 std::optional<std::string> FindEntryNoCase(const std::filesystem::path& dir, std::string_view name);
 
 // Value of an environment variable, name compared without case as Windows does

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
 
 #include "case_table.h"
@@ -165,6 +166,21 @@ TEST_F(EnumTest, LinkLoopsEndTheWalk) {
   EXPECT_EQ(fallback.GetAllFolders("T:\\Jobs", -1).Count(), 5);
 }
 
+// A root inside another root is walked to the level from itself; a real folder already
+// reached through a link is still walked (only a folder on its own way down is not).
+TEST_F(EnumTest, NestedRootsAndLinkedFoldersAreWalkedInFull) {
+  tmp.Write("Jobs/A100/deep/deeper/x.nc", "");
+  EXPECT_EQ(fso.GetAllFolders("T:\\Jobs;T:\\Jobs\\A100", 2).Count(), 6);  // with A100\deep\deeper
+  tmp.Write("r/x/y/b/c/f.nc", "");
+  std::filesystem::create_directory_symlink(tmp.Path() / "r/x/y/b", tmp.Path() / "r/tob");
+  std::filesystem::create_directory_symlink(tmp.Path() / "r", tmp.Path() / "r/x/y/b/c/up");
+  for (clsFso* f : {&fso, &fallback}) {
+    const std::vector<std::string> all = Items(f->GetAllFolders("T:\\r", -1));
+    EXPECT_NE(std::find(all.begin(), all.end(), "T:\\r\\x\\y\\b\\c"), all.end()) << fsoIs(f);
+    EXPECT_NE(std::find(all.begin(), all.end(), "T:\\r\\tob\\c"), all.end()) << fsoIs(f);
+  }
+}
+
 TEST_F(EnumTest, GetDrivesListsMappedLetters) {
   env.MapDrive("E:", tmp.Path());
   for (clsFso* f : {&fso, &fallback})
@@ -273,15 +289,17 @@ TEST_F(ProbeTest, SpecialFolders) {
 }
 
 TEST_F(ProbeTest, ReadOnlyAttribute) {
-  tmp.Write("a.nc", "x");
+  ::chmod(tmp.Write("a.nc", "x").c_str(), 0664);
   EXPECT_FALSE(fso.FileReadOnly("T:\\a.nc"));
   fso.FileReadOnly("T:\\a.nc", true);
   EXPECT_TRUE(fallback.FileReadOnly("T:\\a.nc"));
   struct stat st {};
   ::stat((tmp.Path() / "a.nc").c_str(), &st);
-  EXPECT_EQ(st.st_mode & 0222, 0u);
+  EXPECT_EQ(st.st_mode & 0777, 0444u);
   fallback.FileReadOnly("T:\\a.nc", false);
   EXPECT_FALSE(fso.FileReadOnly("T:\\a.nc"));
+  ::stat((tmp.Path() / "a.nc").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0664u);  // the write bits it had
   EXPECT_FALSE(fso.FileReadOnly("T:\\missing"));
   fso.FileReadOnly("T:\\missing", true);  // ignored
 }

@@ -78,6 +78,13 @@ TEST_F(NativePathTest, AmbiguousCaseResolvesDeterministically) {
   const auto chosen = ToNative("T:\\dup\\rEADME");
   EXPECT_EQ(chosen.filename(), "README");  // equal without case: byte order decides
   EXPECT_EQ(ToNative("T:\\dup\\readme"), tmp.Path() / "dup/readme");  // the exact name first
+  // Folders in two spellings: the one under which the rest exists, also past an exact name.
+  tmp.Write("Jobs/A1/a.nc", "");
+  tmp.Write("JOBS/B2/b.nc", "");
+  EXPECT_EQ(ToNative("T:\\jobs\\b2\\B.NC"), tmp.Path() / "JOBS/B2/b.nc");
+  EXPECT_EQ(ToNative("T:\\Jobs\\B2\\b.nc"), tmp.Path() / "JOBS/B2/b.nc");
+  EXPECT_EQ(ToNative("T:\\JOBS\\a1\\a.nc"), tmp.Path() / "Jobs/A1/a.nc");
+  EXPECT_EQ(ToNative("T:\\jobs\\A1\\new.nc"), tmp.Path() / "Jobs/A1/new.nc");  // most of it exists there
 }
 
 TEST_F(NativePathTest, UnmappedDrivesNeverExist) {
