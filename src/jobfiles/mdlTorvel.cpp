@@ -30,6 +30,8 @@ constexpr std::int16_t kOwnFolderPerJob = 1;
 
 // Data-file table entry: the old data file, the new one, then the new one's lines.
 using DatFileTable = KeyedCollection<std::vector<std::string>>;
+// The new data files' encoding and line ends: those of the old ones, by the new one's name.
+using DatFormats = KeyedCollection<TextFormat>;
 
 // True when both names reach one and the same file (another drive letter or a linked folder
 // for the same place): replacing the target would destroy the source.
@@ -129,6 +131,7 @@ void TransferJobFiles(const clsRsData& oSource, const clsRsData& oTarget, bool b
     return ReplaceNoCase(fso.GetParentFolderName(s), from, to);
   };
   DatFileTable dats;
+  DatFormats formats;
 
   for (const std::shared_ptr<clsFile>& f : files) {
     const std::string& s = f->FullFile();
@@ -149,12 +152,15 @@ void TransferJobFiles(const clsRsData& oSource, const clsRsData& oTarget, bool b
           const std::string& d = f->FullFileDat();
           const std::string D = inTree(d, oSource.DirNcBase(), oTarget.DirNcBase()) + "\\" +
                                 GetTargetFileName(d, srcName, dstName, iRenameMode);
-          if (!CollectionHasKey(dats, D)) dats.Add({d, D}, D);
+          if (!CollectionHasKey(dats, D)) {
+            dats.Add({d, D}, D);
+            formats.Add(TextFormatOf(d), D);
+          }
           fso.CreateFolder(D, false);
           const std::string folder = fso.GetParentFolderName(D);
           const std::string name = GetTargetFileName(s, srcName, dstName, refMode);
           t = iDatMode == 1 ? folder + "\\" + name : folder + "\\" + fso.GetBaseName(D) + "\\" + name;
-          AppendTextLine(D, DatLine(iDatMode == 2 ? t : RelativeToNcBase(t, oTarget)));
+          AppendTextLine(D, DatLine(iDatMode == 2 ? t : RelativeToNcBase(t, oTarget)), formats.Item(D));
         }
         break;
       case filetype::Optimised:
@@ -214,7 +220,8 @@ void TransferJobFiles(const clsRsData& oSource, const clsRsData& oTarget, bool b
   }
   for (const std::vector<std::string>& entry : dats) {
     const std::vector<std::string> lines(entry.begin() + 2, entry.end());
-    WriteTextFile(entry[1], Join(lines, "\r\n"));
+    const TextFormat& format = formats.Item(entry[1]);
+    WriteTextFile(entry[1], Join(lines, format.lineEnd), format);
   }
 }
 

@@ -152,6 +152,57 @@ TEST_F(ImportTest, DataFileIsWrittenAnewForTheTargetJob) {
   EXPECT_EQ(Read("Other\\p,3.nc"), "p3");
 }
 
+// A data file from a Windows workstation is written back the way it came: UTF-16 with its
+// byte order mark, Windows-1252, UTF-8; CR LF or LF.
+TEST_F(ImportTest, NewDataFileKeepsTheEncodingAndLineEndsOfTheOld) {
+  const auto utf16 = [](std::string_view ascii, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : ascii) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+  };
+  struct Case {
+    std::string source;  // the old data file naming "Ä100_p1.nc"
+    std::string target;  // the new one
+  };
+  const Case cases[] = {
+      {"\xC4"
+       "100_p1.nc\r\n",
+       "\xC4"
+       "101\\\xC4"
+       "101_p1.nc\r\n"},  // Windows-1252
+      {"\xC3\x84"
+       "100_p1.nc\n",
+       "\xC3\x84"
+       "101\\\xC3\x84"
+       "101_p1.nc\n"},  // UTF-8, LF
+      {utf16("\xC4"
+             "100_p1.nc\r\n",
+             false),
+       utf16("\xC4"
+             "101\\\xC4"
+             "101_p1.nc\r\n",
+             false)},
+      {utf16("\xC4"
+             "100_p1.nc\n",
+             true),
+       utf16("\xC4"
+             "101\\\xC4"
+             "101_p1.nc\n",
+             true)},
+  };
+  for (const Case& c : cases) {
+    Open()->Execute("DELETE FROM NCDATA");
+    AddJobOn("Ä100", "Own");
+    AddJobOn("Ä101", "Own");
+    Put("Nc\\Ä100\\Ä100_p1.nc", "p1");
+    Put("Nc\\Ä100\\Ä100.dat", c.source);
+    Import("Ä100", "Ä101", false, true, false, 1, 3, "", 0);
+    EXPECT_EQ(Read("Nc\\Ä101\\Ä101.dat"), c.target);
+    EXPECT_EQ(Read("Nc\\Ä101\\Ä101\\Ä101_p1.nc"), "p1");
+    std::filesystem::remove_all(Native("Nc"));
+  }
+}
+
 TEST_F(ImportTest, DataModesPlaceReferencesBesideOrInASubFolder) {
   db.AddJobOn("A102", "Own");
   env.Put("Nc\\A100\\A100_p1.nc", "p1");

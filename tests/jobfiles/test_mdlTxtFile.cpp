@@ -28,6 +28,18 @@ TEST_F(TextFileTest, AppendCreatesAndAppendsLinesWithCrLf) {
   EXPECT_EQ(Read("new.dat"), "first\r\nzweite Zeile \xC3\xA4\r\n");
 }
 
+TEST_F(TextFileTest, AppendKeepsTheFilesEncodingAndTurnsWindows1252IntoUtf8OnlyWhenItMust) {
+  const TextFormat ansi{TextFormat::Encoding::Cp1252, "\n"};
+  AppendTextLine("D:\\a.dat", "€1", ansi);  // "€" has a byte there
+  EXPECT_EQ(Read("a.dat"),
+            "\x80"
+            "1\n");
+  AppendTextLine("D:\\a.dat", "\xCE\xA9", {});  // "Ω" has none: the whole file becomes UTF-8
+  EXPECT_EQ(Read("a.dat"),
+            "\xE2\x82\xAC"
+            "1\n\xCE\xA9\n");
+}
+
 TEST_F(TextFileTest, WriteReplacesTheWholeContent) {
   env.Put("old.dat", "a long old content that must go\r\n");
   WriteTextFile("D:\\old.dat", "new");
