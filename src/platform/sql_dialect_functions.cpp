@@ -87,15 +87,16 @@ void CDblFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
   }
 }
 
-// A number is matched as the grid shows it: 2.0 as "2", as Variant::ToText writes it.
-std::string MatchedText(sqlite3_value* v) {
+// A number is matched as the grid shows it: 2.0 as "2", as Variant::ToText writes it. A text
+// is matched in place (`number` only holds a number's text).
+std::string_view MatchedText(sqlite3_value* v, std::string& number) {
   switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
-      return std::to_string(sqlite3_value_int64(v));
+      return number = std::to_string(sqlite3_value_int64(v));
     case SQLITE_FLOAT:
-      return FormatNumber(sqlite3_value_double(v));
+      return number = FormatNumber(sqlite3_value_double(v));
     default:
-      return std::string(TextOf(v));
+      return TextOf(v);
   }
 }
 
@@ -106,6 +107,7 @@ void MatchFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
     return;
   }
   const std::string_view pattern = TextOf(argv[0]);
+  std::string number;
   try {
     // The pattern is compiled once per statement and kept with its argument.
     auto* compiled = static_cast<kx::LikePattern*>(sqlite3_get_auxdata(ctx, 0));
@@ -115,11 +117,11 @@ void MatchFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
       // SQLite may have dropped it already (then it called the deleter): ask again.
       compiled = static_cast<kx::LikePattern*>(sqlite3_get_auxdata(ctx, 0));
       if (!compiled) {
-        sqlite3_result_int(ctx, kx::LikeMatch(MatchedText(argv[1]), pattern, true) ? 1 : 0);
+        sqlite3_result_int(ctx, kx::LikeMatch(MatchedText(argv[1], number), pattern, true) ? 1 : 0);
         return;
       }
     }
-    sqlite3_result_int(ctx, compiled->Matches(MatchedText(argv[1])) ? 1 : 0);
+    sqlite3_result_int(ctx, compiled->Matches(MatchedText(argv[1], number)) ? 1 : 0);
   } catch (const std::bad_alloc&) {
     sqlite3_result_error_nomem(ctx);
   } catch (const std::exception&) {

@@ -7,9 +7,11 @@
 //                    the job schema declares it on every text column
 //   IsNumeric(x)     1 for numbers and numeric texts (kx::IsNumeric), 0 otherwise, never Null
 //   CDbl(x)          double of a number or numeric text; Null for Null; a non-numeric text
-//                    is an error ("Data type mismatch", as the job manager's engine has it)
-//   match(p, x)      x MATCH p: the dialect's Like (kx::LikeMatch without case); Null when
-//                    either operand is Null; a malformed pattern is an error
+//                    is an error ("Data type mismatch", as the job manager's engine has it),
+//                    a number beyond the range of double an overflow
+//   match(p, x)      x MATCH p: the dialect's Like (kx::LikeMatch without case), a number
+//                    matched as the grid shows it (2.0 as "2"); Null when either operand is
+//                    Null; a malformed pattern is an error
 #include <string>
 
 struct sqlite3;
