@@ -123,6 +123,11 @@ TEST_F(EnumTest, GetFilesFiltersSortsAndDedups) {
   EXPECT_EQ(fso.GetFiles("T:\\Jobs", "*.*", 1).Count(), 1);
   EXPECT_EQ(fso.GetFiles("T:\\Jobs", "*.*").Count(), 4);  // folders are not files
   EXPECT_EQ(fso.GetFiles("T:\\Missing", "*.*").Count(), 0);
+  // Names that differ in more than letter case are different paths, each listed.
+  for (const char* n :
+       {"A1", "\uFF211", "A\u00B2", "\uFB01le", "file", "a\u00ADb", "ab", "caf\u00E9", "cafe\u0301"})
+    tmp.Write(std::string("Sim/") + n, "");
+  EXPECT_EQ(fso.GetFiles("T:\\Sim", "*").Count(), 9);
 }
 
 TEST_F(EnumTest, GetFoldersDottedNamesOnlyInObjectMode) {
