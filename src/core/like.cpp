@@ -20,6 +20,11 @@ void DecodeInto(std::string_view s, bool fold, std::vector<UChar32>& out) {
   const auto len = static_cast<int32_t>(s.size());
   int32_t i = 0;
   while (i < len) {
+    if (p[i] < 0x80) {  // ASCII folds to its lower case
+      const UChar32 a = p[i++];
+      out.push_back(fold && a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a);
+      continue;
+    }
     const int32_t at = i;
     UChar32 c;
     U8_NEXT(p, i, len, c);

@@ -106,6 +106,8 @@ bool ScanWhole(std::string_view text, std::string& clean) {
   while (b < e && IsBlank(text[b])) ++b;
   while (e > b && IsBlank(text[e - 1])) --e;
   if (b == e) return false;
+  const char first = text[b];
+  if (!IsDigit(first) && first != '+' && first != '-' && first != '.') return false;  // most keys
   const std::string_view core = text.substr(b, e - b);
   return ScanNumber(core, 0, clean) == core.size();
 }

@@ -150,7 +150,7 @@ namespace {
 char AsciiFold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // Sort key of a folded text, without the terminating zero (ICU keys hold no other zero).
-void AppendSortKey(std::string& key, const std::u16string& folded) {
+void AppendSortKey(std::string& key, std::u16string_view folded) {
   const std::size_t at = key.size();
   key.resize(at + folded.size() * 3 + 16);
   for (int attempt = 0; attempt < 2; ++attempt) {
@@ -274,7 +274,7 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 std::string CollationKey(std::string_view text) {
   const std::string folded = FoldCase(text);
   std::string key;
-  key.reserve(folded.size() * 3 + 16);
+  key.reserve(folded.size() * 4 + 17);
   AppendSortKey(key, ToUtf16(folded));
   key += '\0';
   key += folded;
