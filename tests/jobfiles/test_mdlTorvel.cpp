@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "case_table.h"
+#include "core/text.h"
 #include "jobdata/clsRsData.h"
 #include "jobfiles/ClsFiles.h"
 #include "jobfiles/internal/mdlTorvel_steps.h"
@@ -155,51 +156,28 @@ TEST_F(ImportTest, DataFileIsWrittenAnewForTheTargetJob) {
 // A data file from a Windows workstation is written back the way it came: UTF-16 with its
 // byte order mark, Windows-1252, UTF-8; CR LF or LF.
 TEST_F(ImportTest, NewDataFileKeepsTheEncodingAndLineEndsOfTheOld) {
-  const auto utf16 = [](std::string_view ascii, bool bigEndian) {
+  const std::string old = *Utf8ToCp1252("Ä100_p1.nc"),
+                    now = *Utf8ToCp1252("Ä101\\Ä101_p1.nc");  // Windows-1252
+  const auto utf16 = [](std::string_view latin1, bool bigEndian) {
     std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char c : ascii) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    for (const char c : latin1) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
     return out;
   };
-  struct Case {
-    std::string source;  // the old data file naming "Ä100_p1.nc"
-    std::string target;  // the new one
-  };
-  const Case cases[] = {
-      {"\xC4"
-       "100_p1.nc\r\n",
-       "\xC4"
-       "101\\\xC4"
-       "101_p1.nc\r\n"},  // Windows-1252
-      {"\xC3\x84"
-       "100_p1.nc\n",
-       "\xC3\x84"
-       "101\\\xC3\x84"
-       "101_p1.nc\n"},  // UTF-8, LF
-      {utf16("\xC4"
-             "100_p1.nc\r\n",
-             false),
-       utf16("\xC4"
-             "101\\\xC4"
-             "101_p1.nc\r\n",
-             false)},
-      {utf16("\xC4"
-             "100_p1.nc\n",
-             true),
-       utf16("\xC4"
-             "101\\\xC4"
-             "101_p1.nc\n",
-             true)},
-  };
-  for (const Case& c : cases) {
-    Open()->Execute("DELETE FROM NCDATA");
-    AddJobOn("Ä100", "Own");
-    AddJobOn("Ä101", "Own");
-    Put("Nc\\Ä100\\Ä100_p1.nc", "p1");
-    Put("Nc\\Ä100\\Ä100.dat", c.source);
+  const std::pair<std::string, std::string> cases[] = {
+      {old + "\r\n", now + "\r\n"},
+      {Cp1252ToUtf8(old) + "\n", Cp1252ToUtf8(now) + "\n"},
+      {utf16(old + "\r\n", false), utf16(now + "\r\n", false)},
+      {utf16(old + "\n", true), utf16(now + "\n", true)}};
+  for (const auto& [source, target] : cases) {
+    db.Execute("DELETE FROM NCDATA");
+    db.AddJobOn("Ä100", "Own");
+    db.AddJobOn("Ä101", "Own");
+    env.Put("Nc\\Ä100\\Ä100_p1.nc", "p1");
+    env.Put("Nc\\Ä100\\Ä100.dat", source);
     Import("Ä100", "Ä101", false, true, false, 1, 3, "", 0);
-    EXPECT_EQ(Read("Nc\\Ä101\\Ä101.dat"), c.target);
+    EXPECT_EQ(Read("Nc\\Ä101\\Ä101.dat"), target);
     EXPECT_EQ(Read("Nc\\Ä101\\Ä101\\Ä101_p1.nc"), "p1");
-    std::filesystem::remove_all(Native("Nc"));
+    std::filesystem::remove_all(env.Data("Nc"));
   }
 }
 
