@@ -6,27 +6,15 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "addin_library.h"
 #include "gui/display_probe.h"
 #include "host_window.h"
 
 int main(int argc, char** argv) {
-  // Qt would abort (and dump core) on a display that does not answer.
-  const std::optional<std::string> platform = kx::UsableQtPlatform();
-  if (!platform) {
-    const char* display = std::getenv("DISPLAY");
-    std::fprintf(stderr,
-                 "kestrafix-host: no display to show a window on (DISPLAY=%s); set DISPLAY, or "
-                 "QT_QPA_PLATFORM=offscreen for --screenshot\n",
-                 display ? display : "");
-    return 1;
-  }
-  setenv("QT_QPA_PLATFORM", platform->c_str(), 1);  // the platform that answered
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("kestrafix-host"));
-  QApplication::setApplicationVersion(QStringLiteral(KX_HOST_VERSION));
-
+  QCoreApplication::setApplicationName(QStringLiteral("kestrafix-host"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(KX_HOST_VERSION));
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Job manager window that runs the Kestrafix add-in."));
   parser.addHelpOption();
@@ -42,6 +30,28 @@ int main(int argc, char** argv) {
                                       QStringLiteral("Save the window as a PNG image and quit."),
                                       QStringLiteral("PNG"));
   parser.addOption(screenshot);
+
+  // --help and --version need no window: they are answered before the display is asked.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-v" || arg == "--version") {
+      QCoreApplication core(argc, argv);
+      parser.process(core);  // prints and exits
+    }
+  }
+
+  // Qt would abort (and dump core) on a display that does not answer.
+  const std::optional<std::string> platform = kx::UsableQtPlatform();
+  if (!platform) {
+    const char* display = std::getenv("DISPLAY");
+    std::fprintf(stderr,
+                 "kestrafix-host: no display to show a window on (DISPLAY=%s); set DISPLAY, or "
+                 "QT_QPA_PLATFORM=offscreen for --screenshot\n",
+                 display ? display : "");
+    return 1;
+  }
+  setenv("QT_QPA_PLATFORM", platform->c_str(), 1);  // the platform that answered
+  QApplication app(argc, argv);
   parser.process(app);
 
   kxhost::QtHostPrompts prompts;

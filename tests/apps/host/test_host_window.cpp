@@ -308,18 +308,29 @@ TEST(HostLibrarySearch, FindsTheLibraryInTheBuildTreeOrBesideTheHost) {
   EXPECT_TRUE(LibraryNearExecutable(QString::fromStdString((tmp / "nowhere").string())).isEmpty());
 }
 
-// A stale DISPLAY (nothing answers on :99): one line on stderr and a non-zero exit, no core.
-TEST(HostWithoutDisplay, SaysSoInOneLineAndExits) {
+// A stale DISPLAY (nothing answers on :99): one line on stderr and a non-zero exit, no core;
+// --help and --version answer all the same.
+TEST(HostWithoutDisplay, SaysSoInOneLineAndExitsButAnswersHelpAndVersion) {
   kx::test::TempDir tmp;
-  const std::string command = "env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY=:99 '" KX_HOST_BINARY
-                              "' 2>'" +
-                              (tmp / "err").string() + "' >/dev/null";
-  const int status = std::system(command.c_str());
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  const std::string text = kx::test::ReadAll(tmp / "err");
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
-  EXPECT_NE(text.find("DISPLAY=:99"), std::string::npos) << text;
+  const struct {
+    const char* args;
+    int status;
+    const char* out;
+    const char* err;
+  } cases[] = {
+      {"", 1, "", "DISPLAY=:99"}, {"--help", 0, "Usage: ", ""}, {"--version", 0, "kestrafix-host ", ""}};
+  for (const auto& c : cases) {
+    const std::string command =
+        "env -u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY=:99 '" KX_HOST_BINARY "' " + std::string(c.args) +
+        " >'" + (tmp / "out").string() + "' 2>'" + (tmp / "err").string() + "'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << c.args;
+    EXPECT_EQ(WEXITSTATUS(status), c.status) << c.args;
+    const std::string out = kx::test::ReadAll(tmp / "out"), err = kx::test::ReadAll(tmp / "err");
+    EXPECT_TRUE(out.starts_with(c.out)) << c.args << ": " << out;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), *c.err ? 1 : 0) << c.args << ": " << err;
+    EXPECT_NE(err.find(c.err), std::string::npos) << c.args << ": " << err;
+  }
 }
 
 class HostNewJob : public HostFixture {
