@@ -33,7 +33,6 @@ struct Document {
   std::string bytes;
   Encoding enc = Encoding::Utf8;
   std::size_t bodyStart = 0;  // after the byte order mark
-  std::size_t textEnd = 0;    // before a stray last byte of a UTF-16 file
   std::vector<Line> lines;
   bool binary = false;
 };
@@ -95,7 +94,6 @@ Document Load(std::string bytes) {
   const bool wide = IsUtf16(d.enc);
   const std::size_t step = wide ? 2 : 1;
   const std::size_t size = wide ? b.size() - ((b.size() - d.bodyStart) % 2) : b.size();
-  d.textEnd = size;
   auto unit = [&](std::size_t i) -> std::uint32_t {
     return wide ? Unit16(b, i, d.enc) : static_cast<unsigned char>(b[i]);
   };
@@ -257,7 +255,7 @@ bool WritePrivateProfileString(const std::string& file, std::string_view section
       if (h < 0) return true;
       std::size_t endLine = SectionEnd(d, static_cast<std::size_t>(h));
       std::size_t from = d.lines[static_cast<std::size_t>(h)].begin;
-      std::size_t to = endLine < d.lines.size() ? d.lines[endLine].begin : d.textEnd;
+      std::size_t to = endLine < d.lines.size() ? d.lines[endLine].begin : b.size();
       b.erase(from, to - from);
       return WriteFileAtomic(native, b);
     }
@@ -269,7 +267,7 @@ bool WritePrivateProfileString(const std::string& file, std::string_view section
       std::string add;
       if (!d.lines.empty() && d.lines.back().next == d.lines.back().end) add += eol;
       add += *text + eol + *kv + eol;
-      b.insert(d.textEnd, add);  // a stray odd byte of UTF-16 stays behind, out of step
+      b += add;
       return WriteFileAtomic(native, b);
     }
     std::size_t endLine = SectionEnd(d, static_cast<std::size_t>(h));
