@@ -72,6 +72,7 @@ class AttackWorld : public FsTest {
     env.MapDrive("\\\\srv\\nc", env / "share");
     env.Set("HOME", (env / "users/home/u").string());
     env.Set("Temp", (env / "temp").string());
+    env.Set("KESTRAFIX_ADDIN_PATH", "C:\\host\\AddIns\\Kestrafix\\");  // its trailing \ changes nothing
     env.Write("marker.txt");
     for (const std::string& dir :
          Split("data data/job share share/x users users/home users/home/u programs programs/app "
