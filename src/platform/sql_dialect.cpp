@@ -1,100 +1,18 @@
 #include "platform/sql_dialect.h"
 
-#include <cctype>
 #include <optional>
 #include <vector>
 
-#include "core/error.h"
-#include "platform/database.h"
+#include "platform/sql_dialect_pg.h"
+#include "platform/sql_tokens.h"
 
 namespace kx {
 namespace {
 
-constexpr const char* kSource = "DAO.Database";
-
-enum class Tok { Space, Word, Number, SingleQuoted, DoubleQuoted, Bracketed, Punct };
-
-struct Token {
-  Tok kind;
-  std::string text;  // raw text; the content without quotes for DoubleQuoted and Bracketed
-};
-
-bool IsWordStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
-bool IsWordChar(unsigned char c) { return std::isalnum(c) || c == '_' || c == '$' || c >= 0x80; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool EqualsAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
-[[noreturn]] void SyntaxError(std::string_view what, std::string_view statement) {
-  throw KxError(dberr::Syntax, kSource,
-                std::string(what) + " in query expression '" + std::string(statement) + "'.");
-}
-
-// Reads a literal or bracketed name closed by `close`; a doubled closing character stands
-// for itself when `doubling` (quotes), never for brackets.
-std::size_t ReadDelimited(std::string_view s, std::size_t pos, char close, bool doubling,
-                          std::string& content) {
-  for (std::size_t i = pos + 1; i < s.size(); ++i) {
-    if (s[i] != close) {
-      content += s[i];
-    } else if (doubling && i + 1 < s.size() && s[i + 1] == close) {
-      content += close;
-      ++i;
-    } else {
-      return i + 1;
-    }
-  }
-  return std::string_view::npos;
-}
-
-std::vector<Token> Tokenize(std::string_view s) {
-  std::vector<Token> out;
-  std::size_t i = 0;
-  while (i < s.size()) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    std::size_t j = i + 1;
-    if (std::isspace(c)) {
-      while (j < s.size() && std::isspace(static_cast<unsigned char>(s[j]))) ++j;
-      out.push_back({Tok::Space, std::string(s.substr(i, j - i))});
-    } else if (IsWordStart(c)) {
-      while (j < s.size() && IsWordChar(static_cast<unsigned char>(s[j]))) ++j;
-      out.push_back({Tok::Word, std::string(s.substr(i, j - i))});
-    } else if (IsDigit(s[i]) || (c == '.' && j < s.size() && IsDigit(s[j]))) {
-      while (j < s.size() && (IsDigit(s[j]) || s[j] == '.')) ++j;
-      if (j < s.size() && (s[j] == 'e' || s[j] == 'E')) {
-        std::size_t k = j + 1;
-        if (k < s.size() && (s[k] == '+' || s[k] == '-')) ++k;
-        if (k < s.size() && IsDigit(s[k])) {
-          j = k;
-          while (j < s.size() && IsDigit(s[j])) ++j;
-        }
-      }
-      out.push_back({Tok::Number, std::string(s.substr(i, j - i))});
-    } else if (c == '\'' || c == '"' || c == '[') {
-      std::string content;
-      const char close = c == '[' ? ']' : static_cast<char>(c);
-      j = ReadDelimited(s, i, close, c != '[', content);
-      if (j == std::string_view::npos)
-        SyntaxError(c == '[' ? "Invalid bracketing of name" : "Syntax error in string", s);
-      if (c == '\'') {
-        out.push_back({Tok::SingleQuoted, std::string(s.substr(i, j - i))});
-      } else {
-        out.push_back({c == '"' ? Tok::DoubleQuoted : Tok::Bracketed, std::move(content)});
-      }
-    } else {
-      out.push_back({Tok::Punct, std::string(1, static_cast<char>(c))});
-    }
-    i = j;
-  }
-  return out;
-}
+using sql::EqualsAscii;
+using sql::IsWord;
+using sql::Tok;
+using sql::Token;
 
 std::optional<std::string_view> TableFor(std::string_view name) {
   if (EqualsAscii(name, "data") || EqualsAscii(name, "ncdata")) return kJobTable;
@@ -103,8 +21,6 @@ std::optional<std::string_view> TableFor(std::string_view name) {
 }
 
 std::string QuoteIdentifier(std::string_view name) { return QuoteSqlText(name, '"'); }
-
-bool IsWord(const Token& t, std::string_view w) { return t.kind == Tok::Word && EqualsAscii(t.text, w); }
 
 bool EndsFromList(const Token& t) {
   static constexpr std::string_view kWords[] = {"where",     "group", "order", "having", "union",  "except",
@@ -279,25 +195,11 @@ std::string QuoteSqlText(std::string_view value, char quote) {
 }
 
 std::string TranslateStatement(std::string_view statement, const TranslateOptions& options) {
-  std::vector<Token> toks = Tokenize(statement);
-
-  // A closing ";" may end the statement; only blanks may follow it.
-  std::size_t end = toks.size();
-  for (std::size_t i = 0; i < toks.size(); ++i) {
-    if (toks[i].kind == Tok::Punct && toks[i].text == ";") {
-      for (std::size_t k = i + 1; k < toks.size(); ++k) {
-        if (toks[k].kind != Tok::Space && !(toks[k].kind == Tok::Punct && toks[k].text == ";"))
-          throw KxError(dberr::TrailingText, kSource,
-                        "Characters found after end of SQL statement: '" + std::string(statement) + "'.");
-      }
-      end = i;
-      break;
-    }
-  }
-  while (end > 0 && toks[end - 1].kind == Tok::Space) --end;
-  std::size_t first = 0;
-  while (first < end && toks[first].kind == Tok::Space) ++first;
-  if (first == end) throw KxError(dberr::Syntax, kSource, "Invalid SQL statement: the statement is empty.");
+  const std::vector<Token> toks = sql::Tokenize(statement);
+  const sql::Span span = sql::StatementSpan(toks, statement);
+  if (options.engine == SqlEngine::Postgres) return TranslateForPostgres(toks, span, options);
+  const std::size_t first = span.first;
+  const std::size_t end = span.end;
 
   // A table name alone opens the whole table.
   if (first + 1 == end && (toks[first].kind == Tok::Word || toks[first].kind == Tok::Bracketed)) {
@@ -306,18 +208,8 @@ std::string TranslateStatement(std::string_view statement, const TranslateOption
   }
 
   std::string sql = Translator(toks, statement, options).Run(end);
-
-  if (options.maxRows > 0 && IsWord(toks[first], "select")) {
-    int depth = 0;
-    bool hasLimit = false;
-    for (std::size_t i = first; i < end; ++i) {
-      const Token& t = toks[i];
-      if (t.kind == Tok::Punct && t.text == "(") ++depth;
-      if (t.kind == Tok::Punct && t.text == ")") --depth;
-      if (depth == 0 && IsWord(t, "limit")) hasLimit = true;
-    }
-    if (!hasLimit) sql += " LIMIT " + std::to_string(options.maxRows);
-  }
+  if (options.maxRows > 0 && IsWord(toks[first], "select") && !sql::HasTopLevelLimit(toks, span))
+    sql += " LIMIT " + std::to_string(options.maxRows);
   return sql;
 }
 

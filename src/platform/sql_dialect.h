@@ -1,5 +1,6 @@
 #pragma once
-// The job manager's SQL dialect and its translation to SQLite.
+// The job manager's SQL dialect and its translation to SQLite (below) or to PostgreSQL
+// (sql_dialect_pg.h).
 //
 // The translator tokenises the statement (it never replaces text blindly):
 //   "text" (with "" inside)  -> 'text' (single quotes doubled)
@@ -25,12 +26,17 @@ namespace kx {
 inline constexpr std::string_view kJobTable = "NCDATA";
 inline constexpr std::string_view kMachineTable = "MACHINE";
 
+enum class SqlEngine { Sqlite, Postgres };
+struct SqlCatalog;
+
 struct TranslateOptions {
   long maxRows = 0;  // > 0: a SELECT gets LIMIT maxRows unless it has a LIMIT already
   // The stored spelling of the column a name means, ignoring case (kx::EqualsNoCase); asked
   // for names with non-ASCII letters only, as the engine matches ASCII letters itself:
   // [LÄNGE] -> "Länge". Nothing when no column has that name.
   std::function<std::optional<std::string>(std::string_view)> columnName = nullptr;
+  SqlEngine engine = SqlEngine::Sqlite;
+  const SqlCatalog* catalog = nullptr;  // the server's tables and columns (Postgres only)
 };
 
 // Raises KxError(dberr::Syntax) for an unterminated literal or bracket and
