@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libsqlite3-dev sqlite3 libicu-dev libfmt-dev libcli11-dev
+  libpq-dev postgresql
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev

@@ -17,6 +17,7 @@
 #include "fs/native_path.h"
 #include "messages/clsResStrs.h"
 #include "platform/database.h"
+#include "platform/db_name.h"
 #include "platform/sql_dialect.h"
 
 namespace kx::cli {
@@ -54,7 +55,7 @@ class TempFile {
 }  // namespace
 
 std::string InputPath(const std::string& arg) {
-  if (arg.empty() || LooksWindows(arg)) return arg;
+  if (arg.empty() || LooksWindows(arg) || IsServerDbName(arg)) return arg;
   std::error_code ec;
   const auto absolute = std::filesystem::absolute(arg, ec);
   return NormalizeInputPath(ec ? arg : absolute.lexically_normal().string());

@@ -91,9 +91,13 @@ void AddDbCommands(CLI::App& app, CommandList& commands) {
   auto init = std::make_shared<InitOptions>();
   CLI::App* initApp = db->add_subcommand(
       "init",
-      "Create a new, empty job database (job table NCDATA, machine table MACHINE); an existing file is "
-      "never touched");
-  initApp->add_option("FILE", init->file, "Database file (native or Windows form)")->required();
+      "Create a new, empty job database (job table NCDATA, machine table MACHINE); an existing file, or a "
+      "server schema that holds one, is never touched");
+  initApp
+      ->add_option("DATABASE", init->file,
+                   "Database file (native or Windows form), or a PostgreSQL connection string "
+                   "(postgresql://host/db or host=... dbname=...; the tables go into its current schema)")
+      ->required();
   initApp->add_flag("--json", init->json, "Print the result as JSON");
   commands.push_back({initApp, [init](CliIo& io) {
                         const std::string path = InputPath(init->file);
@@ -117,7 +121,10 @@ void AddDbCommands(CLI::App& app, CommandList& commands) {
       "bare "
       "table name) prints its rows, tab-separated with Null for Null; any other statement prints the rows "
       "it changed.");
-  sqlApp->add_option("FILE", sql->file, "Database file (native or Windows form)")->required();
+  sqlApp
+      ->add_option("DATABASE", sql->file,
+                   "Database file (native or Windows form), or a PostgreSQL connection string")
+      ->required();
   sqlApp->add_option("STATEMENT", sql->statement, "One statement")->required();
   sqlApp->add_flag("--json", sql->json, "Print the result as JSON");
   commands.push_back({sqlApp, [sql](CliIo& io) { RunSql(sql->file, sql->statement, sql->json, io); }});

@@ -10,6 +10,7 @@
 #include "jobdata/mdlDatabase.h"
 #include "jobdata/mdlString.h"
 #include "platform/database.h"
+#include "platform/db_name.h"
 #include "platform/sql_dialect.h"
 
 namespace kx {
@@ -60,6 +61,7 @@ std::string MachineStatement(const std::string& machine) {
 
 bool DatabaseFileExists(const std::string& dbName) {
   if (dbName.empty()) return false;
+  if (IsServerDbName(dbName)) return true;  // a server database: opening it tells
   return Fso().FileExists(dbName.front() == '/' ? NormalizeInputPath(dbName) : dbName);
 }
 

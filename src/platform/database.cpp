@@ -1,7 +1,9 @@
 #include "platform/database.h"
 
 #include "fs/native_path.h"
+#include "platform/database_pg.h"
 #include "platform/database_sqlite.h"
+#include "platform/db_name.h"
 
 namespace kx {
 
@@ -55,6 +57,7 @@ void Transaction::Commit() {
 std::string NativeDbPath(const std::string& dbName) { return ToNative(dbName).string(); }
 
 std::unique_ptr<Database> DBEngine::OpenDatabase(const std::string& path) {
+  if (IsServerDbName(path)) return detail::OpenPgDatabase(path, busyTimeoutMs_);
   return detail::OpenSqliteDatabase(path, NativeDbPath(path), busyTimeoutMs_);
 }
 

@@ -5,8 +5,8 @@
 //
 // Statements are written in the job manager's SQL dialect (double-quoted literals,
 // [bracketed] names, Like with * ? # [list], IsNumeric, CDbl, IIF); the backend
-// translates them (platform/sql_dialect.h). The only backend today is SQLite; a
-// server engine may come later behind the same interfaces.
+// translates them (platform/sql_dialect.h). The backends are SQLite (a file) and
+// PostgreSQL (a libpq connection string), chosen by the DbName (platform/db_name.h).
 //
 // Error numbers raised (KxError, source "DAO.DBEngine", "DAO.Database", "DAO.Recordset"
 // or "DAO.Fields"): see namespace dberr.
@@ -39,9 +39,10 @@ inline constexpr long NoCurrentRecord = 3021;  // field read at EOF
 inline constexpr long DuplicateKey = 3022;     // a unique index refused the change
 inline constexpr long FileNotFound = 3024;     // the database file does not exist
 inline constexpr long DiskFull = 3026;
-inline constexpr long ReadOnly = 3027;       // database or file is read-only
+inline constexpr long ReadOnly = 3027;  // database or file is read-only
+inline constexpr long InvalidAccount = 3029;
 inline constexpr long NoTransaction = 3034;  // commit or rollback without BeginTrans
-inline constexpr long DiskOrNetwork = 3043;  // I/O error
+inline constexpr long DiskOrNetwork = 3043;  // I/O error, server out of reach, connection lost
 inline constexpr long Locked = 3050;         // still locked after the busy timeout
 inline constexpr long CannotOpen = 3051;     // no permission, not a file, ...
 inline constexpr long UnknownName = 3061;    // a name in the statement is no column
@@ -152,10 +153,12 @@ class Transaction {
 class DBEngine {
  public:
   // DbName: a Windows-form path ("C:\Jobs\jobs.db", mapped through the drive map) or a
-  // native path. A missing file raises dberr::FileNotFound; nothing is ever created here.
+  // native path of an SQLite file, or a libpq connection string of a PostgreSQL database.
+  // A missing file or database raises dberr::FileNotFound; nothing is ever created here.
   std::unique_ptr<Database> OpenDatabase(const std::string& path);
 
-  // How long a connection waits for another user's lock before dberr::Locked (ms).
+  // How long a connection waits for another user's lock before dberr::Locked (ms); taken
+  // when a database is opened.
   int BusyTimeoutMs() const { return busyTimeoutMs_; }
   void BusyTimeoutMs(int ms) { busyTimeoutMs_ = ms < 0 ? 0 : ms; }
 

@@ -10,6 +10,8 @@
 #include "platform/database.h"
 #include "platform/database_sqlite.h"
 #include "platform/sql_dialect_functions.h"
+#include "platform/db_name.h"
+#include "platform/pg_schema.h"
 
 namespace kx {
 namespace {
@@ -175,6 +177,7 @@ void UpgradeJobDatabase(sqlite3* db) {
 
 void CreateJobDatabase(const std::string& path) {
   constexpr const char* kSource = "DAO.DBEngine";
+  if (IsServerDbName(path)) return detail::CreatePgJobDatabase(path, Engine().BusyTimeoutMs());
   const std::string native = NativeDbPath(path);
   std::error_code ec;
   if (std::filesystem::exists(native, ec))

@@ -8,8 +8,10 @@ struct sqlite3;
 
 namespace kx {
 
-// Creates a new job database file (DbName, Windows form or native). An existing file
-// raises KxError(dberr::AlreadyExists); it is never touched.
+// Creates a new job database file (DbName, Windows form or native), or on a server (a libpq
+// connection string) the tables and functions in the database's current schema. An existing
+// file, or a schema that holds a job database already, raises KxError(dberr::AlreadyExists);
+// it is never touched.
 void CreateJobDatabase(const std::string& path);
 
 // The statements CreateJobDatabase runs, in order (for tools and tests).

@@ -1,0 +1,333 @@
+#include "platform/pg_schema.h"
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <vector>
+
+#include "core/error.h"
+#include "platform/database.h"
+#include "platform/pg_connection.h"
+
+namespace kx::detail {
+namespace {
+
+std::string Utf8(UChar32 c) {
+  char buf[4];
+  int32_t len = 0;
+  U8_APPEND_UNSAFE(buf, len, c);
+  return std::string(buf, static_cast<std::size_t>(len));
+}
+
+std::string Ident(const std::string& name) {
+  std::string out = "\"";
+  for (char c : name) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  return out + "\"";
+}
+
+// The code points that simple case folding changes, by block. A fold never lands on a
+// code point that folds again, so the blocks may be applied in any order.
+struct FoldBlock {
+  UChar32 lo, hi;
+  std::string from, to;
+};
+
+std::vector<FoldBlock> FoldBlocks() {
+  std::vector<FoldBlock> blocks = {{0x80, 0xFF, {}, {}},     {0x100, 0x17F, {}, {}},
+                                   {0x180, 0x24F, {}, {}},   {0x250, 0x3FF, {}, {}},
+                                   {0x400, 0x4FF, {}, {}},   {0x500, 0x1DFF, {}, {}},
+                                   {0x1E00, 0x1EFF, {}, {}}, {0x1F00, 0x1FFF, {}, {}},
+                                   {0x2000, 0xFFFF, {}, {}}, {0x10000, 0x10FFFF, {}, {}}};
+  for (FoldBlock& b : blocks) {
+    for (UChar32 c = b.lo; c <= b.hi; ++c) {
+      if (U_IS_SURROGATE(c)) continue;
+      const UChar32 f = u_foldCase(c, U_FOLD_CASE_DEFAULT);
+      if (f == c) continue;
+      b.from += Utf8(c);
+      b.to += Utf8(f);
+    }
+  }
+  return blocks;
+}
+
+std::string UnicodeVersion() {
+  UVersionInfo v;
+  u_getUnicodeVersion(v);
+  return std::to_string(v[0]) + "." + std::to_string(v[1]);
+}
+
+// Unicode simple case folding: ASCII by lower() under "C"; a text without any character that
+// folds the same way; the rest through one translate() per block that the text touches, so a
+// key is never scanned against the whole table of some 1,400 characters.
+std::string FoldFunctions(const std::string& s) {
+  const std::vector<FoldBlock> blocks = FoldBlocks();
+  std::string all;
+  std::string table =
+      "CREATE FUNCTION " + s +
+      ".kx_fold_blocks(s text) RETURNS text LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $f$\n"
+      "DECLARE l text := pg_catalog.lower(s COLLATE \"C\");\nBEGIN\n";
+  for (const FoldBlock& b : blocks) {
+    if (b.from.empty()) continue;
+    all += b.from;
+    table += "  IF l COLLATE \"C\" ~ " + PgLiteral("[" + b.from + "]") +
+             " THEN l := pg_catalog.translate(l, " + PgLiteral(b.from) + ", " + PgLiteral(b.to) +
+             "); END IF;\n";
+  }
+  table += "  RETURN l;\nEND $f$;\n";
+  return table + "CREATE FUNCTION " + s +
+         ".kx_fold(s text) RETURNS text LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$\n"
+         "SELECT CASE WHEN pg_catalog.octet_length(s) = pg_catalog.length(s) THEN pg_catalog.lower(s COLLATE "
+         "\"C\")\n"
+         "            WHEN s COLLATE \"C\" !~ " +
+         PgLiteral("[" + all + "]") +
+         " THEN pg_catalog.lower(s COLLATE \"C\")\n"
+         "            ELSE " +
+         s + ".kx_fold_blocks(s) END $f$;\n" + "COMMENT ON FUNCTION " + s +
+         ".kx_fold(text) IS 'Unicode simple case folding (ICU u_foldCase, Unicode " + UnicodeVersion() +
+         ")';\n";
+}
+
+// IsNumeric and CDbl with the rules of the client's number module: outer blanks and tabs, a
+// sign, digits with an optional "." part or "." and digits, an optional complete exponent.
+std::string NumberFunctions(const std::string& s) {
+  return "CREATE FUNCTION " + s +
+         ".kx_isnumeric(s text) RETURNS boolean LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$\n"
+         "SELECT COALESCE(s COLLATE \"C\" ~ '^[ \\t]*[+-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][+-]?[0-9]+)?[ "
+         "\\t]*$', "
+         "false) $f$;\n"
+         "CREATE FUNCTION " +
+         s +
+         ".kx_isnumeric(x double precision) RETURNS boolean LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$\n"
+         "SELECT x IS NOT NULL $f$;\n"
+         "CREATE FUNCTION " +
+         s +
+         ".kx_type_mismatch(s text) RETURNS double precision LANGUAGE plpgsql IMMUTABLE PARALLEL SAFE AS "
+         "$f$\n"
+         "BEGIN\n  RAISE EXCEPTION USING ERRCODE = '22018',\n"
+         "    MESSAGE = pg_catalog.format('Data type mismatch in criteria expression: CDbl(%L)', s);\nEND "
+         "$f$;\n"
+         "CREATE FUNCTION " +
+         s +
+         ".kx_cdbl(s text) RETURNS double precision LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$\n"
+         "SELECT CASE WHEN s IS NULL THEN NULL WHEN " +
+         s + ".kx_isnumeric(s) THEN pg_catalog.btrim(s, E' \\t')::double precision ELSE " + s +
+         ".kx_type_mismatch(s) END $f$;\n"
+         "CREATE FUNCTION " +
+         s +
+         ".kx_cdbl(x double precision) RETURNS double precision LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$\n"
+         "SELECT x $f$;\n";
+}
+
+// Like with * ? # [list] [!list], without case: the folded pattern as an anchored regular
+// expression, every character written as \U escape so none of them is special there.
+std::string LikeFunctions(const std::string& s) {
+  return "CREATE FUNCTION " + s +
+         ".kx_like_regex(p text) RETURNS text LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $f$\n"
+         "DECLARE\n"
+         "  r text := '^';\n  n int := pg_catalog.length(p);\n  i int := 1;\n  j int;\n  k int;\n"
+         "  c text;\n  g text;\n  neg boolean;\n"
+         "BEGIN\n"
+         "  WHILE i <= n LOOP\n"
+         "    c := pg_catalog.substr(p, i, 1);\n"
+         "    IF c = '*' THEN r := r || '.*';\n"
+         "    ELSIF c = '?' THEN r := r || '.';\n"
+         "    ELSIF c = '#' THEN r := r || '[0-9]';\n"
+         "    ELSIF c = '[' THEN\n"
+         "      k := pg_catalog.strpos(pg_catalog.substr(p, i + 1), ']');\n"
+         "      IF k = 0 THEN\n"
+         "        RAISE EXCEPTION USING ERRCODE = '2201B', MESSAGE = pg_catalog.format('Invalid pattern "
+         "string in Like: %L', p);\n"
+         "      END IF;\n"
+         "      k := i + k;\n"
+         "      j := i + 1;\n"
+         "      IF j < k THEN\n"
+         "        neg := pg_catalog.substr(p, j, 1) = '!';\n"
+         "        IF neg THEN j := j + 1; END IF;\n"
+         "        g := '';\n"
+         "        WHILE j < k LOOP\n"
+         "          IF j + 2 < k AND pg_catalog.substr(p, j + 1, 1) = '-' THEN\n"
+         "            IF pg_catalog.ascii(pg_catalog.substr(p, j, 1)) > "
+         "pg_catalog.ascii(pg_catalog.substr(p, j + 2, 1)) THEN\n"
+         "              RAISE EXCEPTION USING ERRCODE = '2201B', MESSAGE = pg_catalog.format('Invalid "
+         "pattern string in Like: %L', p);\n"
+         "            END IF;\n"
+         "            g := g || '\\U' || "
+         "pg_catalog.lpad(pg_catalog.to_hex(pg_catalog.ascii(pg_catalog.substr(p, j, 1))), 8, '0')\n"
+         "                   || '-\\U' || "
+         "pg_catalog.lpad(pg_catalog.to_hex(pg_catalog.ascii(pg_catalog.substr(p, j + 2, 1))), 8, '0');\n"
+         "            j := j + 3;\n"
+         "          ELSE\n"
+         "            g := g || '\\U' || "
+         "pg_catalog.lpad(pg_catalog.to_hex(pg_catalog.ascii(pg_catalog.substr(p, j, 1))), 8, '0');\n"
+         "            j := j + 1;\n"
+         "          END IF;\n"
+         "        END LOOP;\n"
+         "        r := r || CASE WHEN g = '' THEN '.' WHEN neg THEN '[^' || g || ']' ELSE '[' || g || ']' "
+         "END;\n"
+         "      END IF;\n"
+         "      i := k;\n"
+         "    ELSE r := r || '\\U' || pg_catalog.lpad(pg_catalog.to_hex(pg_catalog.ascii(c)), 8, '0');\n"
+         "    END IF;\n"
+         "    i := i + 1;\n"
+         "  END LOOP;\n"
+         "  RETURN r || '$';\n"
+         "END $f$;\n"
+         "CREATE FUNCTION " +
+         s +
+         ".kx_like(x text, p text) RETURNS boolean LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$\n"
+         "SELECT " +
+         s + ".kx_fold(x) COLLATE \"C\" ~ " + s + ".kx_like_regex(" + s +
+         ".kx_fold(p)) $f$;\n"
+         "CREATE FUNCTION " +
+         s +
+         ".kx_like(x anyelement, p text) RETURNS boolean LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$\n"
+         "SELECT " +
+         s +
+         ".kx_like(x::text, p) $f$;\n"
+         "CREATE OPERATOR " +
+         s + ".~~~ (LEFTARG = text, RIGHTARG = text, FUNCTION = " + s +
+         ".kx_like);\n"
+         "CREATE OPERATOR " +
+         s + ".~~~ (LEFTARG = anyelement, RIGHTARG = text, FUNCTION = " + s + ".kx_like);\n";
+}
+
+// SQLite's table information for the job grid: name, position in the primary key, type, where
+// an identity key reads INTEGER as SQLite's row id does.
+std::string TableInfoFunction(const std::string& s) {
+  return "CREATE FUNCTION " + s +
+         ".kx_table_info(tbl text) RETURNS TABLE (name text, pk integer, type text) LANGUAGE sql STABLE AS "
+         "$f$\n"
+         "SELECT a.attname::text,\n"
+         "       COALESCE(pg_catalog.array_position(i.indkey::int2[], a.attnum)"
+         " - pg_catalog.array_lower(i.indkey::int2[], 1) + 1, 0)::integer,\n"
+         "       CASE WHEN a.attidentity <> '' THEN 'INTEGER' ELSE "
+         "pg_catalog.upper(pg_catalog.format_type(a.atttypid, a.atttypmod)) END\n"
+         "FROM pg_catalog.pg_class c JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid\n"
+         "LEFT JOIN pg_catalog.pg_index i ON i.indrelid = c.oid AND i.indisprimary\n"
+         "WHERE c.relnamespace = " +
+         PgLiteral(s) +
+         "::regnamespace AND c.relname = tbl AND a.attnum > 0 AND NOT a.attisdropped\n"
+         "ORDER BY a.attnum $f$;\n";
+}
+
+constexpr const char* kTables = R"sql(
+CREATE TABLE "NCDATA" (
+  "ID" bigint GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY,
+  "Filename" text,
+  "ProgramNumber" text,
+  "DataType" bigint DEFAULT 0,
+  "Machine" text,
+  "Machineset" text,
+  "MachinesetMax" text,
+  "Text10" text,
+  "ElecRefFilename" text,
+  "NestComment" text,
+  "Version" bigint,
+  "Author" text,
+  "Programmer" text,
+  "Createdate" timestamp(0) without time zone,
+  "DataArchive" smallint DEFAULT 0,
+  "Released" smallint DEFAULT 0,
+  "NestStatus" smallint DEFAULT 0,
+  "Adresstext" text,
+  "OrderNumber" text,
+  "Material" text,
+  "Materialthickness" double precision,
+  "Name" text,
+  "Customer" text,
+  "Comment" text,
+  "VEMIX_SEQUENCE" bigint
+);
+CREATE UNIQUE INDEX "NCDATA_Filename" ON "NCDATA" ((kx_fold("Filename")) COLLATE kx_root NULLS FIRST);
+CREATE UNIQUE INDEX "NCDATA_ProgramNumber" ON "NCDATA" ((kx_fold("ProgramNumber")) COLLATE kx_root NULLS FIRST);
+CREATE INDEX "NCDATA_Machine" ON "NCDATA" ((kx_fold("Machine")) COLLATE kx_root NULLS FIRST);
+CREATE INDEX "NCDATA_Machineset" ON "NCDATA" ((kx_fold("Machineset")) COLLATE kx_root NULLS FIRST);
+CREATE INDEX "NCDATA_Filename_Numeric" ON "NCDATA" ((kx_cdbl("Filename")) NULLS FIRST) WHERE kx_isnumeric("Filename");
+CREATE INDEX "NCDATA_ProgramNumber_Numeric" ON "NCDATA" ((kx_cdbl("ProgramNumber")) NULLS FIRST)
+  WHERE kx_isnumeric("ProgramNumber");
+CREATE TABLE "MACHINE" (
+  "Machine" text,
+  "DirectoryType" smallint DEFAULT 0,
+  "KelbDirectory" text,
+  "NcDirectory" text,
+  "OptNcDirectory" text,
+  "DatFileExtension" text,
+  "KelbFileExtension" text,
+  "KelbBakFileExtension" text,
+  "NcFileExtension" text,
+  "SetFileExtension" text,
+  "OptNcFileExtension" text,
+  "KelbCall" text,
+  "NCExportDirectory" text,
+  "NCExportFileExtensions" text,
+  "DncCall" text,
+  "TemplateFile" text,
+  "ExportDirectory" text
+);
+CREATE UNIQUE INDEX "MACHINE_Machine" ON "MACHINE" ((kx_fold("Machine")) COLLATE kx_root NULLS FIRST);
+CREATE TABLE kx_schema (
+  version integer NOT NULL,
+  unicode_version text NOT NULL,
+  created timestamp with time zone NOT NULL DEFAULT now()
+);
+)sql";
+
+}  // namespace
+
+const char* PgSchemaCheckSql() {
+  return "SELECT pg_catalog.current_schema(), pg_catalog.to_regclass('kx_schema') IS NOT NULL,"
+         " pg_catalog.to_regprocedure('kx_fold(text)') IS NOT NULL"
+         " AND pg_catalog.to_regprocedure('kx_isnumeric(text)') IS NOT NULL"
+         " AND pg_catalog.to_regprocedure('kx_cdbl(text)') IS NOT NULL"
+         " AND pg_catalog.to_regprocedure('kx_like(text,text)') IS NOT NULL"
+         " AND pg_catalog.to_regprocedure('kx_table_info(text)') IS NOT NULL"
+         " AND EXISTS (SELECT 1 FROM pg_catalog.pg_collation WHERE collname = 'kx_root'"
+         " AND collnamespace = pg_catalog.current_schema()::regnamespace)";
+}
+
+std::string PgJobSchemaSql(const std::string& schema) {
+  const std::string s = Ident(schema);
+  return "CREATE COLLATION " + s + ".kx_root (provider = icu, locale = 'und');\n" + FoldFunctions(s) +
+         NumberFunctions(s) + LikeFunctions(s) + TableInfoFunction(s) + "SET LOCAL search_path TO " + s +
+         ";\n" + kTables + "INSERT INTO kx_schema (version, unicode_version) VALUES (" +
+         std::to_string(kPgSchemaVersion) + ", " + PgLiteral(UnicodeVersion()) + ");\n";
+}
+
+void CreatePgJobDatabase(const std::string& name, int lockTimeoutMs) {
+  constexpr const char* kSource = "DAO.DBEngine";
+  PgConnHandle conn = ConnectPg(name, lockTimeoutMs);
+  PgResult check =
+      ExecPg(conn.get(),
+             "SELECT pg_catalog.current_schema(),"
+             " (SELECT pg_catalog.pg_encoding_to_char(encoding) FROM pg_catalog.pg_database"
+             " WHERE datname = pg_catalog.current_database()),"
+             " pg_catalog.to_regclass('kx_schema') IS NOT NULL OR pg_catalog.to_regclass('\"NCDATA\"')"
+             " IS NOT NULL OR pg_catalog.to_regclass('\"MACHINE\"') IS NOT NULL,"
+             " EXISTS (SELECT 1 FROM pg_catalog.pg_collation WHERE collprovider = 'i')",
+             name, kSource);
+  const auto text = [&](int col) { return std::string(PQgetvalue(check.get(), 0, col)); };
+  const std::string where = "'" + name + "'";
+  if (PQgetisnull(check.get(), 0, 0))
+    throw KxError(
+        dberr::CannotOpen, kSource,
+        "Cannot create a job database in " + where + ": its search_path names no schema that exists.");
+  const std::string schema = text(0);
+  if (text(1) != "UTF8")
+    throw KxError(dberr::CannotOpen, kSource,
+                  "Cannot create a job database in " + where + ": the database uses the encoding " + text(1) +
+                      "; a job database needs UTF8.");
+  if (text(2) == "t")
+    throw KxError(dberr::AlreadyExists, kSource,
+                  "Database already exists: schema \"" + schema + "\" of " + where +
+                      " holds a job database or its tables.");
+  if (text(3) != "t")
+    throw KxError(
+        dberr::CannotOpen, kSource,
+        "Cannot create a job database in " + where + ": the server was built without ICU collations.");
+  ExecPg(conn.get(), "BEGIN;\n" + PgJobSchemaSql(schema) + "COMMIT;", name, kSource);
+}
+
+}  // namespace kx::detail
