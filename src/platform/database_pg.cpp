@@ -109,9 +109,13 @@ class PgRecordset final : public Recordset {
     PGconn* c = conn_->conn.get();
     if (!PQsendQueryParams(c, sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0))
       RaisePg(nullptr, c, conn_->name, "DAO.Database", statement_);
-    PQsetSingleRowMode(c);
     streaming_ = true;
     conn_->streaming = this;
+    if (!PQsetSingleRowMode(c)) {
+      StopStreaming();
+      throw KxError(err::DatabaseError, "DAO.Database",
+                    "The server connection refused to send rows one by one.");
+    }
     Next("DAO.Database");
   }
 

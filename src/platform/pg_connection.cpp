@@ -2,6 +2,7 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include "core/error.h"
 #include "platform/database.h"
+#include "platform/sql_tokens.h"
 
 namespace kx::detail {
 namespace {
@@ -88,8 +90,13 @@ std::string PgLiteral(std::string_view value) {
 
 PgConnHandle ConnectPg(const std::string& name, int lockTimeoutMs) {
   constexpr const char* kSource = "DAO.DBEngine";
+  // libpq knows its URI schemes in lower case only.
+  std::string conninfo = name.substr(std::min(name.find_first_not_of(" \t\r\n"), name.size()));
+  for (std::string_view scheme : {"postgresql://", "postgres://"})
+    if (sql::EqualsAscii(std::string_view(conninfo).substr(0, scheme.size()), scheme))
+      conninfo.replace(0, scheme.size(), scheme);
   char* parseError = nullptr;
-  ConninfoHandle parsed(PQconninfoParse(name.c_str(), &parseError), PQconninfoFree);
+  ConninfoHandle parsed(PQconninfoParse(conninfo.c_str(), &parseError), PQconninfoFree);
   if (!parsed) {
     const std::string why = parseError ? CleanMessage(parseError) : std::string("out of memory");
     PQfreemem(parseError);
