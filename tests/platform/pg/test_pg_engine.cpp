@@ -1,0 +1,216 @@
+// The PostgreSQL engine on a server of its own: opening, values, record sets, errors,
+// transactions, the command line; where SQLite answers the same, both are asked.
+#include <gmock/gmock.h>
+#include <sys/stat.h>
+
+#include <sstream>
+
+#include "cli_app.h"
+#include "pg_job_db.h"
+
+namespace kx::test {
+namespace {
+
+using ::testing::HasSubstr;
+
+::testing::Environment* const kServer = ::testing::AddGlobalTestEnvironment(new PgEnvironment);
+
+// The schema a connection string of PgServer::NewSchema() works in.
+std::string SchemaOf(const std::string& conninfo) { return conninfo.substr(conninfo.rfind('=') + 1); }
+
+class PgEngine : public PgJobDbTest {
+ protected:
+  PgServer& Server() { return *PgServer::Get(); }
+  long OpenError(const std::string& name) {
+    return ErrorOf([&] { Engine().OpenDatabase(name); }).Number();
+  }
+};
+
+TEST_F(PgEngine, OpeningRefusesWhatIsNoJobDatabaseOrUnreachable) {
+  const std::string empty = Server().NewSchema();
+  const std::string old = Server().NewSchema();
+  CreateJobDatabase(old);
+  Engine().OpenDatabase(old)->Execute("UPDATE kx_schema SET version = 99");
+  const std::string broken = Server().NewSchema();
+  CreateJobDatabase(broken);
+  Server().Exec("DROP FUNCTION " + SchemaOf(broken) + ".kx_table_info(text)");
+
+  EXPECT_EQ(OpenError(Server().ConnInfo("nosuchdb")), dberr::FileNotFound);
+  EXPECT_EQ(OpenError("host=/nonexistent-kx port=5432 dbname=kx"), dberr::DiskOrNetwork);
+  EXPECT_EQ(OpenError(Server().ConnInfo("kx", "password=secret")), dberr::CannotOpen);
+  for (const std::string& name : {empty, old, broken}) EXPECT_EQ(OpenError(name), dberr::BadFormat) << name;
+  const KxError e = ErrorOf([&] { Engine().OpenDatabase(old); });
+  EXPECT_EQ(e.Source(), "DAO.DBEngine");
+  EXPECT_THAT(e.Description(), HasSubstr("version 99"));
+  EXPECT_THAT(ErrorOf([&] { Engine().OpenDatabase(Server().ConnInfo("nosuchdb")); }).Description(),
+              HasSubstr("3D000"));
+  // The database exists already: db init leaves it alone.
+  EXPECT_EQ(ErrorOf([&] { CreateJobDatabase(path_); }).Number(), dberr::AlreadyExists);
+}
+
+TEST_F(PgEngine, PasswordsComeFromThePasswordFileOnly) {
+  const std::string schema = SchemaOf(path_);
+  Server().Exec("GRANT USAGE ON SCHEMA " + schema + " TO kx_login; GRANT SELECT ON ALL TABLES IN SCHEMA " +
+                schema + " TO kx_login");
+  const std::string name = path_ + " user=kx_login";
+  const auto pgpass = [&](const std::string& password) {
+    const auto file = dir_.Write("pgpass", "*:*:*:kx_login:" + password + "\n");
+    chmod(file.c_str(), 0600);
+    setenv("PGPASSFILE", file.c_str(), 1);
+  };
+  pgpass("wrong");
+  const KxError e = ErrorOf([&] { Engine().OpenDatabase(name); });
+  EXPECT_EQ(e.Number(), dberr::InvalidAccount);
+  EXPECT_THAT(e.Description(), HasSubstr("28P01"));
+  setenv("PGPASSFILE", "/nonexistent-kx-pgpass", 1);
+  EXPECT_EQ(OpenError(name), dberr::InvalidAccount);
+  pgpass("right");
+  EXPECT_EQ(Engine().OpenDatabase(name)->OpenRecordset("select count(*) from data")->Fields(0).Value(),
+            Variant(0LL));
+  unsetenv("PGPASSFILE");
+}
+
+TEST_F(PgEngine, ValuesNullAndKindsAsSqliteGivesThem) {
+  Both([&] {
+    AddJob({{"Filename", "0042"},
+            {"Version", "7"},
+            {"Materialthickness", "1.5"},
+            {"Createdate", "2024-01-02 03:04:05"}});
+    AddKeys(" 43 ", "P1");
+  });
+  const auto firstRow = [&] {
+    auto db = Open();
+    auto rs = db->OpenRecordset(
+        "select Filename, Version, Materialthickness, Createdate, Author, IsNumeric(Filename), "
+        "CDbl(Filename), "
+        "IsNumeric(Null), CDbl(Null), IIF(IsNumeric(Author), 1, -2.5), Filename = \"0042\", DataType "
+        "from data order by Filename desc");
+    std::vector<Variant> values;
+    for (const Field& f : rs->AllFields()) values.push_back(f.Value());
+    values.push_back(db->OpenRecordset("select count(*) from data")->Fields(0).Value());
+    return values;
+  };
+  const auto [sqlite, pg] = OnEach(firstRow);
+  ASSERT_EQ(pg.size(), sqlite.size());
+  for (std::size_t i = 0; i < pg.size(); ++i)
+    EXPECT_TRUE(pg[i] == sqlite[i]) << i << ": " << pg[i].ToText() << " / " << sqlite[i].ToText();
+  EXPECT_EQ(pg[3].GetKind(), Variant::Kind::Date);
+  EXPECT_TRUE(pg[4].IsNull());
+}
+
+TEST_F(PgEngine, RecordSetsStreamAndShareTheConnection) {
+  auto db = Open();
+  db->Execute("insert into NCDATA (Filename) select 'K' || g from generate_series(1, 3000) g");
+  auto rows = db->OpenRecordset("select Filename from data order by Filename");
+  EXPECT_EQ(rows->RecordCount(), 1);
+  EXPECT_EQ(rows->Fields("FILENAME").Value().ToText(), "K1");
+  rows->MoveNext();
+  // A second statement while rows are still arriving: the first set keeps all of its rows.
+  EXPECT_EQ(db->OpenRecordset("select count(*) from data")->Fields(0).Value(), Variant(3000LL));
+  EXPECT_EQ(db->Execute("delete from NCDATA"), 3000);
+  long n = 1;
+  for (; !rows->Eof(); rows->MoveNext()) ++n;
+  EXPECT_EQ(n, 3000);
+  EXPECT_EQ(rows->RecordCount(), 3000);
+  EXPECT_EQ(rows->Fields("Filename").Name(), "Filename");
+  EXPECT_EQ(ErrorOf([&] { rows->Fields(0).Value(); }).Number(), dberr::NoCurrentRecord);
+  EXPECT_EQ(ErrorOf([&] { rows->Fields("Nope"); }).Number(), dberr::ItemNotFound);
+  // Closed early: the server stops, the connection serves the next statement.
+  db->Execute("insert into NCDATA (Filename) select 'K' || g from generate_series(1, 3000) g");
+  auto early = db->OpenRecordset("select * from data");
+  early->Close();
+  EXPECT_EQ(ErrorOf([&] { early->Eof(); }).Number(), dberr::ObjectClosed);
+  EXPECT_EQ(db->Execute("update NCDATA set Author = 'me' where Filename like \"K1*\""), 1111);
+  auto open = db->OpenRecordset("select * from data");
+  db->Close();
+  EXPECT_EQ(ErrorOf([&] { open->Fields(0); }).Number(), dberr::ObjectClosed);
+}
+
+TEST_F(PgEngine, StatementErrorsHaveSqlitesNumbers) {
+  Both([&] { AddKeys("AB", "1"); });
+  const std::pair<const char*, long> cases[] = {
+      {"select from where", dberr::Syntax},
+      {"select * from data where Filename = \"open", dberr::Syntax},
+      {"select [NoSuchColumn] from data", dberr::UnknownName},
+      {"select NoSuchFunc(Filename) from data", dberr::UndefinedFunction},
+      {"select * from NoSuchTable", dberr::TableNotFound},
+      {"select * from data; delete from data", dberr::TrailingText},
+      {"select CDbl(Filename) from data", dberr::TypeMismatch},
+      {"select * from data where Filename like \"[Z-A]\"", dberr::Syntax},
+  };
+  for (const auto& [sql, number] : cases) {
+    const auto [sqlite, pg] =
+        OnEach([&, sql = sql] { return ErrorOf([&] { Open()->OpenRecordset(sql); }).Number(); });
+    EXPECT_EQ(sqlite, number) << sql;
+    EXPECT_EQ(pg, number) << sql;
+  }
+  EXPECT_EQ(ErrorOf([&] { Open()->Execute("select * from data"); }).Number(), dberr::SelectNotExecutable);
+  const KxError e = ErrorOf([&] { Open()->OpenRecordset("select [Filenam] from data"); });
+  EXPECT_EQ(e.Source(), "DAO.Database");
+  EXPECT_THAT(e.Description(), HasSubstr("42703"));
+}
+
+TEST_F(PgEngine, TransactionsNestAndRollBack) {
+  auto db = Open();
+  {
+    Transaction t(*db);
+    db->Execute("INSERT INTO NCDATA (Filename) VALUES ('T1')");
+  }
+  {
+    Transaction t(*db);
+    db->Execute("INSERT INTO NCDATA (Filename) VALUES ('T2')");
+    {
+      Transaction inner(*db);
+      db->Execute("INSERT INTO NCDATA (Filename) VALUES ('T3')");
+    }
+    t.Commit();
+  }
+  EXPECT_EQ(Rows("select Filename from data"), (std::vector<std::string>{"T2"}));
+  EXPECT_EQ(ErrorOf([&] { db->CommitTrans(); }).Number(), dberr::NoTransaction);
+  // A failed statement spoils the server's transaction: committing it says so.
+  db->BeginTrans();
+  EXPECT_EQ(ErrorOf([&] { db->Execute("INSERT INTO NCDATA (Filename) VALUES ('t2')"); }).Number(),
+            dberr::DuplicateKey);
+  EXPECT_EQ(ErrorOf([&] { db->CommitTrans(); }).Number(), err::DatabaseError);
+  EXPECT_EQ(Count("select count(*) from data"), 1);
+}
+
+TEST_F(PgEngine, LockWaitsEndAndLostConnectionsAreReported) {
+  AddKeys("A", "1");
+  const int saved = Engine().BusyTimeoutMs();
+  Engine().BusyTimeoutMs(150);
+  auto writer = Open();
+  writer->BeginTrans();
+  writer->Execute("UPDATE NCDATA SET Author = 'me'");
+  auto other = Open();
+  EXPECT_EQ(ErrorOf([&] { other->Execute("UPDATE NCDATA SET Author = 'you'"); }).Number(), dberr::Locked);
+  EXPECT_EQ(other->OpenRecordset("select count(*) from data")->Fields(0).Value(), Variant(1LL));
+  writer->Rollback();
+  Engine().BusyTimeoutMs(saved);
+
+  const Variant pid = other->OpenRecordset("select pg_backend_pid()")->Fields(0).Value();
+  Server().Exec("SELECT pg_terminate_backend(" + pid.ToText() + ")");
+  const KxError e = ErrorOf([&] { other->OpenRecordset("select count(*) from data"); });
+  EXPECT_EQ(e.Number(), dberr::DiskOrNetwork);
+  EXPECT_EQ(e.Source(), "DAO.Database");
+}
+
+TEST_F(PgEngine, CommandLineInitsAndQueriesAServerDatabase) {
+  const auto run = [](std::vector<std::string> args) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    const int code = cli::RunCli(args, in, out, err);
+    return std::make_pair(code, out.str() + err.str());
+  };
+  const std::string name = Server().NewSchema();
+  EXPECT_EQ(run({"db", "init", name}).first, cli::kExitOk);
+  EXPECT_THAT(run({"db", "init", name}), ::testing::Pair(cli::kExitError, HasSubstr("already exists")));
+  EXPECT_THAT(run({"db", "sql", name, "insert into Data ([Filename]) values (\"A1\")"}).second,
+              HasSubstr("1 row affected"));
+  EXPECT_THAT(run({"db", "sql", name, "select filename from data where Filename = 'a1'"}).second,
+              HasSubstr("A1"));
+  EXPECT_EQ(run({"db", "sql", Server().ConnInfo("nosuchdb"), "select 1"}).first, cli::kExitError);
+}
+
+}  // namespace
+}  // namespace kx::test

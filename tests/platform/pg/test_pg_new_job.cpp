@@ -1,0 +1,98 @@
+// Confirming new jobs on the server: the three writes through the job grid, the copy and the
+// folders, and several workstations confirming one key at the same moment.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "../../dialogs/new_job_record_fixture.h"
+#include "pg_server.h"
+
+namespace kx::test {
+namespace {
+
+class PgNewJob : public NewJobRecordTest {
+ protected:
+  PgNewJob() {
+    if (PgServer* server = PgServer::Get()) {
+      path_ = server->NewSchema();
+      CreateJobDatabase(path_);
+    }
+  }
+};
+
+TEST_F(PgNewJob, ConfirmedCopyIsACompleteRowWithFolders) {
+  AddJob({{"Filename", "A100"},
+          {"ProgramNumber", "P100"},
+          {"Machine", "Own"},
+          {"Machineset", "S1"},
+          {"Version", "7"},
+          {"Material", "ST37"},
+          {"Createdate", "2001-02-03 04:05:06"}});
+  SelectInGrid("A100");
+  EXPECT_EQ(Grid().ColumnIndex("ID"), -1);  // the row id is no column to show or copy
+  view.checks["Check2(3)"] = true;
+  ASSERT_TRUE(Confirm()) << view.LastStatus();
+  const auto job = Job("a101");
+  EXPECT_EQ(job.at("ProgramNumber"), "P101");
+  EXPECT_EQ(job.at("Version"), "8");
+  EXPECT_EQ(job.at("Material"), "ST37");
+  EXPECT_EQ(job.at("Author"), "jdoe");
+  EXPECT_EQ(job.at("Adresstext"), "Addr1");
+  EXPECT_NE(job.at("Createdate"), "2001-02-03 04:05:06");
+  EXPECT_TRUE(std::filesystem::is_directory(Native("Jobs\\A101\\S1")));
+  EXPECT_TRUE(std::filesystem::is_directory(Native("Nc\\A101\\S1")));
+  EXPECT_TRUE(ui_->shown.empty());
+
+  // A key that differs only in letter case is taken.
+  view.texts = {{"Text1(0)", "p100"}, {"Text1(1)", "A999"}};
+  EXPECT_FALSE(Confirm());
+  EXPECT_EQ(view.LastStatus(), "Program number p100 exists");
+  EXPECT_EQ(JobCount(), 2);
+}
+
+TEST_F(PgNewJob, OneOfSeveralWorkstationsConfirmingOneKeyWins) {
+  constexpr int kWorkstations = 4;
+  // Another user's insert of the key, not yet committed: every workstation passes its counts
+  // and waits at the unique index, so they all reach the insert together.
+  auto holder = Open();
+  holder->BeginTrans();
+  holder->Execute("insert into NCDATA ([Filename], [ProgramNumber]) values ('A101', 'P101')");
+  std::vector<pid_t> workstations;
+  for (int i = 0; i < kWorkstations; ++i) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      Engine().BusyTimeoutMs(60000);  // waits for the holder however slow the machine
+      view.texts = {{"Text1(0)", i % 2 ? "p101" : "P101"}, {"Text1(1)", i < 2 ? "a101" : "A101"}};
+      const bool stored = Confirm();
+      const bool told = view.LastStatus().find(" exists") != std::string::npos && ui_->shown.empty();
+      _exit(stored ? 0 : told ? 1 : 2);
+    }
+    workstations.push_back(pid);
+  }
+  const std::string waiting =
+      "select count(*) from pg_stat_activity where wait_event_type = 'Lock' and backend_type = 'client "
+      "backend'";
+  for (int tries = 0; tries < 2000 && Count(waiting) < kWorkstations; ++tries) usleep(20000);
+  EXPECT_EQ(Count(waiting), kWorkstations);
+  holder->Rollback();
+
+  std::vector<int> results;
+  for (const pid_t pid : workstations) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    results.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  }
+  std::sort(results.begin(), results.end());
+  EXPECT_EQ(results, (std::vector<int>{0, 1, 1, 1}));
+  EXPECT_EQ(JobCount(), 1);
+  EXPECT_EQ(Count("select count(*) from data where [ProgramNumber]='P101' and [Filename]='a101'"), 1);
+  // The winner's row is whole: all three writes are in it.
+  EXPECT_EQ(Count("select count(*) from data where Author = 'jdoe' and Version = 1 and Text10 = '' and "
+                  "Adresstext = 'Addr1' and Createdate Is Not Null"),
+            1);
+}
+
+}  // namespace
+}  // namespace kx::test
