@@ -98,6 +98,20 @@ TEST_F(PgEngine, ValuesNullAndKindsAsSqliteGivesThem) {
   EXPECT_TRUE(pg[4].IsNull());
 }
 
+TEST_F(PgEngine, NumbersFollowTheClientsRules) {
+  for (const char* text : {" 1.5e3 ", "5.", ".5", "+.5", "-0", "1e", "- 5", "1 2", "", "\t7\t", "1E+2",
+                           "&H10", "٣", "0x1A", "1,5", "Infinity", "NaN", "1e308"}) {
+    const std::string x = QuoteSqlText(text, '"');
+    const auto [sqlite, pg] = OnEach([&] {
+      auto db = Open();
+      auto rs =
+          db->OpenRecordset("select IsNumeric(" + x + "), IIF(IsNumeric(" + x + "), CDbl(" + x + "), -1)");
+      return std::make_pair(rs->Fields(0).Value(), rs->Fields(1).Value().ToText());
+    });
+    EXPECT_TRUE(pg == sqlite) << text << ": " << pg.second << " / " << sqlite.second;
+  }
+}
+
 TEST_F(PgEngine, RecordSetsStreamAndShareTheConnection) {
   auto db = Open();
   db->Execute("insert into NCDATA (Filename) select 'K' || g from generate_series(1, 3000) g");

@@ -31,6 +31,7 @@ class PgStatements : public PgJobDbTest {
       AddJob({{"Filename", "J3"}, {"Material", ""}, {"Machineset", "s1"}});
       AddJob({{"Filename", "J4"}, {"Material", kNull}, {"Machineset", "S1"}});
       AddJob({{"Filename", "J5"}, {"Material", "Alu"}, {"Machineset", "S2"}});
+      AddJob({{"Filename", "J6"}, {"Material", "[x]*?#9 Ä"}});
       for (const char* m : {"Trumpf", "amada", "Bystronic"}) AddMachine(m, {{"KelbDirectory", "D:\\Jobs"}});
     });
   }
@@ -53,7 +54,8 @@ TEST_F(PgStatements, ProposalsAreTheSame) {
 }
 
 TEST_F(PgStatements, ReplaceCountsAndUpdatesTheSameJobs) {
-  for (const char* pattern : {"ST*", "st##", "S?", "[a-c]*", "[!s]*", "", "ST%", "S_", "alu"}) {
+  for (const char* pattern : {"ST*", "st##", "S?", "[a-c]*", "[!s]*", "", "ST%", "S_", "alu", "[[]X]*",
+                              "*[*][?][#]#*", "[!]x]*", "*[]ä", "?X[a-]*", "[]*"}) {
     const auto [sqlite, pg] = OnEach([&] { return CountMatching(path_, "Material", pattern); });
     EXPECT_EQ(pg, sqlite) << pattern;
   }
@@ -70,6 +72,7 @@ TEST_F(PgStatements, ReplaceCountsAndUpdatesTheSameJobs) {
   });
   EXPECT_EQ(pg, sqlite);
   EXPECT_EQ(pg.first, 15);
+  EXPECT_EQ(CountMatching(path_, "Material", "*[*][?][#]#*"), 1);
 }
 
 TEST_F(PgStatements, ListSourcesAndLookupsAreTheSame) {
