@@ -10,6 +10,7 @@
 #include "cli_support.h"
 #include "core/error.h"
 #include "kx_version.h"
+#include "platform/file_system_kind.h"
 
 namespace kx::cli {
 
@@ -48,6 +49,20 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   }
 
   CliIo io{in, out, err};
+  // SQLite on a network file system: said once per run, however often the file is opened.
+  bool warned = false;
+  SetNetworkShareWarning([&](const std::string& dbName, const std::string& fileSystem) {
+    if (warned) return;
+    warned = true;
+    err << fmt::format(
+        "kestrafix: warning: the job database {} lies on a network file system ({}); SQLite keeps a rollback "
+        "journal there and cannot share it safely between workstations. A database server (PostgreSQL, see "
+        "\"Sharing one job database\" in the user guide) is the safe way to share a job database.\n",
+        dbName, fileSystem);
+  });
+  struct Unhook {
+    ~Unhook() { SetNetworkShareWarning({}); }
+  } unhook;
   try {
     for (const Command& c : commands) {
       if (c.app->parsed()) {

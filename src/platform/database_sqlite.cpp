@@ -1,14 +1,17 @@
 #include "platform/database_sqlite.h"
 
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <string_view>
 #include <vector>
 
 #include "core/text.h"
+#include "platform/file_system_kind.h"
 #include "platform/job_schema.h"
 #include "platform/sql_dialect.h"
 
@@ -35,6 +38,9 @@ struct Connection {
   DialectErrorSink sink;
   std::vector<SqliteRecordset*> live;
   int transDepth = 0;
+  bool wal = true;             // the file system allows WAL
+  bool journalChosen = false;  // ChooseJournal ran (before the first write)
+  std::string readOnlyWhy;     // opened for reading only: why
 };
 
 bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
@@ -69,7 +75,9 @@ std::string Quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
         throw KxError(dberr::ConversionError, source, msg);
       break;
     case SQLITE_READONLY:
-      throw KxError(dberr::ReadOnly, source, "Cannot update: database " + Quoted(c.name) + " is read-only.");
+      throw KxError(dberr::ReadOnly, source,
+                    "Cannot update: database " + Quoted(c.name) + " is read-only" +
+                        (c.readOnlyWhy.empty() ? std::string() : " (" + c.readOnlyWhy + ")") + ".");
     case SQLITE_FULL:
       throw KxError(dberr::DiskFull, source, "Not enough space on disk for " + Quoted(c.name) + ".");
     case SQLITE_IOERR:
@@ -276,6 +284,7 @@ class SqliteDatabase final : public Database {
     if (sqlite3_column_count(stmt.get()) > 0 && sqlite3_stmt_readonly(stmt.get()))
       throw KxError(dberr::SelectNotExecutable, "DAO.Database",
                     "Cannot execute a select query " + Quoted(statement) + ".");
+    if (!sqlite3_stmt_readonly(stmt.get())) BeforeWrite();
     sqlite3* db = conn_->db.get();
     const auto before = sqlite3_total_changes64(db);
     int rc;
@@ -289,6 +298,7 @@ class SqliteDatabase final : public Database {
   void BeginTrans() override {
     CheckOpen("DAO.Workspace");
     const int depth = conn_->transDepth;
+    if (depth == 0) BeforeWrite();
     Exec(depth == 0 ? "BEGIN IMMEDIATE" : "SAVEPOINT kx" + std::to_string(depth));
     ++conn_->transDepth;
   }
@@ -340,6 +350,13 @@ class SqliteDatabase final : public Database {
     };
     return options;
   }
+  // The journal is chosen once, outside a transaction (SQLite cannot switch inside one). A switch
+  // that fails (another connection reading) leaves the journal as it was; the write goes on.
+  void BeforeWrite() {
+    if (conn_->journalChosen || conn_->transDepth > 0 || !conn_->readOnlyWhy.empty()) return;
+    conn_->journalChosen = true;
+    ChooseJournal(conn_->db.get(), conn_->wal);
+  }
   int EndTrans() {
     CheckOpen("DAO.Workspace");
     if (conn_->transDepth == 0)
@@ -367,16 +384,45 @@ int ConfigureConnection(sqlite3* db, int busyTimeoutMs, DialectErrorSink* sink) 
   return rc;
 }
 
-int UseWal(sqlite3* db) {
+namespace {
+
+std::string PragmaText(sqlite3* db, const char* sql, int& rc) {
   sqlite3_stmt* raw = nullptr;
-  int rc = sqlite3_prepare_v2(db, "PRAGMA journal_mode=WAL", -1, &raw, nullptr);
+  rc = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
   StmtHandle stmt(raw);
-  if (rc != SQLITE_OK) return rc;
+  if (rc != SQLITE_OK) return {};
   rc = sqlite3_step(stmt.get());
-  if (rc == SQLITE_ROW || rc == SQLITE_DONE) return SQLITE_OK;
-  // A file we may only read keeps its journal mode; reading still works.
-  if ((rc & 0xff) == SQLITE_READONLY || (rc & 0xff) == SQLITE_CANTOPEN) return SQLITE_OK;
+  std::string out;
+  if (rc == SQLITE_ROW) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
+    out = p ? p : "";
+  }
+  rc = rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : rc;
+  return out;
+}
+
+}  // namespace
+
+int ChooseJournal(sqlite3* db, bool wal) {
+  int rc = SQLITE_OK;
+  const std::string mode = PragmaText(db, "PRAGMA journal_mode", rc);
+  if (rc != SQLITE_OK) return rc;
+  if (wal && mode != "wal" && mode != "memory" && mode != "off")
+    PragmaText(db, "PRAGMA journal_mode=WAL", rc);
+  if (!wal && mode == "wal") PragmaText(db, "PRAGMA journal_mode=DELETE", rc);
   return rc;
+}
+
+SqlitePlacement PlacementOf(const std::string& name, const std::string& nativePath) {
+  std::filesystem::path folder = std::filesystem::path(nativePath).parent_path();
+  if (folder.empty()) folder = ".";
+  const FileSystemInfo fs = ProbeFileSystem(folder.string());
+  SqlitePlacement p;
+  p.readOnlyFileSystem = fs.readOnly;
+  p.network = NetworkFileSystemName(fs);
+  p.wal = p.network.empty();
+  if (!p.network.empty()) WarnNetworkShare(name, p.network);
+  return p;
 }
 
 std::unique_ptr<Database> OpenSqliteDatabase(const std::string& name, const std::string& nativePath,
@@ -396,12 +442,34 @@ std::unique_ptr<Database> OpenSqliteDatabase(const std::string& name, const std:
   auto conn = std::make_shared<Connection>();
   conn->name = name;
   conn->busyTimeoutMs = busyTimeoutMs;
+  const SqlitePlacement placement = PlacementOf(name, nativePath);
+  conn->wal = placement.wal;
+  // A read-only file system is also immutable to SQLite, which then needs no -shm file beside a
+  // WAL database (none could be made there).
+  std::string uri = "file:";
+  for (char ch : std::filesystem::absolute(nativePath, ec).string()) {
+    const auto u = static_cast<unsigned char>(ch);
+    if (std::isalnum(u) || ch == '/' || ch == '.' || ch == '-' || ch == '_') {
+      uri += ch;
+    } else {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", u);
+      uri += hex;
+    }
+  }
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI;
+  if (placement.readOnlyFileSystem) {
+    conn->readOnlyWhy = "on a read-only file system";
+    uri += "?immutable=1";
+  } else if (access(nativePath.c_str(), W_OK) != 0) {
+    conn->readOnlyWhy = "the file is not writable";
+  }
+  if (!conn->readOnlyWhy.empty()) flags = (flags & ~SQLITE_OPEN_READWRITE) | SQLITE_OPEN_READONLY;
   sqlite3* raw = nullptr;
-  int rc = sqlite3_open_v2(nativePath.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  int rc = sqlite3_open_v2(uri.c_str(), &raw, flags, nullptr);
   conn->db.reset(raw);
   if (rc != SQLITE_OK) Raise(*conn, rc, kSource, {});
   rc = ConfigureConnection(conn->db.get(), busyTimeoutMs, &conn->sink);
-  if (rc == SQLITE_OK) rc = UseWal(conn->db.get());
   if (rc != SQLITE_OK) Raise(*conn, rc, kSource, {});
   UpgradeJobDatabase(conn->db.get());
   return std::make_unique<SqliteDatabase>(std::move(conn));

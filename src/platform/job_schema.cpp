@@ -154,9 +154,9 @@ const char* JobDatabaseSchemaSql() { return kSchema; }
 
 namespace detail {
 
-// Runs at open when the file is writable (like the switch to WAL); a file opened read-only
-// is read with the index order it has. Should opening for a read stop writing altogether,
-// this moves to the first write.
+// A migration, run at open when the file is writable: the one write an opening makes, and only
+// to a database of an older format, whose indexes would otherwise be read in the old order. A
+// current database is not touched by a read; a file opened read-only is read as it is.
 void UpgradeJobDatabase(sqlite3* db) {
   auto current = [db] { return QueryNumber(db, "PRAGMA user_version") >= kJobDatabaseFormat; };
   if (current() || sqlite3_db_readonly(db, "main") != 0) return;
@@ -183,13 +183,14 @@ void CreateJobDatabase(const std::string& path) {
   if (std::filesystem::exists(native, ec))
     throw KxError(dberr::AlreadyExists, kSource, "Database already exists: '" + path + "'.");
 
+  const detail::SqlitePlacement placement = detail::PlacementOf(path, native);
   std::string error;
   {
     sqlite3* raw = nullptr;
     int rc = sqlite3_open_v2(native.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     std::unique_ptr<sqlite3, DbCloser> db(raw);
     if (rc == SQLITE_OK) rc = detail::ConfigureConnection(db.get(), Engine().BusyTimeoutMs(), nullptr);
-    if (rc == SQLITE_OK) rc = detail::UseWal(db.get());
+    if (rc == SQLITE_OK) rc = detail::ChooseJournal(db.get(), placement.wal);
     if (rc == SQLITE_OK) rc = Exec(db.get(), std::string("BEGIN;") + kSchema, &error);
     if (rc == SQLITE_OK) rc = Exec(db.get(), NumberGuardsSql(db.get()) + FormatPragma() + "COMMIT;", &error);
     if (rc != SQLITE_OK && error.empty()) error = db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc);

@@ -9,6 +9,7 @@
 #include "cli_fixture.h"
 #include "fs/ini_profile.h"
 #include "kx_version.h"
+#include "platform/file_system_kind.h"
 
 namespace kx::test {
 namespace {
@@ -26,6 +27,19 @@ TEST_F(CliTest, Commands) {
   EXPECT_FALSE(std::filesystem::exists(env / "none.db"));
   EXPECT_TRUE(
       GetPrivateProfileSectionNative(env / "xdg-config/kestrafix/addins.ini", "Kestrafix.IFace").empty());
+}
+
+TEST_F(CliTest, SqliteOnANetworkFileSystemIsWarnedOfOncePerRun) {
+  SetFileSystemProbe([](const std::string&) { return FileSystemInfo{0x6969, {}, false}; });
+  const std::string db = (env / "jobs.db").string();
+  for (const CliResult& r : {Run({"db", "init", db}), Run({"db", "sql", db, "delete from data"})}) {
+    EXPECT_EQ(r.code, 0) << r.err;
+    const std::size_t at = r.err.find("network file system (nfs)");
+    EXPECT_NE(at, std::string::npos);
+    EXPECT_EQ(r.err.find("network file system", at + 1), std::string::npos) << r.err;
+  }
+  SetFileSystemProbe({});
+  EXPECT_EQ(Run({"db", "sql", db, "select count(*) from data"}).err, "");
 }
 
 }  // namespace
