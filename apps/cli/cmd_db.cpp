@@ -1,7 +1,10 @@
 // kestrafix db init / db sql: a job database made and queried through the add-in's engine.
 #include <fmt/format.h>
 
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
+#include <chrono>
 #include <memory>
 #include <ostream>
 
@@ -10,6 +13,7 @@
 #include "json_writer.h"
 #include "platform/database.h"
 #include "platform/job_schema.h"
+#include "platform/table_copy.h"
 
 namespace kx::cli {
 
@@ -78,6 +82,44 @@ void RunSql(const std::string& file, const std::string& statement, bool json, Cl
   }
 }
 
+void RunCopy(const std::string& fromArg, const std::string& toArg, bool json, CliIo& io) {
+  const std::string from = InputPath(fromArg);
+  const std::string to = InputPath(toArg);
+  // A progress line only for a person watching: rewritten in place, at most a few times a second.
+  CopyProgress progress;
+  auto last = std::chrono::steady_clock::time_point{};
+  if (isatty(STDERR_FILENO)) {
+    progress = [&](const TableSpec& t, long long rows, long long expected) {
+      const auto now = std::chrono::steady_clock::now();
+      const bool done = rows == expected;
+      if (!done && now - last < std::chrono::milliseconds(200)) return;
+      last = now;
+      io.err << fmt::format("\rcopying {}: {} of {} rows", t.name, rows, expected) << (done ? "\n" : "")
+             << std::flush;
+    };
+  }
+  std::vector<CopiedTable> tables;
+  try {
+    tables = CopyJobDatabase(from, to, progress);
+  } catch (const KxError& e) {
+    if (e.Number() == dberr::AlreadyExists) throw UsageError(e.Description());
+    throw;
+  }
+  long long rows = 0;
+  Json::Array list;
+  for (const CopiedTable& t : tables) {
+    rows += t.rows;
+    list.emplace_back(Json::Object{{"table", t.name}, {"rows", t.rows}});
+  }
+  if (json) {
+    io.out << Json(Json::Object{{"from", from}, {"to", to}, {"tables", Json(std::move(list))}}).Dump()
+           << '\n';
+    return;
+  }
+  for (const CopiedTable& t : tables) io.out << fmt::format("{}\t{} rows\n", t.name, t.rows);
+  io.out << fmt::format("Copied {} tables, {} rows, from {} to {}\n", tables.size(), rows, from, to);
+}
+
 }  // namespace
 
 void AddDbCommands(CLI::App& app, CommandList& commands) {
@@ -128,6 +170,26 @@ void AddDbCommands(CLI::App& app, CommandList& commands) {
   sqlApp->add_option("STATEMENT", sql->statement, "One statement")->required();
   sqlApp->add_flag("--json", sql->json, "Print the result as JSON");
   commands.push_back({sqlApp, [sql](CliIo& io) { RunSql(sql->file, sql->statement, sql->json, io); }});
+
+  struct CopyOptions {
+    std::string from, to;
+    bool json = false;
+  };
+  auto copy = std::make_shared<CopyOptions>();
+  CLI::App* copyApp = db->add_subcommand(
+      "copy",
+      "Copy a job database into a new one, between any two engines (an SQLite file, a PostgreSQL connection "
+      "string): every table with its columns, types, keys and indexes, and every row, in one transaction on "
+      "the target. The rows of each table are counted at the end; a difference rolls the copy back (exit 1). "
+      "A target that exists already is refused (exit 2).");
+  copyApp->add_option("FROM", copy->from, "The job database to copy (file or connection string)")->required();
+  copyApp
+      ->add_option(
+          "TO", copy->to,
+          "A new database file (absent or empty), or a connection string whose current schema is empty")
+      ->required();
+  copyApp->add_flag("--json", copy->json, "Print the tables and their rows as JSON");
+  commands.push_back({copyApp, [copy](CliIo& io) { RunCopy(copy->from, copy->to, copy->json, io); }});
 }
 
 }  // namespace kx::cli

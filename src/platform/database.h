@@ -18,6 +18,7 @@
 
 #include "core/error.h"
 #include "core/variant.h"
+#include "platform/table_spec.h"
 
 namespace kx {
 
@@ -120,6 +121,10 @@ class Database {
                                                    long options = 0, long maxRows = 0) = 0;
   // Runs an action statement (Update, Insert, Delete, DDL); returns the rows affected.
   virtual long Execute(const std::string& statement, long options = 0) = 0;
+
+  // DAO's TableDefs: the tables of the job database with their columns, keys and indexes, in
+  // the order they were made (the engine's own bookkeeping tables left out).
+  virtual std::vector<TableSpec> TableDefs() = 0;
 
   virtual void BeginTrans() = 0;
   virtual void CommitTrans() = 0;

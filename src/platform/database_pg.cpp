@@ -12,6 +12,7 @@
 #include "platform/pg_schema.h"
 #include "platform/sql_catalog.h"
 #include "platform/sql_dialect.h"
+#include "platform/table_defs.h"
 
 namespace kx::detail {
 namespace {
@@ -312,6 +313,12 @@ class PgDatabase final : public Database {
       conn_->catalogStale = true;
     const char* rows = PQcmdTuples(res.get());
     return rows && *rows ? std::atol(rows) : 0;
+  }
+
+  std::vector<TableSpec> TableDefs() override {
+    CheckOpen("DAO.Database");
+    Free();
+    return ReadPgTableDefs(conn_->conn.get(), conn_->name);
   }
 
   void BeginTrans() override {

@@ -14,6 +14,7 @@
 #include "platform/file_system_kind.h"
 #include "platform/job_schema.h"
 #include "platform/sql_dialect.h"
+#include "platform/table_defs.h"
 
 namespace kx::detail {
 namespace {
@@ -293,6 +294,11 @@ class SqliteDatabase final : public Database {
     if (rc != SQLITE_DONE) Raise(*conn_, rc, "DAO.Database", statement);
     // DDL changes no rows; DML reports its own rows, not those of triggers.
     return sqlite3_total_changes64(db) == before ? 0 : static_cast<long>(sqlite3_changes64(db));
+  }
+
+  std::vector<TableSpec> TableDefs() override {
+    CheckOpen("DAO.Database");
+    return ReadSqliteTableDefs(conn_->db.get());
   }
 
   void BeginTrans() override {

@@ -268,11 +268,6 @@ CREATE TABLE "MACHINE" (
   "ExportDirectory" text
 );
 CREATE UNIQUE INDEX "MACHINE_Machine" ON "MACHINE" ((kx_fold("Machine")) COLLATE kx_root NULLS FIRST);
-CREATE TABLE kx_schema (
-  version integer NOT NULL,
-  unicode_version text NOT NULL,
-  created timestamp with time zone NOT NULL DEFAULT now()
-);
 )sql";
 
 }  // namespace
@@ -288,26 +283,39 @@ const char* PgSchemaCheckSql() {
          " AND collnamespace = pg_catalog.current_schema()::regnamespace)";
 }
 
-std::string PgJobSchemaSql(const std::string& schema) {
+std::string PgFunctionsSql(const std::string& schema) {
   const std::string s = Ident(schema);
   return "CREATE COLLATION " + s + ".kx_root (provider = icu, locale = 'und');\n" + FoldFunctions(s) +
          NumberFunctions(s) + LikeFunctions(s) + TableInfoFunction(s) + "SET LOCAL search_path TO " + s +
-         ";\n" + kTables + "INSERT INTO kx_schema (version, unicode_version) VALUES (" +
+         ";\n";
+}
+
+std::string PgVersionSql() {
+  return "CREATE TABLE kx_schema (\n  version integer NOT NULL,\n  unicode_version text NOT NULL,\n"
+         "  created timestamp with time zone NOT NULL DEFAULT now()\n);\n"
+         "INSERT INTO kx_schema (version, unicode_version) VALUES (" +
          std::to_string(kPgSchemaVersion) + ", " + PgLiteral(UnicodeVersion()) + ");\n";
 }
 
-void CreatePgJobDatabase(const std::string& name, int lockTimeoutMs) {
+std::string PgJobSchemaSql(const std::string& schema) {
+  return PgFunctionsSql(schema) + kTables + PgVersionSql();
+}
+
+std::string PgTargetSchema(PGconn* conn, const std::string& name, bool refuseAnyTable) {
   constexpr const char* kSource = "DAO.DBEngine";
-  PgConnHandle conn = ConnectPg(name, lockTimeoutMs);
-  PgResult check =
-      ExecPg(conn.get(),
-             "SELECT pg_catalog.current_schema(),"
-             " (SELECT pg_catalog.pg_encoding_to_char(encoding) FROM pg_catalog.pg_database"
-             " WHERE datname = pg_catalog.current_database()),"
-             " pg_catalog.to_regclass('kx_schema') IS NOT NULL OR pg_catalog.to_regclass('\"NCDATA\"')"
-             " IS NOT NULL OR pg_catalog.to_regclass('\"MACHINE\"') IS NOT NULL,"
-             " EXISTS (SELECT 1 FROM pg_catalog.pg_collation WHERE collprovider = 'i')",
-             name, kSource);
+  PgResult check = ExecPg(
+      conn,
+      std::string("SELECT pg_catalog.current_schema(),"
+                  " (SELECT pg_catalog.pg_encoding_to_char(encoding) FROM pg_catalog.pg_database"
+                  " WHERE datname = pg_catalog.current_database()),") +
+          (refuseAnyTable
+               ? " EXISTS (SELECT 1 FROM pg_catalog.pg_class WHERE relnamespace ="
+                 " pg_catalog.current_schema()::regnamespace) OR pg_catalog.to_regprocedure('kx_fold(text)')"
+                 " IS NOT NULL,"
+               : " pg_catalog.to_regclass('kx_schema') IS NOT NULL OR pg_catalog.to_regclass('\"NCDATA\"')"
+                 " IS NOT NULL OR pg_catalog.to_regclass('\"MACHINE\"') IS NOT NULL,") +
+          " EXISTS (SELECT 1 FROM pg_catalog.pg_collation WHERE collprovider = 'i')",
+      name, kSource);
   const auto text = [&](int col) { return std::string(PQgetvalue(check.get(), 0, col)); };
   const std::string where = "'" + name + "'";
   if (PQgetisnull(check.get(), 0, 0))
@@ -322,12 +330,18 @@ void CreatePgJobDatabase(const std::string& name, int lockTimeoutMs) {
   if (text(2) == "t")
     throw KxError(dberr::AlreadyExists, kSource,
                   "Database already exists: schema \"" + schema + "\" of " + where +
-                      " holds a job database or its tables.");
+                      (refuseAnyTable ? " is not empty." : " holds a job database or its tables."));
   if (text(3) != "t")
     throw KxError(
         dberr::CannotOpen, kSource,
         "Cannot create a job database in " + where + ": the server was built without ICU collations.");
-  ExecPg(conn.get(), "BEGIN;\n" + PgJobSchemaSql(schema) + "COMMIT;", name, kSource);
+  return schema;
+}
+
+void CreatePgJobDatabase(const std::string& name, int lockTimeoutMs) {
+  PgConnHandle conn = ConnectPg(name, lockTimeoutMs);
+  const std::string schema = PgTargetSchema(conn.get(), name, false);
+  ExecPg(conn.get(), "BEGIN;\n" + PgJobSchemaSql(schema) + "COMMIT;", name, "DAO.DBEngine");
 }
 
 }  // namespace kx::detail

@@ -1,0 +1,95 @@
+#pragma once
+// The table writer makes tables in a new job database on either engine and fills them from a
+// stream of rows, all in one transaction on the target, in bulk (prepared inserts on SQLite,
+// COPY on the server). It knows nothing of where the rows come from: the database copy below
+// feeds it the tables of another job database, an importer may feed it those of another file.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/variant.h"
+#include "platform/table_spec.h"
+
+namespace kx {
+
+class Database;
+
+// The rows of one table, values in the order of its TableSpec's columns.
+class RowSource {
+ public:
+  virtual ~RowSource() = default;
+  // Fills row with the next row; false after the last one.
+  virtual bool Next(std::vector<Variant>& row) = 0;
+};
+
+// The rows of a table read through the engine ("select * from" it).
+class TableRows final : public RowSource {
+ public:
+  TableRows(Database& db, const TableSpec& table);
+  ~TableRows() override;
+  bool Next(std::vector<Variant>& row) override;
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Called while a table's rows are written (rows so far, and the rows expected or -1) and once
+// more when the table is done.
+using CopyProgress = std::function<void(const TableSpec& table, long long rows, long long expected)>;
+
+class TableWriter {
+ public:
+  // A writer on a new job database: the DbName of an SQLite file that does not exist yet (or is
+  // empty), or a connection string whose current schema holds nothing. Anything else raises
+  // KxError(dberr::AlreadyExists) and is left alone. Nothing shows in the target before Commit().
+  static std::unique_ptr<TableWriter> Create(const std::string& dbName);
+  // Without Commit(): everything is rolled back and a file made by the writer is removed.
+  virtual ~TableWriter() = default;
+  TableWriter(const TableWriter&) = delete;
+  TableWriter& operator=(const TableWriter&) = delete;
+
+  // Makes the table, writes every row of rows, then makes its indexes. The job and machine
+  // tables get the names the dialect reaches (NCDATA, MACHINE); the job table gets its key
+  // indexes (Filename and ProgramNumber unique, their numeric indexes) and its ID column if the
+  // source has none. A value that the target's column cannot hold raises KxError naming the
+  // table, row and column. Returns the rows read from rows.
+  long long WriteTable(const TableSpec& table, RowSource& rows, long long expected = -1,
+                       const CopyProgress& progress = {});
+  // The rows the target's table holds now, counted by the target.
+  long long CountRows(const TableSpec& table);
+  void Commit();
+
+ protected:
+  TableWriter() = default;
+  virtual void CreateTable(const TableSpec& target) = 0;
+  // Writes the source's columns of every row into the target table; returns the rows read.
+  virtual long long WriteRows(const TableSpec& target, const std::vector<ColumnSpec>& columns,
+                              RowSource& rows, const std::function<void(long long)>& tick) = 0;
+  virtual void CreateIndexes(const TableSpec& target) = 0;
+  virtual long long Count(const std::string& table) = 0;
+  virtual void DoCommit() = 0;
+};
+
+// The table as the writer makes it (see WriteTable).
+TableSpec TargetTable(const TableSpec& source);
+
+struct CopiedTable {
+  std::string name;  // in the target
+  long long rows = 0;
+};
+
+// kestrafix db copy: every table of the job database from into the new job database to (see
+// TableWriter::Create), in one transaction on the target. At the end each table's rows are
+// counted in the target; a count other than the rows read rolls everything back and raises
+// KxError(err::DatabaseError).
+std::vector<CopiedTable> CopyJobDatabase(const std::string& from, const std::string& to,
+                                         const CopyProgress& progress = {});
+
+namespace detail {
+std::unique_ptr<TableWriter> CreateSqliteTableWriter(const std::string& name, const std::string& nativePath);
+std::unique_ptr<TableWriter> CreatePgTableWriter(const std::string& name);
+}  // namespace detail
+
+}  // namespace kx
