@@ -15,6 +15,7 @@
 #include "json_writer.h"
 #include "platform/database.h"
 #include "platform/job_table_grid.h"
+#include "platform/sql_dialect.h"
 
 namespace kx::cli {
 
@@ -38,7 +39,10 @@ long FindJobRow(const JobTableGrid& grid, const std::string& filename) {
 
 void Run(const Options& o, CliIo& io, bool machineSetGiven, bool baseFolderGiven) {
   const HostConfig cfg = OpenHostConfig(o.config);
-  JobTableGrid grid(cfg.torvel.DbName, [](std::string_view column) { return ColumnCaption(column); });
+  // The grid holds the job to copy from, if any, and the new one: the table may be large.
+  JobTableGrid grid(
+      cfg.torvel.DbName, [](std::string_view column) { return ColumnCaption(column); },
+      o.copyFrom.empty() ? "1 = 0" : "[Filename] = " + QuoteSqlText(o.copyFrom));
 
   NewJobInput input = o.input;
   input.copyFiles = !o.copyFrom.empty();

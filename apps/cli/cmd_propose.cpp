@@ -45,7 +45,7 @@ void AddProposeCommand(CLI::App& app, CommandList& commands) {
          const std::int16_t selector = selectors.at(forWhat);
          std::string start = o->start;
          if (sub->count("--start") == 0) {
-           JobTableGrid grid(cfg.torvel.DbName);
+           JobTableGrid grid(cfg.torvel.DbName, {}, "rowid = (select max(rowid) from NcData)");
            if (grid.Rows() > 0) {
              grid.MoveLast();
              start = grid.Columns(selector == 2 ? "ProgramNumber" : "Filename").Value().ToText();

@@ -26,7 +26,7 @@ struct Options {
 
 // The column as the dialog's list offers it: a column of the grid that is not a key.
 std::string OfferedColumn(const std::string& dbName, const std::string& column) {
-  JobTableGrid grid(dbName);
+  JobTableGrid grid(dbName, {}, "1 = 0");  // its columns only
   const long index = grid.ColumnIndex(column);
   if (index < 0) throw UsageError(fmt::format("'{}' is no column of the job table", column));
   const std::string name = grid.ColumnAt(index).Name();

@@ -350,7 +350,9 @@ class PgDatabase final : public Database {
     conn_->live.clear();
     for (auto* rs : live) rs->CloseFromDatabase();
     conn_->streaming = nullptr;
-    conn_->conn.reset();  // the server rolls back an open transaction
+    // A connection with a transaction or rows in progress is closed: the server rolls back.
+    ParkPg(std::move(conn_->conn), conn_->name, conn_->lockTimeoutMs);
+    conn_->conn.reset();
     conn_->transDepth = 0;
   }
   bool IsOpen() const override { return conn_ && conn_->conn; }
@@ -427,6 +429,17 @@ std::unique_ptr<Database> OpenPgDatabase(const std::string& name, int busyTimeou
   auto conn = std::make_shared<PgConnection>();
   conn->name = name;
   conn->lockTimeoutMs = busyTimeoutMs;
+  if ((conn->conn = UnparkPg(name, busyTimeoutMs))) {
+    try {
+      // What the last user left in the session (settings, temporary tables) goes; the schema
+      // may have changed meanwhile.
+      ExecPg(conn->conn.get(), "DISCARD ALL", name, "DAO.DBEngine");
+      CheckSchema(*conn);
+      return std::make_unique<PgDatabase>(std::move(conn));
+    } catch (const KxError& e) {
+      if (e.Number() != dberr::DiskOrNetwork) throw;  // the server closed it meanwhile: connect anew
+    }
+  }
   conn->conn = ConnectPg(name, busyTimeoutMs);
   CheckSchema(*conn);
   return std::make_unique<PgDatabase>(std::move(conn));

@@ -73,8 +73,8 @@ class JobTableGrid::Column : public IGridColumn {
   std::string name_;
 };
 
-JobTableGrid::JobTableGrid(std::string dbName, CaptionSource captions)
-    : dbName_(std::move(dbName)), captions_(std::move(captions)) {
+JobTableGrid::JobTableGrid(std::string dbName, CaptionSource captions, std::string rows)
+    : dbName_(std::move(dbName)), captions_(std::move(captions)), rowCondition_(std::move(rows)) {
   Refresh();
 }
 
@@ -104,7 +104,8 @@ void JobTableGrid::Refresh() {
     key.clear();
   }
 
-  auto rs = db->OpenRecordset(RowsStatement() + " order by rowid");
+  auto rs = db->OpenRecordset(RowsStatement() + (rowCondition_.empty() ? "" : " where " + rowCondition_) +
+                              " order by rowid");
   std::vector<std::string> names;
   std::vector<int> fields;
   for (int i = 0; i < rs->FieldCount(); ++i) {

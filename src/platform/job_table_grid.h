@@ -20,9 +20,10 @@ class JobTableGrid : public IHostGrid {
   // The title of a column as the host shows it; the column's name when none is given.
   using CaptionSource = std::function<std::string(std::string_view column)>;
 
-  // Reads the job table of the database (DbName, Windows form or native).
+  // Reads the job table of the database (DbName, Windows form or native): every row, or those
+  // the condition rows selects (in the dialect; a tool that works on one job reads no more).
   // Engine errors (missing file, no job table) raise KxError.
-  explicit JobTableGrid(std::string dbName, CaptionSource captions = {});
+  explicit JobTableGrid(std::string dbName, CaptionSource captions = {}, std::string rows = {});
   ~JobTableGrid() override;
   JobTableGrid(const JobTableGrid&) = delete;
   JobTableGrid& operator=(const JobTableGrid&) = delete;
@@ -89,6 +90,7 @@ class JobTableGrid : public IHostGrid {
 
   std::string dbName_;
   CaptionSource captions_;
+  std::string rowCondition_;
   std::vector<std::unique_ptr<Column>> columns_;
   std::vector<Row> rows_;
   long current_ = -1;

@@ -178,6 +178,52 @@ PgConnHandle ConnectPg(const std::string& name, int lockTimeoutMs) {
   return conn;
 }
 
+namespace {
+
+struct Parked {
+  std::string name;
+  int lockTimeoutMs = 0;
+  PgConnHandle conn;
+  std::chrono::steady_clock::time_point since;
+};
+constexpr std::size_t kMaxParked = 4;
+constexpr auto kMaxIdle = std::chrono::seconds(60);
+
+std::vector<Parked>& ParkedHere() {
+  thread_local std::vector<Parked> parked;
+  return parked;
+}
+
+}  // namespace
+
+void ParkPg(PgConnHandle conn, const std::string& name, int lockTimeoutMs) noexcept {
+  if (!conn || PQstatus(conn.get()) != CONNECTION_OK || PQtransactionStatus(conn.get()) != PQTRANS_IDLE)
+    return;
+  try {
+    auto& parked = ParkedHere();
+    if (parked.size() >= kMaxParked) parked.erase(parked.begin());
+    parked.push_back({name, lockTimeoutMs, std::move(conn), std::chrono::steady_clock::now()});
+  } catch (...) {
+    // Out of memory: the connection is simply closed.
+  }
+}
+
+PgConnHandle UnparkPg(const std::string& name, int lockTimeoutMs) {
+  auto& parked = ParkedHere();
+  const auto now = std::chrono::steady_clock::now();
+  parked.erase(
+      std::remove_if(parked.begin(), parked.end(), [&](const Parked& p) { return now - p.since > kMaxIdle; }),
+      parked.end());
+  for (auto it = parked.rbegin(); it != parked.rend(); ++it) {
+    if (it->name == name && it->lockTimeoutMs == lockTimeoutMs) {
+      PgConnHandle conn = std::move(it->conn);
+      parked.erase(std::next(it).base());
+      return conn;
+    }
+  }
+  return nullptr;
+}
+
 void RaisePg(const PGresult* res, PGconn* conn, const std::string& name, const char* source,
              std::string_view statement, int lockTimeoutMs) {
   const char* stateField = res ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;

@@ -25,6 +25,12 @@ using PgResult = std::unique_ptr<PGresult, PgResultCloser>;
 // dberr::InvalidAccount for a refused login, dberr::DiskOrNetwork for a server out of reach.
 PgConnHandle ConnectPg(const std::string& dbName, int lockTimeoutMs);
 
+// A new connection costs the server a process of its own, so one that its database closed with
+// nothing in progress waits on this thread for the next opening of the same name (and lock
+// wait); after a minute unused it is closed. UnparkPg gives null when none waits.
+void ParkPg(PgConnHandle conn, const std::string& dbName, int lockTimeoutMs) noexcept;
+PgConnHandle UnparkPg(const std::string& dbName, int lockTimeoutMs);
+
 // Raises the error of a failed statement (res may be null) as KxError with the dberr number
 // that fits its SQLSTATE; the description holds the SQLSTATE and the server's text.
 [[noreturn]] void RaisePg(const PGresult* res, PGconn* conn, const std::string& dbName, const char* source,

@@ -209,6 +209,24 @@ TEST_F(PgEngine, LockWaitsEndAndLostConnectionsAreReported) {
   EXPECT_EQ(e.Source(), "DAO.Database");
 }
 
+TEST_F(PgEngine, AReusedConnectionStartsCleanAndALostOneIsReplaced) {
+  const auto backend = [](Database& db) {
+    return db.OpenRecordset("select pg_backend_pid()")->Fields(0).Value();
+  };
+  Variant pid;
+  {
+    auto db = Open();
+    db->Execute("create temporary table kx_mine (x integer)");
+    pid = backend(*db);
+  }
+  auto db = Open();
+  EXPECT_EQ(backend(*db), pid);
+  EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("select * from kx_mine"); }).Number(), dberr::TableNotFound);
+  db->Close();
+  Server().Exec("SELECT pg_terminate_backend(" + pid.ToText() + ", 10000)");
+  EXPECT_EQ(Open()->OpenRecordset("select count(*) from data")->Fields(0).Value(), Variant(0LL));
+}
+
 TEST_F(PgEngine, CommandLineInitsAndQueriesAServerDatabase) {
   const auto run = [](std::vector<std::string> args) {
     std::istringstream in;
