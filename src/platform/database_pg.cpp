@@ -5,6 +5,7 @@
 #include <cstring>
 #include <deque>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "core/text.h"
@@ -32,9 +33,13 @@ struct PgConnection {
   int lockTimeoutMs = 0;
   SqlCatalog catalog;
   bool catalogStale = true;
+  // Statements the dialog runs again and again, translated once for this catalog.
+  std::unordered_map<std::string, std::string> translated;
   PgRecordset* streaming = nullptr;  // whose rows are still arriving on the connection
   std::vector<PgRecordset*> live;
   int transDepth = 0;
+  // Only selects and row changes ran: the session is as it was opened (see Close).
+  bool plainSession = true;
 };
 
 const char* const kCatalogSql =
@@ -53,6 +58,7 @@ void ReadCatalog(PgConnection& c, const PGresult* res) {
     table->columns.push_back({PQgetvalue(res, row, 1), ColumnKindOfCategory(PQgetvalue(res, row, 2)[0])});
   }
   c.catalogStale = false;
+  c.translated.clear();
 }
 
 const SqlCatalog& Catalog(PgConnection& c) {
@@ -108,8 +114,8 @@ class PgRecordset final : public Recordset {
 
   void Start(const std::string& sql) {
     PGconn* c = conn_->conn.get();
-    if (!PQsendQueryParams(c, sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0))
-      RaisePg(nullptr, c, conn_->name, "DAO.Database", statement_);
+    // The simple protocol: one message less to the server; the translator lets one statement through.
+    if (!PQsendQuery(c, sql.c_str())) RaisePg(nullptr, c, conn_->name, "DAO.Database", statement_);
     streaming_ = true;
     conn_->streaming = this;
     if (!PQsetSingleRowMode(c)) {
@@ -201,6 +207,13 @@ class PgRecordset final : public Recordset {
   void StopStreaming() noexcept {
     if (!streaming_ || !conn_ || !conn_->conn) return;
     PGconn* c = conn_->conn.get();
+    // What has arrived is read without waiting; only a server still sending is asked to stop,
+    // as a cancel request costs a connection of its own.
+    while (PQconsumeInput(c) && !PQisBusy(c)) {
+      PGresult* r = PQgetResult(c);
+      if (!r) return EndStreaming();
+      PQclear(r);
+    }
     if (PGcancel* cancel = PQgetCancel(c)) {
       char why[256];
       PQcancel(cancel, why, sizeof why);
@@ -293,6 +306,7 @@ class PgDatabase final : public Database {
       throw KxError(dberr::InvalidArgument, "DAO.Database",
                     "Invalid argument: record-set type " + std::to_string(type) + ".");
     const std::string sql = Translate(statement, maxRows);
+    if (!StartsWithWord(sql, "select") && !StartsWithWord(sql, "with")) conn_->plainSession = false;
     auto rs = std::make_unique<PgRecordset>(conn_, statement);
     rs->Start(sql);
     return rs;
@@ -311,6 +325,8 @@ class PgDatabase final : public Database {
       RaisePg(res.get(), c, conn_->name, "DAO.Database", statement, conn_->lockTimeoutMs);
     if (StartsWithWord(sql, "create") || StartsWithWord(sql, "alter") || StartsWithWord(sql, "drop"))
       conn_->catalogStale = true;
+    if (!StartsWithWord(sql, "insert") && !StartsWithWord(sql, "update") && !StartsWithWord(sql, "delete"))
+      conn_->plainSession = false;
     const char* rows = PQcmdTuples(res.get());
     return rows && *rows ? std::atol(rows) : 0;
   }
@@ -350,8 +366,10 @@ class PgDatabase final : public Database {
     conn_->live.clear();
     for (auto* rs : live) rs->CloseFromDatabase();
     conn_->streaming = nullptr;
-    // A connection with a transaction or rows in progress is closed: the server rolls back.
-    ParkPg(std::move(conn_->conn), conn_->name, conn_->lockTimeoutMs);
+    // The next user gets the connection as it was opened: one with a transaction or rows in
+    // progress, or whose session a statement may have changed (settings, temporary tables), is
+    // closed, and the server rolls back what was open.
+    if (conn_->plainSession) ParkPg(std::move(conn_->conn), conn_->name, conn_->lockTimeoutMs);
     conn_->conn.reset();
     conn_->transDepth = 0;
   }
@@ -369,7 +387,14 @@ class PgDatabase final : public Database {
   }
   std::string Translate(const std::string& statement, long maxRows) {
     Free();
-    return TranslateStatement(statement, {maxRows, SqlEngine::Postgres, &Catalog(*conn_)});
+    const SqlCatalog& catalog = Catalog(*conn_);
+    auto& cache = conn_->translated;
+    std::string key = std::to_string(maxRows) + '\n' + statement;
+    if (auto it = cache.find(key); it != cache.end()) return it->second;
+    std::string sql = TranslateStatement(statement, {maxRows, SqlEngine::Postgres, &catalog});
+    if (cache.size() >= 64) cache.clear();
+    cache.emplace(std::move(key), sql);
+    return sql;
   }
   int EndTrans() {
     CheckOpen("DAO.Workspace");
@@ -431,10 +456,7 @@ std::unique_ptr<Database> OpenPgDatabase(const std::string& name, int busyTimeou
   conn->lockTimeoutMs = busyTimeoutMs;
   if ((conn->conn = UnparkPg(name, busyTimeoutMs))) {
     try {
-      // What the last user left in the session (settings, temporary tables) goes; the schema
-      // may have changed meanwhile.
-      ExecPg(conn->conn.get(), "DISCARD ALL", name, "DAO.DBEngine");
-      CheckSchema(*conn);
+      CheckSchema(*conn);  // it may have changed meanwhile
       return std::make_unique<PgDatabase>(std::move(conn));
     } catch (const KxError& e) {
       if (e.Number() != dberr::DiskOrNetwork) throw;  // the server closed it meanwhile: connect anew
@@ -443,6 +465,13 @@ std::unique_ptr<Database> OpenPgDatabase(const std::string& name, int busyTimeou
   conn->conn = ConnectPg(name, busyTimeoutMs);
   CheckSchema(*conn);
   return std::make_unique<PgDatabase>(std::move(conn));
+}
+
+std::string TranslateOnServer(const std::string& name, const std::string& statement, long maxRows) {
+  PgConnection c;
+  c.name = name;
+  c.conn = ConnectPg(name, 0);
+  return TranslateStatement(statement, {maxRows, SqlEngine::Postgres, &Catalog(c)});
 }
 
 }  // namespace kx::detail

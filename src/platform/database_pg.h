@@ -14,4 +14,8 @@ namespace kx::detail {
 // creates them). busyTimeoutMs is the wait for another user's lock.
 std::unique_ptr<Database> OpenPgDatabase(const std::string& name, int busyTimeoutMs);
 
+// The server's SQL a statement of the dialect becomes on that database (for tools that run it
+// elsewhere, such as the benchmarks beside psql).
+std::string TranslateOnServer(const std::string& name, const std::string& statement, long maxRows = 0);
+
 }  // namespace kx::detail

@@ -189,15 +189,25 @@ struct Parked {
 constexpr std::size_t kMaxParked = 4;
 constexpr auto kMaxIdle = std::chrono::seconds(60);
 
+// Set when the thread's list is gone (at thread or program end): a database closed after that
+// closes its connection. Trivially destructible, so it can still be read then.
+thread_local bool t_parkingClosed = false;
+
+struct ParkedList {
+  std::vector<Parked> items;
+  ~ParkedList() { t_parkingClosed = true; }
+};
+
 std::vector<Parked>& ParkedHere() {
-  thread_local std::vector<Parked> parked;
-  return parked;
+  thread_local ParkedList parked;
+  return parked.items;
 }
 
 }  // namespace
 
 void ParkPg(PgConnHandle conn, const std::string& name, int lockTimeoutMs) noexcept {
-  if (!conn || PQstatus(conn.get()) != CONNECTION_OK || PQtransactionStatus(conn.get()) != PQTRANS_IDLE)
+  if (!conn || t_parkingClosed || PQstatus(conn.get()) != CONNECTION_OK ||
+      PQtransactionStatus(conn.get()) != PQTRANS_IDLE)
     return;
   try {
     auto& parked = ParkedHere();
@@ -209,6 +219,7 @@ void ParkPg(PgConnHandle conn, const std::string& name, int lockTimeoutMs) noexc
 }
 
 PgConnHandle UnparkPg(const std::string& name, int lockTimeoutMs) {
+  if (t_parkingClosed) return nullptr;
   auto& parked = ParkedHere();
   const auto now = std::chrono::steady_clock::now();
   parked.erase(

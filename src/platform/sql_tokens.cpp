@@ -38,18 +38,21 @@ std::size_t ReadDelimited(std::string_view s, std::size_t pos, char close, bool 
 
 }  // namespace
 
+namespace {
+// ASCII only, without the C library's locale lookup: names are compared often.
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+}  // namespace
+
 bool EqualsAscii(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
   return true;
 }
 
 std::string LowerAscii(std::string_view s) {
   std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : out) c = LowerAscii(c);
   return out;
 }
 

@@ -213,17 +213,20 @@ TEST_F(PgEngine, AReusedConnectionStartsCleanAndALostOneIsReplaced) {
   const auto backend = [](Database& db) {
     return db.OpenRecordset("select pg_backend_pid()")->Fields(0).Value();
   };
-  Variant pid;
+  const Variant first = backend(*Open());
+  Variant second;
   {
     auto db = Open();
+    EXPECT_EQ(backend(*db), first);  // the closed database's connection
     db->Execute("create temporary table kx_mine (x integer)");
-    pid = backend(*db);
+    second = backend(*db);
   }
   auto db = Open();
-  EXPECT_EQ(backend(*db), pid);
+  EXPECT_NE(backend(*db), second);  // that session is not handed on
   EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("select * from kx_mine"); }).Number(), dberr::TableNotFound);
+  const Variant third = backend(*db);
   db->Close();
-  Server().Exec("SELECT pg_terminate_backend(" + pid.ToText() + ", 10000)");
+  Server().Exec("SELECT pg_terminate_backend(" + third.ToText() + ", 10000)");
   EXPECT_EQ(Open()->OpenRecordset("select count(*) from data")->Fields(0).Value(), Variant(0LL));
 }
 
