@@ -18,6 +18,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   sudo_cmd=""
   [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  apt_install() {
+    DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "$@"
+  }
   $sudo_cmd apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # The tests and benchmarks start throw-away servers of their own: installing postgresql must
+  # not make and start a server of the machine as well.
+  if [[ " ${missing[*]} " == *" postgresql "* ]]; then
+    apt_install postgresql-common
+    $sudo_cmd sed -ri 's/^#? *(create_main_cluster) .*$/\1 = false/' /etc/postgresql-common/createcluster.conf
+  fi
+  apt_install "${missing[@]}"
 fi
