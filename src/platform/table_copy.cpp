@@ -115,7 +115,7 @@ long long TableWriter::WriteTable(const TableSpec& table, RowSource& rows, long 
     }
   };
   const long long read = WriteRows(target, table.columns, rows, tick);
-  if (progress) progress(target, read, expected);
+  if (progress) progress(target, read, read);  // done: the rows read are all there are
   CreateIndexes(target);
   return read;
 }

@@ -36,7 +36,7 @@ class TableRows final : public RowSource {
 };
 
 // Called while a table's rows are written (rows so far, and the rows expected or -1) and once
-// more when the table is done.
+// more when the table is done, then with expected equal to rows.
 using CopyProgress = std::function<void(const TableSpec& table, long long rows, long long expected)>;
 
 class TableWriter {
