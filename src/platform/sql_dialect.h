@@ -31,12 +31,12 @@ struct SqlCatalog;
 
 struct TranslateOptions {
   long maxRows = 0;  // > 0: a SELECT gets LIMIT maxRows unless it has a LIMIT already
-  // The stored spelling of the column a name means, ignoring case (kx::EqualsNoCase); asked
-  // for names with non-ASCII letters only, as the engine matches ASCII letters itself:
-  // [LÄNGE] -> "Länge". Nothing when no column has that name.
-  std::function<std::optional<std::string>(std::string_view)> columnName = nullptr;
   SqlEngine engine = SqlEngine::Sqlite;
   const SqlCatalog* catalog = nullptr;  // the server's tables and columns (Postgres only)
+  // SQLite: the stored spelling of the column a name means, ignoring case (kx::EqualsNoCase);
+  // asked for names with non-ASCII letters only, as the engine matches ASCII letters itself:
+  // [LÄNGE] -> "Länge". Nothing when no column has that name.
+  std::function<std::optional<std::string>(std::string_view)> columnName = nullptr;
 };
 
 // Raises KxError(dberr::Syntax) for an unterminated literal or bracket and
