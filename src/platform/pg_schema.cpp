@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/error.h"
+#include "core/text.h"
 #include "platform/database.h"
 #include "platform/pg_connection.h"
 
@@ -28,7 +29,7 @@ std::string Ident(const std::string& name) {
   return out + "\"";
 }
 
-// The code points that simple case folding changes, by block. A fold never lands on a
+// The code points that the client's case folding (FoldCase) changes, by block. A fold never lands on a
 // code point that folds again, so the blocks may be applied in any order.
 struct FoldBlock {
   UChar32 lo, hi;
@@ -44,10 +45,11 @@ std::vector<FoldBlock> FoldBlocks() {
   for (FoldBlock& b : blocks) {
     for (UChar32 c = b.lo; c <= b.hi; ++c) {
       if (U_IS_SURROGATE(c)) continue;
-      const UChar32 f = u_foldCase(c, U_FOLD_CASE_DEFAULT);
-      if (f == c) continue;
-      b.from += Utf8(c);
-      b.to += Utf8(f);
+      const std::string one = Utf8(c);
+      const std::string folded = FoldCase(one);
+      if (folded == one) continue;
+      b.from += one;
+      b.to += folded;
     }
   }
   return blocks;
@@ -86,7 +88,7 @@ std::string FoldFunctions(const std::string& s) {
          " THEN pg_catalog.lower(s COLLATE \"C\")\n"
          "            ELSE " +
          s + ".kx_fold_blocks(s) END $f$;\n" + "COMMENT ON FUNCTION " + s +
-         ".kx_fold(text) IS 'Unicode simple case folding (ICU u_foldCase, Unicode " + UnicodeVersion() +
+         ".kx_fold(text) IS 'Unicode simple case folding (kx::FoldCase, Unicode " + UnicodeVersion() +
          ")';\n";
 }
 

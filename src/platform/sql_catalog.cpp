@@ -1,18 +1,18 @@
 #include "platform/sql_catalog.h"
 
-#include "platform/sql_tokens.h"
+#include "core/text.h"
 
 namespace kx {
 
 const SqlCatalog::Column* SqlCatalog::Table::Find(std::string_view column) const {
   for (const Column& c : columns)
-    if (sql::EqualsAscii(c.name, column)) return &c;
+    if (EqualsNoCase(c.name, column)) return &c;
   return nullptr;
 }
 
 const SqlCatalog::Table* SqlCatalog::FindTable(std::string_view name) const {
   for (const Table& t : tables)
-    if (sql::EqualsAscii(t.name, name)) return &t;
+    if (EqualsNoCase(t.name, name)) return &t;
   return nullptr;
 }
 
