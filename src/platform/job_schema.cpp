@@ -9,9 +9,9 @@
 #include "core/error.h"
 #include "platform/database.h"
 #include "platform/database_sqlite.h"
-#include "platform/sql_dialect_functions.h"
 #include "platform/db_name.h"
 #include "platform/pg_schema.h"
+#include "platform/sql_dialect_functions.h"
 
 namespace kx {
 namespace {
@@ -173,6 +173,8 @@ void UpgradeJobDatabase(sqlite3* db) {
   Exec(db, done ? "COMMIT" : "ROLLBACK");
 }
 
+std::string CurrentFormatSql(sqlite3* db) { return NumberGuardsSql(db) + FormatPragma(); }
+
 }  // namespace detail
 
 void CreateJobDatabase(const std::string& path) {
@@ -192,7 +194,7 @@ void CreateJobDatabase(const std::string& path) {
     if (rc == SQLITE_OK) rc = detail::ConfigureConnection(db.get(), Engine().BusyTimeoutMs(), nullptr);
     if (rc == SQLITE_OK) rc = detail::ChooseJournal(db.get(), placement.wal);
     if (rc == SQLITE_OK) rc = Exec(db.get(), std::string("BEGIN;") + kSchema, &error);
-    if (rc == SQLITE_OK) rc = Exec(db.get(), NumberGuardsSql(db.get()) + FormatPragma() + "COMMIT;", &error);
+    if (rc == SQLITE_OK) rc = Exec(db.get(), detail::CurrentFormatSql(db.get()) + "COMMIT;", &error);
     if (rc != SQLITE_OK && error.empty()) error = db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc);
   }
   if (!error.empty()) {

@@ -30,6 +30,10 @@ inline constexpr int kJobDatabaseFormat = 1;
 // locked, is left as it is and read as it is.
 void UpgradeJobDatabase(sqlite3* db);
 
+// The number guards of the tables db has and the format mark: what a job database made by
+// other means (a copy) runs before its commit to be a current one.
+std::string CurrentFormatSql(sqlite3* db);
+
 }  // namespace detail
 
 }  // namespace kx

@@ -9,6 +9,7 @@
 #include "core/error.h"
 #include "platform/database.h"
 #include "platform/database_sqlite.h"
+#include "platform/job_schema.h"
 #include "platform/table_copy.h"
 
 namespace kx::detail {
@@ -179,7 +180,7 @@ class SqliteTableWriter final : public TableWriter {
   }
 
   void DoCommit() override {
-    Exec("COMMIT");
+    Exec(CurrentFormatSql(db_.get()) + "COMMIT");
     committed_ = true;
     db_.reset();
   }
