@@ -9,8 +9,11 @@
 
 #include <iostream>
 
-#include "job_db_fixture.h"
+#include "error_of.h"
+#include "platform/database.h"
 #include "platform/file_system_kind.h"
+#include "platform/job_schema.h"
+#include "temp_dir.h"
 
 namespace kx::test {
 namespace {

@@ -63,17 +63,20 @@ class JobDatabase {
   std::string path_;
 };
 
-// An environment with the job database D:\jobs.db.
+// An environment with the job database D:\jobs.db (or another DbName, a server's).
 class JobDbTest : public ::testing::Test {
  protected:
+  explicit JobDbTest(std::string dbName = "D:\\jobs.db") : db(std::move(dbName)) {}
   TestEnvironment env;
-  JobDatabase db{"D:\\jobs.db"};
+  JobDatabase db;
 };
 
 // The same with the machines of tests/data/machines.sql, one per directory layout.
 class JobWorldTest : public JobDbTest {
  protected:
-  JobWorldTest() { db.Seed("machines.sql"); }
+  explicit JobWorldTest(std::string dbName = "D:\\jobs.db") : JobDbTest(std::move(dbName)) {
+    db.Seed("machines.sql");
+  }
 };
 
 }  // namespace kx::test

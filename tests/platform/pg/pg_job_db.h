@@ -1,42 +1,33 @@
 #pragma once
-// A job database on the test server, in a schema of its own, beside the SQLite one the base
-// fixture makes, so a case can run the same statements on both engines and compare.
-#include <functional>
-#include <string>
+// A job database on the test server, in a schema of its own, beside the SQLite one (D:\jobs.db)
+// of the base fixture, so a case can run the same statements on both engines and compare.
+#include <utility>
 
-#include "../job_db_fixture.h"
+#include "job_database.h"
 #include "pg_server.h"
 
 namespace kx::test {
 
 class PgJobDbTest : public JobDbTest {
  protected:
-  PgJobDbTest() : sqlite_(path_) {
-    if (PgServer* server = PgServer::Get()) {
-      path_ = server->NewSchema();
-      CreateJobDatabase(path_);
-    }
-  }
+  // Without a server every case is skipped before it starts; pg then stands for the file.
+  PgJobDbTest()
+      : pg(PgServer::Get() ? PgServer::Get()->NewSchema() : db.Path(), PgServer::Get() != nullptr) {}
 
-  // Runs f on the SQLite database, then on the server's (the fixture's helpers follow path_).
-  void Both(const std::function<void()>& f) {
-    const std::string pg = path_;
-    path_ = sqlite_;
-    f();
-    path_ = pg;
-    f();
-  }
-  // f's result on SQLite and on the server.
+  PgServer& Server() const { return *PgServer::Get(); }
+  // f(database) on SQLite, then on the server.
   template <class F>
-  auto OnEach(F f) {
-    const std::string pg = path_;
-    path_ = sqlite_;
-    auto onSqlite = f();
-    path_ = pg;
-    return std::make_pair(onSqlite, f());
+  auto OnEach(F f) const {
+    auto onSqlite = f(db);
+    return std::make_pair(onSqlite, f(pg));
+  }
+  template <class F>
+  void Both(F f) const {
+    f(db);
+    f(pg);
   }
 
-  std::string sqlite_;
+  JobDatabase pg;
 };
 
 }  // namespace kx::test

@@ -7,6 +7,8 @@
 
 #include "cli_app.h"
 #include "pg_job_db.h"
+#include "platform/job_schema.h"
+#include "platform/sql_dialect.h"
 
 namespace kx::test {
 namespace {
@@ -20,8 +22,7 @@ std::string SchemaOf(const std::string& conninfo) { return conninfo.substr(conni
 
 class PgEngine : public PgJobDbTest {
  protected:
-  PgServer& Server() { return *PgServer::Get(); }
-  long OpenError(const std::string& name) {
+  static long OpenError(const std::string& name) {
     return ErrorOf([&] { Engine().OpenDatabase(name); }).Number();
   }
 };
@@ -45,16 +46,16 @@ TEST_F(PgEngine, OpeningRefusesWhatIsNoJobDatabaseOrUnreachable) {
   EXPECT_THAT(ErrorOf([&] { Engine().OpenDatabase(Server().ConnInfo("nosuchdb")); }).Description(),
               HasSubstr("3D000"));
   // The database exists already: db init leaves it alone.
-  EXPECT_EQ(ErrorOf([&] { CreateJobDatabase(path_); }).Number(), dberr::AlreadyExists);
+  EXPECT_EQ(ErrorOf([&] { CreateJobDatabase(pg.Path()); }).Number(), dberr::AlreadyExists);
 }
 
 TEST_F(PgEngine, PasswordsComeFromThePasswordFileOnly) {
-  const std::string schema = SchemaOf(path_);
+  const std::string schema = SchemaOf(pg.Path());
   Server().Exec("GRANT USAGE ON SCHEMA " + schema + " TO kx_login; GRANT SELECT ON ALL TABLES IN SCHEMA " +
                 schema + " TO kx_login");
-  const std::string name = path_ + " user=kx_login";
+  const std::string name = pg.Path() + " user=kx_login";
   const auto pgpass = [&](const std::string& password) {
-    const auto file = dir_.Write("pgpass", "*:*:*:kx_login:" + password + "\n");
+    const auto file = env.Write("pgpass", "*:*:*:kx_login:" + password + "\n");
     chmod(file.c_str(), 0600);
     setenv("PGPASSFILE", file.c_str(), 1);
   };
@@ -71,57 +72,57 @@ TEST_F(PgEngine, PasswordsComeFromThePasswordFileOnly) {
 }
 
 TEST_F(PgEngine, ValuesNullAndKindsAsSqliteGivesThem) {
-  Both([&] {
-    AddJob({{"Filename", "0042"},
-            {"Version", "7"},
-            {"Materialthickness", "1.5"},
-            {"Createdate", "2024-01-02 03:04:05"}});
-    AddKeys(" 43 ", "P1");
+  Both([](const JobDatabase& d) {
+    d.AddJob({{"Filename", "0042"},
+              {"Version", 7},
+              {"Materialthickness", 1.5},
+              {"Createdate", "2024-01-02 03:04:05"}});
+    d.AddKeys(" 43 ", "P1");
   });
-  const auto firstRow = [&] {
-    auto db = Open();
-    auto rs = db->OpenRecordset(
+  const auto firstRow = [](const JobDatabase& d) {
+    auto conn = d.Open();
+    auto rs = conn->OpenRecordset(
         "select Filename, Version, Materialthickness, Createdate, Author, IsNumeric(Filename), "
         "CDbl(Filename), "
         "IsNumeric(Null), CDbl(Null), IIF(IsNumeric(Author), 1, -2.5), Filename = \"0042\", DataType "
         "from data order by Filename desc");
     std::vector<Variant> values;
     for (const Field& f : rs->AllFields()) values.push_back(f.Value());
-    values.push_back(db->OpenRecordset("select count(*) from data")->Fields(0).Value());
+    values.push_back(conn->OpenRecordset("select count(*) from data")->Fields(0).Value());
     return values;
   };
-  const auto [sqlite, pg] = OnEach(firstRow);
-  ASSERT_EQ(pg.size(), sqlite.size());
-  for (std::size_t i = 0; i < pg.size(); ++i)
-    EXPECT_TRUE(pg[i] == sqlite[i]) << i << ": " << pg[i].ToText() << " / " << sqlite[i].ToText();
-  EXPECT_EQ(pg[3].GetKind(), Variant::Kind::Date);
-  EXPECT_TRUE(pg[4].IsNull());
+  const auto [sqlite, server] = OnEach(firstRow);
+  ASSERT_EQ(server.size(), sqlite.size());
+  for (std::size_t i = 0; i < server.size(); ++i)
+    EXPECT_TRUE(server[i] == sqlite[i]) << i << ": " << server[i].ToText() << " / " << sqlite[i].ToText();
+  EXPECT_EQ(server[3].GetKind(), Variant::Kind::Date);
+  EXPECT_TRUE(server[4].IsNull());
 }
 
 TEST_F(PgEngine, NumbersFollowTheClientsRules) {
   for (const char* text : {" 1.5e3 ", "5.", ".5", "+.5", "-0", "1e", "- 5", "1 2", "", "\t7\t", "1E+2",
                            "&H10", "٣", "0x1A", "1,5", "Infinity", "NaN", "1e308"}) {
     const std::string x = QuoteSqlText(text, '"');
-    const auto [sqlite, pg] = OnEach([&] {
-      auto db = Open();
+    const auto [sqlite, server] = OnEach([&](const JobDatabase& d) {
+      auto conn = d.Open();
       auto rs =
-          db->OpenRecordset("select IsNumeric(" + x + "), IIF(IsNumeric(" + x + "), CDbl(" + x + "), -1)");
+          conn->OpenRecordset("select IsNumeric(" + x + "), IIF(IsNumeric(" + x + "), CDbl(" + x + "), -1)");
       return std::make_pair(rs->Fields(0).Value(), rs->Fields(1).Value().ToText());
     });
-    EXPECT_TRUE(pg == sqlite) << text << ": " << pg.second << " / " << sqlite.second;
+    EXPECT_TRUE(server == sqlite) << text << ": " << server.second << " / " << sqlite.second;
   }
 }
 
 TEST_F(PgEngine, RecordSetsStreamAndShareTheConnection) {
-  auto db = Open();
-  db->Execute("insert into NCDATA (Filename) select 'K' || g from generate_series(1, 3000) g");
-  auto rows = db->OpenRecordset("select Filename from data order by Filename");
+  auto conn = pg.Open();
+  conn->Execute("insert into NCDATA (Filename) select 'K' || g from generate_series(1, 3000) g");
+  auto rows = conn->OpenRecordset("select Filename from data order by Filename");
   EXPECT_EQ(rows->RecordCount(), 1);
   EXPECT_EQ(rows->Fields("FILENAME").Value().ToText(), "K1");
   rows->MoveNext();
   // A second statement while rows are still arriving: the first set keeps all of its rows.
-  EXPECT_EQ(db->OpenRecordset("select count(*) from data")->Fields(0).Value(), Variant(3000LL));
-  EXPECT_EQ(db->Execute("delete from NCDATA"), 3000);
+  EXPECT_EQ(conn->OpenRecordset("select count(*) from data")->Fields(0).Value(), Variant(3000LL));
+  EXPECT_EQ(conn->Execute("delete from NCDATA"), 3000);
   long n = 1;
   for (; !rows->Eof(); rows->MoveNext()) ++n;
   EXPECT_EQ(n, 3000);
@@ -130,18 +131,18 @@ TEST_F(PgEngine, RecordSetsStreamAndShareTheConnection) {
   EXPECT_EQ(ErrorOf([&] { rows->Fields(0).Value(); }).Number(), dberr::NoCurrentRecord);
   EXPECT_EQ(ErrorOf([&] { rows->Fields("Nope"); }).Number(), dberr::ItemNotFound);
   // Closed early: the server stops, the connection serves the next statement.
-  db->Execute("insert into NCDATA (Filename) select 'K' || g from generate_series(1, 3000) g");
-  auto early = db->OpenRecordset("select * from data");
+  conn->Execute("insert into NCDATA (Filename) select 'K' || g from generate_series(1, 3000) g");
+  auto early = conn->OpenRecordset("select * from data");
   early->Close();
   EXPECT_EQ(ErrorOf([&] { early->Eof(); }).Number(), dberr::ObjectClosed);
-  EXPECT_EQ(db->Execute("update NCDATA set Author = 'me' where Filename like \"K1*\""), 1111);
-  auto open = db->OpenRecordset("select * from data");
-  db->Close();
+  EXPECT_EQ(conn->Execute("update NCDATA set Author = 'me' where Filename like \"K1*\""), 1111);
+  auto open = conn->OpenRecordset("select * from data");
+  conn->Close();
   EXPECT_EQ(ErrorOf([&] { open->Fields(0); }).Number(), dberr::ObjectClosed);
 }
 
 TEST_F(PgEngine, StatementErrorsHaveSqlitesNumbers) {
-  Both([&] { AddKeys("AB", "1"); });
+  Both([](const JobDatabase& d) { d.AddKeys("AB", "1"); });
   const std::pair<const char*, long> cases[] = {
       {"select from where", dberr::Syntax},
       {"select * from data where Filename = \"open", dberr::Syntax},
@@ -153,50 +154,51 @@ TEST_F(PgEngine, StatementErrorsHaveSqlitesNumbers) {
       {"select * from data where Filename like \"[Z-A]\"", dberr::Syntax},
   };
   for (const auto& [sql, number] : cases) {
-    const auto [sqlite, pg] =
-        OnEach([&, sql = sql] { return ErrorOf([&] { Open()->OpenRecordset(sql); }).Number(); });
+    const auto [sqlite, server] = OnEach([sql = sql](const JobDatabase& d) {
+      return ErrorOf([&] { d.Open()->OpenRecordset(sql); }).Number();
+    });
     EXPECT_EQ(sqlite, number) << sql;
-    EXPECT_EQ(pg, number) << sql;
+    EXPECT_EQ(server, number) << sql;
   }
-  EXPECT_EQ(ErrorOf([&] { Open()->Execute("select * from data"); }).Number(), dberr::SelectNotExecutable);
-  const KxError e = ErrorOf([&] { Open()->OpenRecordset("select [Filenam] from data"); });
+  EXPECT_EQ(ErrorOf([&] { pg.Open()->Execute("select * from data"); }).Number(), dberr::SelectNotExecutable);
+  const KxError e = ErrorOf([&] { pg.Open()->OpenRecordset("select [Filenam] from data"); });
   EXPECT_EQ(e.Source(), "DAO.Database");
   EXPECT_THAT(e.Description(), HasSubstr("42703"));
 }
 
 TEST_F(PgEngine, TransactionsNestAndRollBack) {
-  auto db = Open();
+  auto conn = pg.Open();
   {
-    Transaction t(*db);
-    db->Execute("INSERT INTO NCDATA (Filename) VALUES ('T1')");
+    Transaction t(*conn);
+    conn->Execute("INSERT INTO NCDATA (Filename) VALUES ('T1')");
   }
   {
-    Transaction t(*db);
-    db->Execute("INSERT INTO NCDATA (Filename) VALUES ('T2')");
+    Transaction t(*conn);
+    conn->Execute("INSERT INTO NCDATA (Filename) VALUES ('T2')");
     {
-      Transaction inner(*db);
-      db->Execute("INSERT INTO NCDATA (Filename) VALUES ('T3')");
+      Transaction inner(*conn);
+      conn->Execute("INSERT INTO NCDATA (Filename) VALUES ('T3')");
     }
     t.Commit();
   }
-  EXPECT_EQ(Rows("select Filename from data"), (std::vector<std::string>{"T2"}));
-  EXPECT_EQ(ErrorOf([&] { db->CommitTrans(); }).Number(), dberr::NoTransaction);
+  EXPECT_EQ(pg.Rows("select Filename from data"), (std::vector<std::string>{"T2"}));
+  EXPECT_EQ(ErrorOf([&] { conn->CommitTrans(); }).Number(), dberr::NoTransaction);
   // A failed statement spoils the server's transaction: committing it says so.
-  db->BeginTrans();
-  EXPECT_EQ(ErrorOf([&] { db->Execute("INSERT INTO NCDATA (Filename) VALUES ('t2')"); }).Number(),
+  conn->BeginTrans();
+  EXPECT_EQ(ErrorOf([&] { conn->Execute("INSERT INTO NCDATA (Filename) VALUES ('t2')"); }).Number(),
             dberr::DuplicateKey);
-  EXPECT_EQ(ErrorOf([&] { db->CommitTrans(); }).Number(), err::DatabaseError);
-  EXPECT_EQ(Count("select count(*) from data"), 1);
+  EXPECT_EQ(ErrorOf([&] { conn->CommitTrans(); }).Number(), err::DatabaseError);
+  EXPECT_EQ(pg.Count("select count(*) from data"), 1);
 }
 
 TEST_F(PgEngine, LockWaitsEndAndLostConnectionsAreReported) {
-  AddKeys("A", "1");
+  pg.AddKeys("A", "1");
   const int saved = Engine().BusyTimeoutMs();
   Engine().BusyTimeoutMs(150);
-  auto writer = Open();
+  auto writer = pg.Open();
   writer->BeginTrans();
   writer->Execute("UPDATE NCDATA SET Author = 'me'");
-  auto other = Open();
+  auto other = pg.Open();
   EXPECT_EQ(ErrorOf([&] { other->Execute("UPDATE NCDATA SET Author = 'you'"); }).Number(), dberr::Locked);
   EXPECT_EQ(other->OpenRecordset("select count(*) from data")->Fields(0).Value(), Variant(1LL));
   writer->Rollback();
@@ -210,24 +212,24 @@ TEST_F(PgEngine, LockWaitsEndAndLostConnectionsAreReported) {
 }
 
 TEST_F(PgEngine, AReusedConnectionStartsCleanAndALostOneIsReplaced) {
-  const auto backend = [](Database& db) {
-    return db.OpenRecordset("select pg_backend_pid()")->Fields(0).Value();
+  const auto backend = [](Database& conn) {
+    return conn.OpenRecordset("select pg_backend_pid()")->Fields(0).Value();
   };
-  const Variant first = backend(*Open());
+  const Variant first = backend(*pg.Open());
   Variant second;
   {
-    auto db = Open();
-    EXPECT_EQ(backend(*db), first);  // the closed database's connection
-    db->Execute("create temporary table kx_mine (x integer)");
-    second = backend(*db);
+    auto conn = pg.Open();
+    EXPECT_EQ(backend(*conn), first);  // the closed database's connection
+    conn->Execute("create temporary table kx_mine (x integer)");
+    second = backend(*conn);
   }
-  auto db = Open();
-  EXPECT_NE(backend(*db), second);  // that session is not handed on
-  EXPECT_EQ(ErrorOf([&] { db->OpenRecordset("select * from kx_mine"); }).Number(), dberr::TableNotFound);
-  const Variant third = backend(*db);
-  db->Close();
+  auto conn = pg.Open();
+  EXPECT_NE(backend(*conn), second);  // that session is not handed on
+  EXPECT_EQ(ErrorOf([&] { conn->OpenRecordset("select * from kx_mine"); }).Number(), dberr::TableNotFound);
+  const Variant third = backend(*conn);
+  conn->Close();
   Server().Exec("SELECT pg_terminate_backend(" + third.ToText() + ", 10000)");
-  EXPECT_EQ(Open()->OpenRecordset("select count(*) from data")->Fields(0).Value(), Variant(0LL));
+  EXPECT_EQ(pg.Open()->OpenRecordset("select count(*) from data")->Fields(0).Value(), Variant(0LL));
 }
 
 TEST_F(PgEngine, CommandLineInitsAndQueriesAServerDatabase) {

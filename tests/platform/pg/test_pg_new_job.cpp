@@ -7,28 +7,24 @@
 
 #include "../../dialogs/new_job_record_fixture.h"
 #include "pg_server.h"
+#include "platform/ui_services.h"
 
 namespace kx::test {
 namespace {
 
 class PgNewJob : public NewJobRecordTest {
  protected:
-  PgNewJob() {
-    if (PgServer* server = PgServer::Get()) {
-      path_ = server->NewSchema();
-      CreateJobDatabase(path_);
-    }
-  }
+  PgNewJob() : NewJobRecordTest(PgServer::Get() ? PgServer::Get()->NewSchema() : "D:\\jobs.db") {}
 };
 
 TEST_F(PgNewJob, ConfirmedCopyIsACompleteRowWithFolders) {
-  AddJob({{"Filename", "A100"},
-          {"ProgramNumber", "P100"},
-          {"Machine", "Own"},
-          {"Machineset", "S1"},
-          {"Version", "7"},
-          {"Material", "ST37"},
-          {"Createdate", "2001-02-03 04:05:06"}});
+  db.AddJob({{"Filename", "A100"},
+             {"ProgramNumber", "P100"},
+             {"Machine", "Own"},
+             {"Machineset", "S1"},
+             {"Version", 7},
+             {"Material", "ST37"},
+             {"Createdate", "2001-02-03 04:05:06"}});
   SelectInGrid("A100");
   EXPECT_EQ(Grid().ColumnIndex("ID"), -1);  // the row id is no column to show or copy
   view.checks["Check2(3)"] = true;
@@ -40,9 +36,9 @@ TEST_F(PgNewJob, ConfirmedCopyIsACompleteRowWithFolders) {
   EXPECT_EQ(job.at("Author"), "jdoe");
   EXPECT_EQ(job.at("Adresstext"), "Addr1");
   EXPECT_NE(job.at("Createdate"), "2001-02-03 04:05:06");
-  EXPECT_TRUE(std::filesystem::is_directory(Native("Jobs\\A101\\S1")));
-  EXPECT_TRUE(std::filesystem::is_directory(Native("Nc\\A101\\S1")));
-  EXPECT_TRUE(ui_->shown.empty());
+  EXPECT_TRUE(std::filesystem::is_directory(env.Data("Jobs\\A101\\S1")));
+  EXPECT_TRUE(std::filesystem::is_directory(env.Data("Nc\\A101\\S1")));
+  EXPECT_TRUE(env.Ui().shown.empty());
 
   // A key that differs only in letter case is taken.
   view.texts = {{"Text1(0)", "p100"}, {"Text1(1)", "A999"}};
@@ -55,7 +51,7 @@ TEST_F(PgNewJob, OneOfSeveralWorkstationsConfirmingOneKeyWins) {
   constexpr int kWorkstations = 4;
   // Another user's insert of the key, not yet committed: every workstation passes its counts
   // and waits at the unique index, so they all reach the insert together.
-  auto holder = Open();
+  auto holder = db.Open();
   holder->BeginTrans();
   holder->Execute("insert into NCDATA ([Filename], [ProgramNumber]) values ('A101', 'P101')");
   std::vector<pid_t> workstations;
@@ -66,7 +62,7 @@ TEST_F(PgNewJob, OneOfSeveralWorkstationsConfirmingOneKeyWins) {
       Engine().BusyTimeoutMs(60000);  // waits for the holder however slow the machine
       view.texts = {{"Text1(0)", i % 2 ? "p101" : "P101"}, {"Text1(1)", i < 2 ? "a101" : "A101"}};
       const bool stored = Confirm();
-      const bool told = view.LastStatus().find(" exists") != std::string::npos && ui_->shown.empty();
+      const bool told = view.LastStatus().find(" exists") != std::string::npos && env.Ui().shown.empty();
       _exit(stored ? 0 : told ? 1 : 2);
     }
     workstations.push_back(pid);
@@ -74,8 +70,8 @@ TEST_F(PgNewJob, OneOfSeveralWorkstationsConfirmingOneKeyWins) {
   const std::string waiting =
       "select count(*) from pg_stat_activity where wait_event_type = 'Lock' and backend_type = 'client "
       "backend'";
-  for (int tries = 0; tries < 2000 && Count(waiting) < kWorkstations; ++tries) usleep(20000);
-  EXPECT_EQ(Count(waiting), kWorkstations);
+  for (int tries = 0; tries < 2000 && db.Count(waiting) < kWorkstations; ++tries) usleep(20000);
+  EXPECT_EQ(db.Count(waiting), kWorkstations);
   holder->Rollback();
 
   std::vector<int> results;
@@ -87,10 +83,10 @@ TEST_F(PgNewJob, OneOfSeveralWorkstationsConfirmingOneKeyWins) {
   std::sort(results.begin(), results.end());
   EXPECT_EQ(results, (std::vector<int>{0, 1, 1, 1}));
   EXPECT_EQ(JobCount(), 1);
-  EXPECT_EQ(Count("select count(*) from data where [ProgramNumber]='P101' and [Filename]='a101'"), 1);
+  EXPECT_EQ(db.Count("select count(*) from data where [ProgramNumber]='P101' and [Filename]='a101'"), 1);
   // The winner's row is whole: all three writes are in it.
-  EXPECT_EQ(Count("select count(*) from data where Author = 'jdoe' and Version = 1 and Text10 = '' and "
-                  "Adresstext = 'Addr1' and Createdate Is Not Null"),
+  EXPECT_EQ(db.Count("select count(*) from data where Author = 'jdoe' and Version = 1 and Text10 = '' and "
+                     "Adresstext = 'Addr1' and Createdate Is Not Null"),
             1);
 }
 
