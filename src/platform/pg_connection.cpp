@@ -263,6 +263,12 @@ void RaisePg(const PGresult* res, PGconn* conn, const std::string& name, const c
   if (state == "42P01")
     throw KxError(dberr::TableNotFound, source,
                   "Cannot find the input table or query (" + text + ")" + where + ".");
+  // Number columns take only numbers that fit them; CDbl of a text beyond double overflows.
+  if (state == "22P02")
+    throw KxError(dberr::ConversionError, source, "Data type conversion error (" + text + ").");
+  if (state == "22003") throw KxError(dberr::FieldOverflow, source, "Numeric field overflow (" + text + ").");
+  if (state == "KX006")
+    throw KxError(err::Overflow, source, "Overflow in criteria expression (" + text + ").");
   if ((state == "42883" && primary && StartsWith(primary, "operator does not exist")) || state == "42804" ||
       state == "42846" || (StartsWith(state, "22") && state != "2201B"))
     throw KxError(dberr::TypeMismatch, source,

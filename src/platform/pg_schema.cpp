@@ -93,35 +93,60 @@ std::string FoldFunctions(const std::string& s) {
 }
 
 // IsNumeric and CDbl with the rules of the client's number module: outer blanks and tabs, a
-// sign, digits with an optional "." part or "." and digits, an optional complete exponent.
-std::string NumberFunctions(const std::string& s) {
-  return "CREATE FUNCTION " + s +
-         ".kx_isnumeric(s text) RETURNS boolean LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$\n"
-         "SELECT COALESCE(s COLLATE \"C\" ~ '^[ \\t]*[+-]?([0-9]+(\\.[0-9]*)?|\\.[0-9]+)([eE][+-]?[0-9]+)?[ "
-         "\\t]*$', "
-         "false) $f$;\n"
-         "CREATE FUNCTION " +
-         s +
-         ".kx_isnumeric(x double precision) RETURNS boolean LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$\n"
-         "SELECT x IS NOT NULL $f$;\n"
-         "CREATE FUNCTION " +
-         s +
-         ".kx_type_mismatch(s text) RETURNS double precision LANGUAGE plpgsql IMMUTABLE PARALLEL SAFE AS "
-         "$f$\n"
-         "BEGIN\n  RAISE EXCEPTION USING ERRCODE = '22018',\n"
-         "    MESSAGE = pg_catalog.format('Data type mismatch in criteria expression: CDbl(%L)', s);\nEND "
-         "$f$;\n"
-         "CREATE FUNCTION " +
-         s +
-         ".kx_cdbl(s text) RETURNS double precision LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$\n"
-         "SELECT CASE WHEN s IS NULL THEN NULL WHEN " +
-         s + ".kx_isnumeric(s) THEN pg_catalog.btrim(s, E' \\t')::double precision ELSE " + s +
-         ".kx_type_mismatch(s) END $f$;\n"
-         "CREATE FUNCTION " +
-         s +
-         ".kx_cdbl(x double precision) RETURNS double precision LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$\n"
-         "SELECT x $f$;\n";
-}
+// sign, digits with an optional "." part or "." and digits, an optional complete exponent, and
+// a value that a double holds. A text under 300 characters without an exponent always fits; the
+// rest are placed by the power of ten of their first significant digit, and at 10^308 compared
+// with the largest double plus half a unit (what rounds to infinity overflows). A value too
+// small for a double is 0, as on the client.
+constexpr const char* kNumberFunctions = R"sql(
+CREATE FUNCTION @.kx_number_form(s text) RETURNS boolean LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$
+SELECT COALESCE(s COLLATE "C" ~ '^[ \t]*[+-]?([0-9]+(\.[0-9]*)?|\.[0-9]+)([eE][+-]?[0-9]+)?[ \t]*$', false) $f$;
+CREATE FUNCTION @.kx_fits_double(s text) RETURNS boolean LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $f$
+DECLARE
+  m text[] := pg_catalog.regexp_match(s COLLATE "C", '^[ \t]*[+-]?([0-9]*)\.?([0-9]*)(?:[eE]([+-]?[0-9]+))?');
+  digits text := pg_catalog.ltrim(m[1] || m[2], '0');
+  e numeric := COALESCE(m[3], '0')::numeric + pg_catalog.length(m[1]) - 1
+               - (pg_catalog.length(m[1] || m[2]) - pg_catalog.length(digits));
+BEGIN
+  IF digits = '' OR e < 308 THEN RETURN true; END IF;
+  -- The digits of (2^54 - 1) * 2^970, half a unit above the largest double.
+  RETURN e = 308 AND pg_catalog.rtrim(digits, '0') COLLATE "C" <
+    '1797693134862315807937289714053034150799341327100378269361737789804449682927647509466490179775872070'
+    '9633028641669288791094655554785194040263065748867150582068190890200070838367627385484581771153176447'
+    '5730270069855571366959622842914819860834936475292719074168444365510704342711559699508093042880177904174497792';
+END $f$;
+CREATE FUNCTION @.kx_isnumeric(s text) RETURNS boolean LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$
+SELECT @.kx_number_form(s) AND (pg_catalog.octet_length(s) < 300 AND s COLLATE "C" !~ '[eE]' OR @.kx_fits_double(s)) $f$;
+CREATE FUNCTION @.kx_isnumeric(x double precision) RETURNS boolean LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$
+SELECT x IS NOT NULL $f$;
+CREATE FUNCTION @.kx_type_mismatch(s text) RETURNS double precision LANGUAGE plpgsql IMMUTABLE PARALLEL SAFE AS $f$
+BEGIN
+  RAISE EXCEPTION USING ERRCODE = '22018',
+    MESSAGE = pg_catalog.format('Data type mismatch in criteria expression: CDbl(%L)', s);
+END $f$;
+CREATE FUNCTION @.kx_overflow(s text) RETURNS double precision LANGUAGE plpgsql IMMUTABLE PARALLEL SAFE AS $f$
+BEGIN
+  RAISE EXCEPTION USING ERRCODE = 'KX006',
+    MESSAGE = pg_catalog.format('Overflow in criteria expression: CDbl(%L)', s);
+END $f$;
+CREATE FUNCTION @.kx_to_double(s text) RETURNS double precision LANGUAGE plpgsql IMMUTABLE STRICT PARALLEL SAFE AS $f$
+BEGIN
+  RETURN s::double precision;
+EXCEPTION WHEN numeric_value_out_of_range THEN
+  RETURN CASE WHEN s LIKE '-%' THEN '-0'::double precision ELSE 0 END;
+END $f$;
+CREATE FUNCTION @.kx_cdbl(s text) RETURNS double precision LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$
+SELECT CASE WHEN s IS NULL THEN NULL
+            WHEN NOT @.kx_number_form(s) THEN @.kx_type_mismatch(s)
+            WHEN pg_catalog.octet_length(s) < 300 AND s COLLATE "C" !~ '[eE]'
+              THEN pg_catalog.btrim(s, E' \t')::double precision
+            WHEN @.kx_fits_double(s) THEN @.kx_to_double(pg_catalog.btrim(s, E' \t'))
+            ELSE @.kx_overflow(s) END $f$;
+CREATE FUNCTION @.kx_cdbl(x double precision) RETURNS double precision LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$
+SELECT x $f$;
+)sql";
+
+std::string NumberFunctions(const std::string& s) { return ReplaceAll(kNumberFunctions, "@.", s + "."); }
 
 // Like with * ? # [list] [!list], without case: the folded pattern as an anchored regular
 // expression, every character written as \U escape so none of them is special there.

@@ -100,8 +100,29 @@ TEST_F(PgEngine, ValuesNullAndKindsAsSqliteGivesThem) {
 }
 
 TEST_F(PgEngine, NumbersFollowTheClientsRules) {
-  for (const char* text : {" 1.5e3 ", "5.", ".5", "+.5", "-0", "1e", "- 5", "1 2", "", "\t7\t", "1E+2",
-                           "&H10", "٣", "0x1A", "1,5", "Infinity", "NaN", "1e308"}) {
+  for (const char* text : {" 1.5e3 ",
+                           "5.",
+                           ".5",
+                           "+.5",
+                           "-0",
+                           "1e",
+                           "- 5",
+                           "1 2",
+                           "",
+                           "\t7\t",
+                           "1E+2",
+                           "&H10",
+                           "٣",
+                           "0x1A",
+                           "1,5",
+                           "Infinity",
+                           "NaN",
+                           "1e308",
+                           "-1e309",
+                           "1e-400",
+                           "0e999",
+                           "17976931348623158e292",
+                           "17976931348623159e292"}) {
     const std::string x = QuoteSqlText(text, '"');
     const auto [sqlite, server] = OnEach([&](const JobDatabase& d) {
       auto conn = d.Open();
@@ -152,10 +173,21 @@ TEST_F(PgEngine, StatementErrorsHaveSqlitesNumbers) {
       {"select * from data; delete from data", dberr::TrailingText},
       {"select CDbl(Filename) from data", dberr::TypeMismatch},
       {"select * from data where Filename like \"[Z-A]\"", dberr::Syntax},
+      {"select CDbl(\"1e400\") from data", err::Overflow},
+      // Number columns take only numbers that fit them.
+      {"update NCDATA set Version = 'seven'", dberr::ConversionError},
+      {"insert into NCDATA (Filename, DataArchive) values ('n1', 40000)", dberr::FieldOverflow},
+      {"update NCDATA set Materialthickness = 'x'", dberr::ConversionError},
   };
   for (const auto& [sql, number] : cases) {
-    const auto [sqlite, server] = OnEach([sql = sql](const JobDatabase& d) {
-      return ErrorOf([&] { d.Open()->OpenRecordset(sql); }).Number();
+    const auto [sqlite, server] = OnEach([sql = std::string(sql)](const JobDatabase& d) {
+      return ErrorOf([&] {
+               if (sql.starts_with("select"))
+                 d.Open()->OpenRecordset(sql);
+               else
+                 d.Execute(sql);
+             })
+          .Number();
     });
     EXPECT_EQ(sqlite, number) << sql;
     EXPECT_EQ(server, number) << sql;
