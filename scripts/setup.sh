@@ -26,7 +26,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   # not make and start a server of the machine as well.
   if [[ " ${missing[*]} " == *" postgresql "* ]]; then
     apt_install postgresql-common
-    $sudo_cmd sed -ri 's/^#? *(create_main_cluster) .*$/\1 = false/' /etc/postgresql-common/createcluster.conf
+    conf=/etc/postgresql-common/createcluster.conf
+    $sudo_cmd sed -ri 's/^#? *(create_main_cluster)\b.*$/\1 = false/' "$conf"
+    # A file without the line (another release's) gets it.
+    grep -q '^create_main_cluster = false' "$conf" || echo 'create_main_cluster = false' | $sudo_cmd tee -a "$conf" >/dev/null
   fi
   apt_install "${missing[@]}"
 fi
