@@ -89,7 +89,7 @@ void RunCopy(const std::string& fromArg, const std::string& toArg, bool json, Cl
   CopyProgress progress;
   auto last = std::chrono::steady_clock::time_point{};
   if (isatty(STDERR_FILENO)) {
-    progress = [&](const TableSpec& t, long long rows, long long expected) {
+    progress = [&](const TableLayout& t, long long rows, long long expected) {
       const auto now = std::chrono::steady_clock::now();
       const bool done = rows == expected;
       if (!done && now - last < std::chrono::milliseconds(200)) return;

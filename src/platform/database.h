@@ -18,7 +18,7 @@
 
 #include "core/error.h"
 #include "core/variant.h"
-#include "platform/table_spec.h"
+#include "platform/table_layout.h"
 
 namespace kx {
 
@@ -124,7 +124,7 @@ class Database {
 
   // DAO's TableDefs: the tables of the job database with their columns, keys and indexes, in
   // the order they were made (the engine's own bookkeeping tables left out).
-  virtual std::vector<TableSpec> TableDefs() = 0;
+  virtual std::vector<TableLayout> TableDefs() = 0;
 
   virtual void BeginTrans() = 0;
   virtual void CommitTrans() = 0;

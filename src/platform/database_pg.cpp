@@ -331,7 +331,7 @@ class PgDatabase final : public Database {
     return rows && *rows ? std::atol(rows) : 0;
   }
 
-  std::vector<TableSpec> TableDefs() override {
+  std::vector<TableLayout> TableDefs() override {
     CheckOpen("DAO.Database");
     Free();
     return ReadPgTableDefs(conn_->conn.get(), conn_->name);

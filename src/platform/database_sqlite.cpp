@@ -296,7 +296,7 @@ class SqliteDatabase final : public Database {
     return sqlite3_total_changes64(db) == before ? 0 : static_cast<long>(sqlite3_changes64(db));
   }
 
-  std::vector<TableSpec> TableDefs() override {
+  std::vector<TableLayout> TableDefs() override {
     CheckOpen("DAO.Database");
     return ReadSqliteTableDefs(conn_->db.get());
   }

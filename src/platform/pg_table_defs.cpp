@@ -14,8 +14,8 @@ namespace {
 
 constexpr const char* kSource = "DAO.TableDefs";
 
-ColumnSpec ColumnOfType(std::string name, std::string_view type, int typmod) {
-  ColumnSpec c;
+ColumnLayout ColumnOfType(std::string name, std::string_view type, int typmod) {
+  ColumnLayout c;
   c.name = std::move(name);
   if (type == "bool") {
     c.type = FieldType::Bool;
@@ -65,8 +65,8 @@ KeyExpr ParseKey(std::string_view key) {
 
 }  // namespace
 
-std::vector<TableSpec> ReadPgTableDefs(PGconn* conn, const std::string& dbName) {
-  std::vector<TableSpec> tables;
+std::vector<TableLayout> ReadPgTableDefs(PGconn* conn, const std::string& dbName) {
+  std::vector<TableLayout> tables;
   std::vector<std::string> oids;
   {
     PgResult res = ExecPg(conn,
@@ -76,11 +76,11 @@ std::vector<TableSpec> ReadPgTableDefs(PGconn* conn, const std::string& dbName) 
                           dbName, kSource);
     for (int r = 0; r < PQntuples(res.get()); ++r) {
       oids.emplace_back(PQgetvalue(res.get(), r, 0));
-      tables.push_back(TableSpec{PQgetvalue(res.get(), r, 1), {}, {}, {}});
+      tables.push_back(TableLayout{PQgetvalue(res.get(), r, 1), {}, {}, {}});
     }
   }
   for (std::size_t i = 0; i < tables.size(); ++i) {
-    TableSpec& t = tables[i];
+    TableLayout& t = tables[i];
     const std::string& oid = oids[i];
     PgResult cols =
         ExecPg(conn,
@@ -97,7 +97,7 @@ std::vector<TableSpec> ReadPgTableDefs(PGconn* conn, const std::string& dbName) 
     std::vector<std::pair<int, std::string>> keys;
     for (int r = 0; r < PQntuples(cols.get()); ++r) {
       const auto text = [&](int c) { return std::string(PQgetvalue(cols.get(), r, c)); };
-      ColumnSpec c = ColumnOfType(text(0), text(1), std::atoi(PQgetvalue(cols.get(), r, 2)));
+      ColumnLayout c = ColumnOfType(text(0), text(1), std::atoi(PQgetvalue(cols.get(), r, 2)));
       c.required = text(3) == "t";
       const std::string def = text(5);
       c.autoNumber = text(4) == "t" || def.rfind("nextval(", 0) == 0;
@@ -109,7 +109,7 @@ std::vector<TableSpec> ReadPgTableDefs(PGconn* conn, const std::string& dbName) 
     for (auto& k : keys) t.primaryKey.push_back(k.second);
     // A key column is never Null: that is the key's, not a column rule of its own.
     for (const auto& k : keys)
-      for (ColumnSpec& c : t.columns)
+      for (ColumnLayout& c : t.columns)
         if (c.name == k.second) c.required = false;
 
     PgResult ixs =
@@ -129,9 +129,9 @@ std::vector<TableSpec> ReadPgTableDefs(PGconn* conn, const std::string& dbName) 
       if (t.indexes.empty() || t.indexes.back().name != name) {
         if (skip) t.indexes.pop_back();
         skip = false;
-        t.indexes.push_back(IndexSpec{name, {}, std::strcmp(PQgetvalue(ixs.get(), r, 1), "t") == 0, false});
+        t.indexes.push_back(IndexLayout{name, {}, std::strcmp(PQgetvalue(ixs.get(), r, 1), "t") == 0, false});
       }
-      IndexSpec& ix = t.indexes.back();
+      IndexLayout& ix = t.indexes.back();
       const KeyExpr key = ParseKey(PQgetvalue(ixs.get(), r, 2));
       const bool hasPredicate = !PQgetisnull(ixs.get(), r, 3);
       if (key.function == "kx_cdbl") {

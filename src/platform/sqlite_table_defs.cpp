@@ -41,8 +41,8 @@ std::string Quote(const std::string& name) {
 }
 
 // SQLite's affinity rules, with the widths and kinds a job database's declarations carry.
-ColumnSpec ColumnOfDecl(std::string name, const std::string& decl) {
-  ColumnSpec c;
+ColumnLayout ColumnOfDecl(std::string name, const std::string& decl) {
+  ColumnLayout c;
   c.name = std::move(name);
   const std::string t = sql::LowerAscii(decl);
   const auto has = [&](const char* s) { return t.find(s) != std::string::npos; };
@@ -91,19 +91,20 @@ std::optional<Variant> ConstantDefault(std::string_view expr) {
   return std::nullopt;
 }
 
-std::vector<TableSpec> ReadSqliteTableDefs(sqlite3* db) {
-  std::vector<TableSpec> tables;
+std::vector<TableLayout> ReadSqliteTableDefs(sqlite3* db) {
+  std::vector<TableLayout> tables;
   Stmt list = Prepare(db,
                       "SELECT name FROM sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' "
                       "ESCAPE '\\' ORDER BY rowid");
-  while (sqlite3_step(list.get()) == SQLITE_ROW) tables.push_back(TableSpec{Text(list.get(), 0), {}, {}, {}});
+  while (sqlite3_step(list.get()) == SQLITE_ROW)
+    tables.push_back(TableLayout{Text(list.get(), 0), {}, {}, {}});
 
-  for (TableSpec& t : tables) {
+  for (TableLayout& t : tables) {
     Stmt info = Prepare(db, "SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(" +
                                 Quote(t.name) + ") ORDER BY cid");
     std::vector<std::pair<int, std::string>> keys;
     while (sqlite3_step(info.get()) == SQLITE_ROW) {
-      ColumnSpec c = ColumnOfDecl(Text(info.get(), 0), Text(info.get(), 1));
+      ColumnLayout c = ColumnOfDecl(Text(info.get(), 0), Text(info.get(), 1));
       c.required = sqlite3_column_int(info.get(), 2) != 0;
       if (sqlite3_column_type(info.get(), 3) != SQLITE_NULL)
         c.defaultValue = ConstantDefault(Text(info.get(), 3));
@@ -117,7 +118,7 @@ std::vector<TableSpec> ReadSqliteTableDefs(sqlite3* db) {
     for (auto& k : keys) t.primaryKey.push_back(k.second);
     // A single INTEGER PRIMARY KEY is SQLite's row number.
     if (keys.size() == 1) {
-      for (ColumnSpec& c : t.columns)
+      for (ColumnLayout& c : t.columns)
         if (c.name == t.primaryKey[0] && c.type == FieldType::Int64) c.autoNumber = true;
     }
 
@@ -127,7 +128,7 @@ std::vector<TableSpec> ReadSqliteTableDefs(sqlite3* db) {
                         "ORDER BY l.seq DESC");
     while (sqlite3_step(indexes.get()) == SQLITE_ROW) {
       if (Text(indexes.get(), 2) == "pk") continue;  // the primary key is the table's
-      IndexSpec ix;
+      IndexLayout ix;
       ix.name = Text(indexes.get(), 0);
       ix.unique = sqlite3_column_int(indexes.get(), 1) != 0;
       bool expression = false;

@@ -14,43 +14,43 @@ namespace {
 constexpr const char* kSource = "kestrafix.TableWriter";
 constexpr long long kTickRows = 16384;
 
-bool HasIndex(const TableSpec& t, const std::string& column, bool unique, bool numeric) {
-  for (const IndexSpec& ix : t.indexes)
+bool HasIndex(const TableLayout& t, const std::string& column, bool unique, bool numeric) {
+  for (const IndexLayout& ix : t.indexes)
     if (ix.columns.size() == 1 && EqualsNoCase(ix.columns[0], column) && ix.unique == unique &&
         ix.numeric == numeric)
       return true;
   return false;
 }
 
-const ColumnSpec* FindColumn(const TableSpec& t, std::string_view name) {
-  for (const ColumnSpec& c : t.columns)
+const ColumnLayout* FindColumn(const TableLayout& t, std::string_view name) {
+  for (const ColumnLayout& c : t.columns)
     if (EqualsNoCase(c.name, name)) return &c;
   return nullptr;
 }
 
 }  // namespace
 
-void ClassifyTables(std::vector<TableSpec>& tables) {
+void ClassifyTables(std::vector<TableLayout>& tables) {
   // NCDATA before the job table's other names, as the dialect maps them all to NCDATA.
-  TableSpec* job = nullptr;
+  TableLayout* job = nullptr;
   for (const char* name : {"NCDATA", "NcData", "Data"}) {
-    for (TableSpec& t : tables)
+    for (TableLayout& t : tables)
       if (!job && EqualsNoCase(t.name, name)) job = &t;
   }
-  for (TableSpec& t : tables) {
+  for (TableLayout& t : tables) {
     t.isJobTable = &t == job;
     t.isMachineTable = EqualsNoCase(t.name, kMachineTable);
   }
 }
 
-TableSpec TargetTable(const TableSpec& source) {
-  TableSpec t = source;
+TableLayout TargetTable(const TableLayout& source) {
+  TableLayout t = source;
   if (t.isJobTable) t.name = std::string(kJobTable);
   if (t.isMachineTable) t.name = std::string(kMachineTable);
   if (!t.isJobTable) return t;
   // The job grid on the server numbers rows by ID.
   if (!FindColumn(t, "ID")) {
-    ColumnSpec id;
+    ColumnLayout id;
     id.name = "ID";
     id.type = FieldType::Int64;
     id.autoNumber = true;
@@ -58,7 +58,7 @@ TableSpec TargetTable(const TableSpec& source) {
     if (t.primaryKey.empty()) t.primaryKey = {"ID"};
   }
   for (const char* key : {"Filename", "ProgramNumber"}) {
-    const ColumnSpec* c = FindColumn(t, key);
+    const ColumnLayout* c = FindColumn(t, key);
     if (!c) continue;
     if (!HasIndex(t, c->name, true, false)) t.indexes.push_back({t.name + "_" + key, {c->name}, true, false});
     if (!HasIndex(t, c->name, false, true))
@@ -69,7 +69,7 @@ TableSpec TargetTable(const TableSpec& source) {
 
 class TableRows::Impl {
  public:
-  Impl(Database& db, const TableSpec& table) : columns_(table.columns.size()) {
+  Impl(Database& db, const TableLayout& table) : columns_(table.columns.size()) {
     if (table.name.find(']') != std::string::npos)
       throw KxError(dberr::Syntax, kSource,
                     "Table name '" + table.name + "' cannot be written in a statement.");
@@ -94,7 +94,7 @@ class TableRows::Impl {
   bool started_ = false;
 };
 
-TableRows::TableRows(Database& db, const TableSpec& table) : impl_(std::make_unique<Impl>(db, table)) {}
+TableRows::TableRows(Database& db, const TableLayout& table) : impl_(std::make_unique<Impl>(db, table)) {}
 TableRows::~TableRows() = default;
 bool TableRows::Next(std::vector<Variant>& row) { return impl_->Next(row); }
 
@@ -103,9 +103,9 @@ std::unique_ptr<TableWriter> TableWriter::Create(const std::string& dbName) {
   return detail::CreateSqliteTableWriter(dbName, NativeDbPath(dbName));
 }
 
-long long TableWriter::WriteTable(const TableSpec& table, RowSource& rows, long long expected,
+long long TableWriter::WriteTable(const TableLayout& table, RowSource& rows, long long expected,
                                   const CopyProgress& progress) {
-  const TableSpec target = TargetTable(table);
+  const TableLayout target = TargetTable(table);
   CreateTable(target);
   long long next = kTickRows;
   const auto tick = [&](long long n) {
@@ -120,17 +120,17 @@ long long TableWriter::WriteTable(const TableSpec& table, RowSource& rows, long 
   return read;
 }
 
-long long TableWriter::CountRows(const TableSpec& table) { return Count(TargetTable(table).name); }
+long long TableWriter::CountRows(const TableLayout& table) { return Count(TargetTable(table).name); }
 
 void TableWriter::Commit() { DoCommit(); }
 
 std::vector<CopiedTable> CopyJobDatabase(const std::string& from, const std::string& to,
                                          const CopyProgress& progress) {
   auto source = Engine().OpenDatabase(from);
-  const std::vector<TableSpec> tables = source->TableDefs();
+  const std::vector<TableLayout> tables = source->TableDefs();
   auto writer = TableWriter::Create(to);
   std::vector<CopiedTable> copied;
-  for (const TableSpec& t : tables) {
+  for (const TableLayout& t : tables) {
     long long expected = -1;
     if (progress) {
       auto rs = source->OpenRecordset("select Count(*) from [" + t.name + "]");

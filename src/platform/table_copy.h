@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "core/variant.h"
-#include "platform/table_spec.h"
+#include "platform/table_layout.h"
 
 namespace kx {
 
 class Database;
 
-// The rows of one table, values in the order of its TableSpec's columns.
+// The rows of one table, values in the order of its TableLayout's columns.
 class RowSource {
  public:
   virtual ~RowSource() = default;
@@ -26,7 +26,7 @@ class RowSource {
 // The rows of a table read through the engine ("select * from" it).
 class TableRows final : public RowSource {
  public:
-  TableRows(Database& db, const TableSpec& table);
+  TableRows(Database& db, const TableLayout& table);
   ~TableRows() override;
   bool Next(std::vector<Variant>& row) override;
 
@@ -37,7 +37,7 @@ class TableRows final : public RowSource {
 
 // Called while a table's rows are written (rows so far, and the rows expected or -1) and once
 // more when the table is done, then with expected equal to rows.
-using CopyProgress = std::function<void(const TableSpec& table, long long rows, long long expected)>;
+using CopyProgress = std::function<void(const TableLayout& table, long long rows, long long expected)>;
 
 class TableWriter {
  public:
@@ -55,25 +55,25 @@ class TableWriter {
   // indexes (Filename and ProgramNumber unique, their numeric indexes) and its ID column if the
   // source has none. A value that the target's column cannot hold raises KxError naming the
   // table, row and column. Returns the rows read from rows.
-  long long WriteTable(const TableSpec& table, RowSource& rows, long long expected = -1,
+  long long WriteTable(const TableLayout& table, RowSource& rows, long long expected = -1,
                        const CopyProgress& progress = {});
   // The rows the target's table holds now, counted by the target.
-  long long CountRows(const TableSpec& table);
+  long long CountRows(const TableLayout& table);
   void Commit();
 
  protected:
   TableWriter() = default;
-  virtual void CreateTable(const TableSpec& target) = 0;
+  virtual void CreateTable(const TableLayout& target) = 0;
   // Writes the source's columns of every row into the target table; returns the rows read.
-  virtual long long WriteRows(const TableSpec& target, const std::vector<ColumnSpec>& columns,
+  virtual long long WriteRows(const TableLayout& target, const std::vector<ColumnLayout>& columns,
                               RowSource& rows, const std::function<void(long long)>& tick) = 0;
-  virtual void CreateIndexes(const TableSpec& target) = 0;
+  virtual void CreateIndexes(const TableLayout& target) = 0;
   virtual long long Count(const std::string& table) = 0;
   virtual void DoCommit() = 0;
 };
 
 // The table as the writer makes it (see WriteTable).
-TableSpec TargetTable(const TableSpec& source);
+TableLayout TargetTable(const TableLayout& source);
 
 struct CopiedTable {
   std::string name;  // in the target

@@ -7,15 +7,15 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/table_spec.h"
+#include "platform/table_layout.h"
 
 struct sqlite3;
 
 namespace kx::detail {
 
-std::vector<TableSpec> ReadSqliteTableDefs(sqlite3* db);
+std::vector<TableLayout> ReadSqliteTableDefs(sqlite3* db);
 // The tables of the connection's current schema, without the engine's own kx_schema.
-std::vector<TableSpec> ReadPgTableDefs(PGconn* conn, const std::string& dbName);
+std::vector<TableLayout> ReadPgTableDefs(PGconn* conn, const std::string& dbName);
 
 // A default that is a constant ("0", "'x'", "'x'::text", "(-1)"); nothing for an expression.
 std::optional<Variant> ConstantDefault(std::string_view expr);

@@ -49,7 +49,7 @@ std::string Literal(const Variant& v) {
   }
 }
 
-std::string TypeOf(const ColumnSpec& c, bool rowidKey) {
+std::string TypeOf(const ColumnLayout& c, bool rowidKey) {
   if (rowidKey) return "INTEGER PRIMARY KEY";
   switch (c.type) {
     case FieldType::Bool:
@@ -108,18 +108,18 @@ class SqliteTableWriter final : public TableWriter {
   }
 
  protected:
-  void CreateTable(const TableSpec& t) override {
+  void CreateTable(const TableLayout& t) override {
     std::string sql = "CREATE TABLE " + Ident(t.name) + " (";
     const bool rowidKey = t.primaryKey.size() == 1;
     for (std::size_t i = 0; i < t.columns.size(); ++i) {
-      const ColumnSpec& c = t.columns[i];
+      const ColumnLayout& c = t.columns[i];
       const bool key = rowidKey && c.name == t.primaryKey[0] && c.autoNumber;
       sql += (i ? ", " : "") + Ident(c.name) + " " + TypeOf(c, key);
       if (c.required && !key) sql += " NOT NULL";
       if (c.defaultValue) sql += " DEFAULT " + Literal(*c.defaultValue);
     }
     const bool keyInColumn =
-        rowidKey && std::any_of(t.columns.begin(), t.columns.end(), [&](const ColumnSpec& c) {
+        rowidKey && std::any_of(t.columns.begin(), t.columns.end(), [&](const ColumnLayout& c) {
           return c.name == t.primaryKey[0] && c.autoNumber;
         });
     if (!t.primaryKey.empty() && !keyInColumn) {
@@ -130,7 +130,7 @@ class SqliteTableWriter final : public TableWriter {
     Exec(sql + ")");
   }
 
-  long long WriteRows(const TableSpec& t, const std::vector<ColumnSpec>& columns, RowSource& rows,
+  long long WriteRows(const TableLayout& t, const std::vector<ColumnLayout>& columns, RowSource& rows,
                       const std::function<void(long long)>& tick) override {
     std::string names, marks;
     for (std::size_t i = 0; i < columns.size(); ++i) {
@@ -155,8 +155,8 @@ class SqliteTableWriter final : public TableWriter {
     return n;
   }
 
-  void CreateIndexes(const TableSpec& t) override {
-    for (const IndexSpec& ix : t.indexes) {
+  void CreateIndexes(const TableLayout& t) override {
+    for (const IndexLayout& ix : t.indexes) {
       std::string sql = std::string("CREATE ") + (ix.unique ? "UNIQUE " : "") + "INDEX " + Ident(ix.name) +
                         " ON " + Ident(t.name) + " (";
       if (ix.numeric) {

@@ -14,18 +14,18 @@ using ::testing::HasSubstr;
 
 ::testing::Environment* const kServer = ::testing::AddGlobalTestEnvironment(new PgEnvironment);
 
-std::string Describe(std::vector<TableSpec> tables) {
+std::string Describe(std::vector<TableLayout> tables) {
   std::string out;
-  for (TableSpec& t : tables) {
+  for (TableLayout& t : tables) {
     std::sort(t.indexes.begin(), t.indexes.end(), [](auto& a, auto& b) { return a.name < b.name; });
     out += t.name + (t.isJobTable ? " job" : "") + " pk(";
     for (const auto& k : t.primaryKey) out += k + ",";
     out += ")\n";
-    for (const ColumnSpec& c : t.columns)
+    for (const ColumnLayout& c : t.columns)
       out += "  " + c.name + " " + std::to_string(static_cast<int>(c.type)) + "/" + std::to_string(c.size) +
              (c.required ? " required" : "") + (c.autoNumber ? " auto" : "") +
              (c.defaultValue ? " =" + c.defaultValue->ToText() : "") + "\n";
-    for (const IndexSpec& ix : t.indexes) {
+    for (const IndexLayout& ix : t.indexes) {
       out += "  index " + ix.name + (ix.unique ? " unique" : "") + (ix.numeric ? " numeric" : "") + ":";
       for (const auto& c : ix.columns) out += " " + c;
       out += "\n";
@@ -38,7 +38,7 @@ std::string Describe(std::vector<TableSpec> tables) {
 std::vector<std::vector<Variant>> Content(const std::string& name) {
   auto conn = Engine().OpenDatabase(name);
   std::vector<std::vector<Variant>> rows;
-  for (const TableSpec& t : conn->TableDefs()) {
+  for (const TableLayout& t : conn->TableDefs()) {
     auto rs = conn->OpenRecordset("select * from [" + t.name + "] order by 1");
     for (; !rs->Eof(); rs->MoveNext()) {
       rows.emplace_back();

@@ -12,7 +12,7 @@ namespace kx {
 
 enum class FieldType { Bool, Int16, Int32, Int64, Double, DateTime, Text };
 
-struct ColumnSpec {
+struct ColumnLayout {
   std::string name;  // in its stored spelling
   FieldType type = FieldType::Text;
   int size = 0;                         // characters of a text column; 0: no limit
@@ -21,7 +21,7 @@ struct ColumnSpec {
   std::optional<Variant> defaultValue;  // a constant default; expressions are not carried
 };
 
-struct IndexSpec {
+struct IndexLayout {
   std::string name;
   std::vector<std::string> columns;
   bool unique = false;  // on text columns: unique without case, as every text comparison is
@@ -30,11 +30,11 @@ struct IndexSpec {
   bool numeric = false;
 };
 
-struct TableSpec {
+struct TableLayout {
   std::string name;
-  std::vector<ColumnSpec> columns;
+  std::vector<ColumnLayout> columns;
   std::vector<std::string> primaryKey;
-  std::vector<IndexSpec> indexes;
+  std::vector<IndexLayout> indexes;
   // The job table (Data, NCDATA, NcData) and the machine table are made under the names the
   // dialect's statements reach, with the indexes the add-in relies on.
   bool isJobTable = false;
@@ -42,6 +42,6 @@ struct TableSpec {
 };
 
 // Marks the job and machine tables of a list of tables read from a database.
-void ClassifyTables(std::vector<TableSpec>& tables);
+void ClassifyTables(std::vector<TableLayout>& tables);
 
 }  // namespace kx
