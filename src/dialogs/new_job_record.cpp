@@ -256,7 +256,7 @@ bool StoreNewJob(INewJobView& view, IHostGrid* grid, Database& db, const NewJobS
   if (copy) {
     const std::string sourceName = g.Columns("filename").CellValue(source).ToText();
     ImportJobFiles(settings.DbName, sourceName, settings.DbName, fileName, true, false, false, 1, 3,
-                   std::string(), 0);
+                   std::string(), 0, view.CopyProgress());
   }
 
   CreateJobFolders(view, settings.DbName, fileName);

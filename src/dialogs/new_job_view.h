@@ -10,6 +10,8 @@
 
 namespace kx {
 
+class IImportProgress;
+
 class INewJobView {
  public:
   virtual ~INewJobView() = default;
@@ -33,6 +35,8 @@ class INewJobView {
 
   virtual void Focus(std::string_view control) = 0;
   virtual void ShowStatus(const std::string& text) = 0;
+  // Told about the files a copy takes over; none by default.
+  virtual IImportProgress* CopyProgress() { return nullptr; }
 };
 
 // The [TORVEL] values the dialog read when it loaded.

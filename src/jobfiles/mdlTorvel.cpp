@@ -1,6 +1,7 @@
 #include "jobfiles/mdlTorvel.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <memory>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "jobdata/clsRsData.h"
 #include "jobdata/mdlString.h"
 #include "jobfiles/ClsFiles.h"
+#include "jobfiles/import_progress.h"
 #include "jobfiles/internal/mdlTorvel_steps.h"
 #include "jobfiles/mdlTxtFile.h"
 #include "messages/clsResStrs.h"
@@ -84,6 +86,20 @@ void RequireAbsoluteFolders(const clsRsData& job, bool bJobFiles, bool bNcFiles,
   }
 }
 
+std::uint64_t SizeOf(const std::string& file) {
+  struct stat st {};
+  return ::stat(ToNative(file).c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
+// A failed copy or move said with its files: a permission names the one refused, a full disk
+// the target, anything else both.
+[[noreturn]] void RaiseNamed(const KxError& e, const std::string& s, const std::string& t, bool bMove) {
+  std::string where = (bMove ? "moving " : "copying ") + s + " to " + t;
+  if (e.Number() == err::PermissionDenied) where = ::access(ToNative(s).c_str(), R_OK) != 0 ? s : t;
+  if (e.Number() == err::DiskFull) where = "no room for " + t;
+  throw KxError(e.Number(), e.Source(), e.Description() + ": " + where);
+}
+
 bool Asked(const std::string& t, const std::string& s) {
   clsResStrs& msgs = ResStrs();
   const std::string text = msgs.Msg("MSG(ImportFiles_003)", t, s);
@@ -117,11 +133,28 @@ std::string GetTargetFileName(const std::string& sFullFile, const std::string& s
 
 void TransferJobFiles(const clsRsData& oSource, const clsRsData& oTarget, bool bJobFiles, bool bNcFiles,
                       bool bMove, std::uint8_t iOverwrite, std::int16_t iRenameMode,
-                      const std::string& sFilter, std::int16_t iDatMode) {
+                      const std::string& sFilter, std::int16_t iDatMode, IImportProgress* progress) {
   clsFso& fso = Fso();
   // The source set is complete before the first file is written, so targets never feed back.
   ClsFiles files;
   files.Initialize(oSource, Shared().glSubFolderCount);
+
+  // The files taken over: their kind is asked for and the filter lets them through (data
+  // files are written anew, not copied).
+  auto taken = [&](const clsFile& f) {
+    const bool kind = f.FileType() == filetype::Job ? bJobFiles : f.FileType() != filetype::Dat && bNcFiles;
+    return kind && (sFilter.empty() || MatchesPatternList(f.FullFile(), sFilter));
+  };
+  if (progress) {
+    long count = 0;
+    std::uint64_t bytes = 0;
+    for (const std::shared_ptr<clsFile>& f : files) {
+      if (!taken(*f)) continue;
+      ++count;
+      bytes += SizeOf(f->FullFile());
+    }
+    progress->ImportStarted(count, bytes);
+  }
 
   // Files named in a data file only get the job name inside their names replaced.
   const std::int32_t refMode = iRenameMode == 3 ? 2 : iRenameMode;
@@ -136,6 +169,11 @@ void TransferJobFiles(const clsRsData& oSource, const clsRsData& oTarget, bool b
   for (const std::shared_ptr<clsFile>& f : files) {
     const std::string& s = f->FullFile();
     std::string t;
+    const bool counted = progress && taken(*f);
+    const std::uint64_t bytes = counted ? SizeOf(s) : 0;  // before a move takes it away
+    auto report = [&](ImportOutcome outcome) {
+      if (counted) progress->FileHandled(s, t, bytes, outcome);
+    };
     switch (f->FileType()) {
       case filetype::Job:
         if (bJobFiles)
@@ -181,21 +219,34 @@ void TransferJobFiles(const clsRsData& oSource, const clsRsData& oTarget, bool b
         break;
     }
 
-    if (t.empty() || EqualsNoCase(t, s)) continue;
     if (!sFilter.empty() && !MatchesPatternList(s, sFilter)) continue;
+    if (t.empty() || EqualsNoCase(t, s)) {
+      report(ImportOutcome::Skipped);
+      continue;
+    }
     if (fso.FileExists(t)) {
-      if (SameNativeFile(s, t)) continue;
+      if (SameNativeFile(s, t)) {
+        report(ImportOutcome::Skipped);
+        continue;
+      }
       if (iOverwrite == 1 || (iOverwrite == 2 && Asked(t, s))) fso.DeleteFile(t, false, kFileFlags);
       // A target that is still there (kept, or its delete refused) leaves both files alone.
-      if (fso.FileExists(t)) continue;
+      if (fso.FileExists(t)) {
+        report(ImportOutcome::Skipped);
+        continue;
+      }
     } else {
       fso.CreateFolder(t, false);
     }
-    if (bMove) {
-      fso.MoveFile(s, t, false, kFileFlags);
-    } else {
-      fso.CopyFile(s, t, true, kFileFlags);
+    std::int32_t rc = 0;
+    try {
+      rc = bMove ? fso.MoveFile(s, t, false, kFileFlags) : fso.CopyFile(s, t, true, kFileFlags);
+    } catch (const KxError& e) {
+      report(ImportOutcome::Failed);
+      RaiseNamed(e, s, t, bMove);
     }
+    // In its shell mode the file layer answers a failure with a code and the import goes on.
+    report(rc == 0 ? ImportOutcome::Copied : ImportOutcome::Failed);
   }
 
   if (bMove) {
@@ -272,7 +323,7 @@ void RemoveSourceJobFolders(const clsRsData& oSource, const ClsFiles& oFiles) no
 void ImportJobFiles(const std::string& sDbNameSource, const std::string& sFileNameSource,
                     const std::string& sDbNameTarget, const std::string& sFileNameTarget, bool bJobFiles,
                     bool bNcFiles, bool bMove, std::uint8_t iOverwrite, std::int16_t iRenameMode,
-                    const std::string& sFilter, std::int16_t iDatMode) {
+                    const std::string& sFilter, std::int16_t iDatMode, IImportProgress* progress) {
   if (!bJobFiles && !bNcFiles) return;
   clsRsData source;
   source.Initialize(sDbNameSource, sFileNameSource);
@@ -282,7 +333,7 @@ void ImportJobFiles(const std::string& sDbNameSource, const std::string& sFileNa
   RequireAbsoluteFolders(target, bJobFiles, bNcFiles, false);
   if (iRenameMode < 0 || iRenameMode > 3) iRenameMode = target.DirType() != 0 ? 0 : 3;
   torvel::TransferJobFiles(source, target, bJobFiles, bNcFiles, bMove, iOverwrite, iRenameMode, sFilter,
-                           iDatMode);
+                           iDatMode, progress);
 }
 
 }  // namespace kx

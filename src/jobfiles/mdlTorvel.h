@@ -5,6 +5,8 @@
 
 namespace kx {
 
+class IImportProgress;
+
 // Copies (or moves) the files of the job sFileNameSource of the database sDbNameSource into
 // the job sFileNameTarget of sDbNameTarget.
 //  bJobFiles   job files; bNcFiles: NC files, the files named in data files, optimised NC files
@@ -16,11 +18,13 @@ namespace kx {
 //  sFilter     ";" list of wildcard patterns over the full source path (empty = all files)
 //  iDatMode    data-file references: 1 beside the new data file with relative lines; 2 in a
 //              sub-folder named after it with absolute lines; others that sub-folder, relative
+//  progress    told about each file taken over (may be null)
 // Errors of the job records, the file sets or a copy or move end the import and reach the
-// caller; every file handled so far is complete at its target, the others are untouched.
+// caller, a copy's or move's naming its files; every file handled so far is complete at its
+// target, the others are untouched.
 void ImportJobFiles(const std::string& sDbNameSource, const std::string& sFileNameSource,
                     const std::string& sDbNameTarget, const std::string& sFileNameTarget, bool bJobFiles,
                     bool bNcFiles, bool bMove, std::uint8_t iOverwrite, std::int16_t iRenameMode,
-                    const std::string& sFilter, std::int16_t iDatMode);
+                    const std::string& sFilter, std::int16_t iDatMode, IImportProgress* progress = nullptr);
 
 }  // namespace kx

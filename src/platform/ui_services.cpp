@@ -37,10 +37,15 @@ std::string ScriptedUi::BrowseForFolder(const std::string& title, const std::str
   return folder;
 }
 
+void IUiServices::ShowError(long number, const std::string& source, const std::string& description,
+                            const std::string& procedure) {
+  MessageBox(std::to_string(number) + "\r\n" + description, "Kestrafix / " + source + " / " + procedure,
+             MsgButtons::OK, MsgIcon::Critical);
+}
+
 void ReportError(long number, const std::string& source, const std::string& description,
                  const std::string& procedure) {
-  Ui().MessageBox(std::to_string(number) + "\r\n" + description, "Kestrafix / " + source + " / " + procedure,
-                  MsgButtons::OK, MsgIcon::Critical);
+  Ui().ShowError(number, source, description, procedure);
 }
 
 void ReportError(const KxError& e, const std::string& procedure) {

@@ -22,6 +22,10 @@ class IUiServices {
   virtual void Beep() = 0;
   // The folder the user picked (Windows form), or "" when cancelled.
   virtual std::string BrowseForFolder(const std::string& title, const std::string& startFolder) = 0;
+  // The report of a procedure with its own handler (see ReportError). A window shows the
+  // critical message box; a console prints it in its own form.
+  virtual void ShowError(long number, const std::string& source, const std::string& description,
+                         const std::string& procedure);
 };
 
 // This thread's UI services; a ScriptedUi with no answers queued until one is installed.

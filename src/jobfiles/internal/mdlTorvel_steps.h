@@ -7,6 +7,7 @@ namespace kx {
 
 class clsRsData;
 class ClsFiles;
+class IImportProgress;
 
 namespace torvel {
 
@@ -20,7 +21,7 @@ std::string GetTargetFileName(const std::string& sFullFile, const std::string& s
 // The transfer between two loaded job records (see ImportJobFiles for the arguments).
 void TransferJobFiles(const clsRsData& oSource, const clsRsData& oTarget, bool bJobFiles, bool bNcFiles,
                       bool bMove, std::uint8_t iOverwrite, std::int16_t iRenameMode,
-                      const std::string& sFilter, std::int16_t iDatMode);
+                      const std::string& sFilter, std::int16_t iDatMode, IImportProgress* progress = nullptr);
 
 // After a move: the source job's own folders (a folder per job), or the job's folders left
 // empty, go to the trash. Never throws.
