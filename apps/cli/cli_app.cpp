@@ -4,11 +4,13 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cstdlib>
 #include <istream>
 #include <ostream>
 
 #include "cli_support.h"
 #include "core/error.h"
+#include "help_format.h"
 #include "kx_version.h"
 #include "platform/file_system_kind.h"
 
@@ -16,16 +18,35 @@ namespace kx::cli {
 
 namespace {
 
-void PrintError(std::ostream& err, const std::string& message) {
+constexpr long kInternalError = 51;
+
+// Colour only for a person: on a terminal, and not when NO_COLOR asks for none.
+bool UseColour(const Console& console) {
+  const char* noColour = std::getenv("NO_COLOR");
+  const char* term = std::getenv("TERM");
+  return console.errIsTerminal && !(noColour && *noColour) && !(term && std::string_view(term) == "dumb");
+}
+
+// The one form of a refusal: "kestrafix: <message>".
+void PrintRefusal(std::ostream& err, const std::string& message) {
   if (!message.empty()) err << "kestrafix: " << message << '\n';
+}
+
+// The one form of an error: "kestrafix: error <number> (<source>): <description>".
+void PrintError(std::ostream& err, const KxError& e, bool colour) {
+  const char* word = colour ? "\033[1;31merror\033[0m" : "error";
+  err << fmt::format("kestrafix: {} {} ({}): {}\n", word, e.Number(), e.Source(), OneLine(e.Description()));
 }
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
-  CLI::App app{"Kestrafix: new jobs, bulk replace and job files of a CAM job manager, without a window.",
-               "kestrafix"};
-  app.set_version_flag("--version", std::string("kestrafix ") + KX_VERSION_TEXT);
+int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+           const Console& console) {
+  CLI::App app{
+      "Kestrafix proposes, checks and creates new NC jobs of a CAM job manager, copies a job's "
+      "files under a new name and sets one column for many jobs at once; this is the same "
+      "work without a window.",
+      "kestrafix"};
   app.require_subcommand(1);
   app.fallthrough(false);
 
@@ -38,17 +59,23 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   AddExpandCommand(app, commands);
   AddDbCommands(app, commands);
   AddRegisterCommands(app, commands);
+  DressCommands(app, std::string("kestrafix ") + KX_VERSION_TEXT);
+  app.footer(
+      "Run 'kestrafix COMMAND --help' for the options of a command. Every command takes --json "
+      "for output that scripts read. Exit status: 0 done, 1 an error of the database or the file "
+      "system, 2 refused input.");
 
   try {
     std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them last first
     app.parse(reversed);
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == 0) return app.exit(e, out, err);  // --help, --version
-    PrintError(err, e.what());
+    PrintRefusal(err, e.what());
     return kExitUsage;
   }
 
-  CliIo io{in, out, err};
+  CliIo io{in, out, err, console};
+  const bool colour = UseColour(console);
   // SQLite on a network file system: said once per run, however often the file is opened.
   bool warned = false;
   SetNetworkShareWarning([&](const std::string& dbName, const std::string& fileSystem) {
@@ -71,19 +98,16 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
         return kExitOk;
       }
     }
-    PrintError(err, "no command given");
+    PrintRefusal(err, "no command given");
     return kExitUsage;
   } catch (const UsageError& e) {
-    PrintError(err, e.what());
+    PrintRefusal(err, e.what());
     return kExitUsage;
-  } catch (const ReportedError& e) {
-    PrintError(err, e.what());
-    return kExitError;
   } catch (const KxError& e) {
-    PrintError(err, fmt::format("error {} ({}): {}", e.Number(), e.Source(), e.Description()));
+    PrintError(err, e, colour);
     return kExitError;
   } catch (const std::exception& e) {
-    PrintError(err, e.what());
+    PrintError(err, KxError(kInternalError, "kestrafix", e.what()), colour);
     return kExitError;
   }
 }

@@ -9,6 +9,7 @@
 #include <istream>
 #include <ostream>
 
+#include "answer_words.h"
 #include "config/mdlPublic.h"
 #include "config/shared_state.h"
 #include "core/text.h"
@@ -112,21 +113,32 @@ std::string ColumnCaption(std::string_view column) {
 
 MsgAnswer ConsoleUi::MessageBox(const std::string& text, const std::string& title, MsgButtons buttons,
                                 MsgIcon icon) {
+  const std::string line = (title.empty() ? "" : title + ": ") + OneLine(text);
   if (buttons == MsgButtons::YesNo) {
     if (assumeYes_) return MsgAnswer::Yes;
-    io_.out << (title.empty() ? "" : title + ": ") << OneLine(text) << " [y/N] " << std::flush;
+    std::istream* in = io_.console.ttyIn;
+    std::ostream* out = io_.console.ttyOut;
+    if (!in || !out) return MsgAnswer::No;  // nobody to ask: the safe answer
+    const AnswerWords words = AnswerWordsFor(Shared().gsCountry);
+    *out << line << ' ' << words.Hint() << ' ' << std::flush;
     std::string answer;
-    if (!std::getline(io_.in, answer)) {
-      io_.out << '\n';
-      return MsgAnswer::No;  // no terminal to ask: the safe answer
+    if (!std::getline(*in, answer)) {
+      *out << '\n';
+      return MsgAnswer::No;
     }
-    answer = ToLower(Trim(answer));
-    return answer == "y" || answer == "yes" ? MsgAnswer::Yes : MsgAnswer::No;
+    return words.IsYes(answer) ? MsgAnswer::Yes : MsgAnswer::No;
   }
-  const std::string line = (title.empty() ? "" : title + ": ") + OneLine(text);
-  if (icon == MsgIcon::Critical) errors_.push_back(line);
-  io_.err << "kestrafix: " << line << '\n';
+  if (icon == MsgIcon::Critical) {
+    errors_.emplace_back(51, "Kestrafix", line);
+  } else {
+    io_.err << "kestrafix: " << line << '\n';
+  }
   return MsgAnswer::OK;
+}
+
+void ConsoleUi::ShowError(long number, const std::string& source, const std::string& description,
+                          const std::string&) {
+  errors_.emplace_back(number, source, OneLine(description));
 }
 
 ScopedConsoleUi::ScopedConsoleUi(CliIo& io, bool assumeYes)

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "cli_app.h"
 #include "config/config_keys.h"
+#include "core/error.h"
 #include "platform/ui_services.h"
 
 namespace CLI {
@@ -21,16 +23,11 @@ struct CliIo {
   std::istream& in;
   std::ostream& out;
   std::ostream& err;
+  Console console;
 };
 
 // Input the command refuses (unknown job or column, failed validation): exit 2.
 class UsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// A failure already put into words (for example the add-in's own error report): exit 1.
-class ReportedError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
@@ -67,8 +64,9 @@ void RequireJob(const HostConfig& config, const std::string& job);
 // "NcData.<column>.Caption", else the column's name.
 std::string ColumnCaption(std::string_view column);
 
-// Message boxes on a terminal: questions are answered by --yes or read from the input
-// (anything but y/yes is No); every other box goes to the error stream as one line.
+// Message boxes on a console. A question is answered by --yes or asked on the terminal in
+// the message table's language (no terminal: No); the add-in's error reports are kept for
+// the one error line of the command; any other box is one line on the error stream.
 class ConsoleUi : public IUiServices {
  public:
   ConsoleUi(CliIo& io, bool assumeYes) : io_(io), assumeYes_(assumeYes) {}
@@ -76,14 +74,16 @@ class ConsoleUi : public IUiServices {
                        MsgIcon icon) override;
   void Beep() override {}
   std::string BrowseForFolder(const std::string&, const std::string&) override { return {}; }
+  void ShowError(long number, const std::string& source, const std::string& description,
+                 const std::string& procedure) override;
 
-  // The critical reports shown so far, as printed.
-  const std::vector<std::string>& Errors() const { return errors_; }
+  // The error reports so far, each as the error the command ends with.
+  const std::vector<KxError>& Errors() const { return errors_; }
 
  private:
   CliIo& io_;
   bool assumeYes_;
-  std::vector<std::string> errors_;
+  std::vector<KxError> errors_;
 };
 
 // Installs a ConsoleUi for the lifetime of the object; afterwards the thread has the default again.

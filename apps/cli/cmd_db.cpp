@@ -1,7 +1,5 @@
-// kestrafix db init / db sql: a job database made and queried through the add-in's engine.
+// kestrafix db init / sql / copy: a job database made, queried and copied through the add-in's engine.
 #include <fmt/format.h>
-
-#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <chrono>
@@ -88,7 +86,7 @@ void RunCopy(const std::string& fromArg, const std::string& toArg, bool json, Cl
   // A progress line only for a person watching: rewritten in place, at most a few times a second.
   CopyProgress progress;
   auto last = std::chrono::steady_clock::time_point{};
-  if (isatty(STDERR_FILENO)) {
+  if (io.console.errIsTerminal) {
     progress = [&](const TableLayout& t, long long rows, long long expected) {
       const auto now = std::chrono::steady_clock::now();
       const bool done = rows == expected;
@@ -123,7 +121,7 @@ void RunCopy(const std::string& fromArg, const std::string& toArg, bool json, Cl
 }  // namespace
 
 void AddDbCommands(CLI::App& app, CommandList& commands) {
-  CLI::App* db = app.add_subcommand("db", "Create or query a job database");
+  CLI::App* db = app.add_subcommand("db", "Create a job database, run a statement on one, or copy one");
   db->require_subcommand(1);
 
   struct InitOptions {
@@ -133,11 +131,11 @@ void AddDbCommands(CLI::App& app, CommandList& commands) {
   auto init = std::make_shared<InitOptions>();
   CLI::App* initApp = db->add_subcommand(
       "init",
-      "Create a new, empty job database (job table NCDATA, machine table MACHINE); an existing file, or a "
-      "server schema that holds one, is never touched");
+      "Create a new, empty job database with its job table and machine table; an existing file, or "
+      "a server schema that holds them, is never touched");
   initApp
       ->add_option("DATABASE", init->file,
-                   "Database file (native or Windows form), or a PostgreSQL connection string "
+                   "Job database file (/srv/jobs.db or D:\\jobs.db), or a PostgreSQL connection string "
                    "(postgresql://host/db or host=... dbname=...; the tables go into its current schema)")
       ->required();
   initApp->add_flag("--json", init->json, "Print the result as JSON");
@@ -158,14 +156,13 @@ void AddDbCommands(CLI::App& app, CommandList& commands) {
   auto sql = std::make_shared<SqlOptions>();
   CLI::App* sqlApp = db->add_subcommand(
       "sql",
-      "Run one statement in the job manager's dialect (\"text\" literals, [names], Like with * ? # [list], "
-      "IsNumeric, CDbl, IIF; Data/NcData name the job table) through the add-in's engine. A select (or a "
-      "bare "
-      "table name) prints its rows, tab-separated with Null for Null; any other statement prints the rows "
-      "it changed.");
+      "Run one statement in the job manager's own SQL: \"text\" in double quotes, [names] in "
+      "brackets, Like with * ? # [list], IsNumeric, CDbl and IIF; Data and NcData name the job table. "
+      "A select (or a table name alone) prints its rows, tab-separated, Null for an empty value; any "
+      "other statement prints how many rows it changed.");
   sqlApp
       ->add_option("DATABASE", sql->file,
-                   "Database file (native or Windows form), or a PostgreSQL connection string")
+                   "Job database file (/srv/jobs.db or D:\\jobs.db), or a PostgreSQL connection string")
       ->required();
   sqlApp->add_option("STATEMENT", sql->statement, "One statement")->required();
   sqlApp->add_flag("--json", sql->json, "Print the result as JSON");

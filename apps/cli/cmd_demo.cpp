@@ -20,13 +20,14 @@ void AddDemoCommand(CLI::App& app, CommandList& commands) {
   auto o = std::make_shared<Options>();
   CLI::App* sub = app.add_subcommand(
       "demo",
-      "Create a complete demo installation in DIR: host configuration torvel.cfg, drive map drives.ini "
-      "(D: = DIR/data), add-in INI, message files, a job database DIR/data/jobs.db with machines and "
-      "jobs, and job folders with files. Prints the environment (KESTRAFIX_DRIVE_MAP, "
-      "KESTRAFIX_ADDIN_PATH, KESTRAFIX_COMMON_DOCUMENTS) that points kestrafix and kestrafix-host at "
-      "it; DIR/kestrafix.env holds the same lines.");
+      "Create a complete demo installation to try Kestrafix on: a host configuration (DIR/torvel.cfg), "
+      "a job database with machines and jobs, job folders with files, the message files and the "
+      "settings of the dialogs. Prints the environment variables the demo's paths need; "
+      "DIR/kestrafix.env holds the same lines for 'source'.");
   sub->add_option("DIR", o->dir, "Folder of the demo (default ./kestrafix-demo); must not hold a demo yet");
-  sub->add_option("--jobs", o->jobs, "Number of jobs in the job table")->check(CLI::Range(1, 100000));
+  sub->add_option("--jobs", o->jobs, "Number of jobs in the job database (1 to 100000)")
+      ->check(CLI::Range(1, 100000))
+      ->type_name("N");
   sub->add_flag("--json", o->json, "Print the result as JSON");
   commands.push_back({sub, [o](CliIo& io) {
                         DemoOptions options;

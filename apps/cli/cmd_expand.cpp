@@ -20,16 +20,19 @@ void AddExpandCommand(CLI::App& app, CommandList& commands) {
   auto o = std::make_shared<Options>();
   CLI::App* sub = app.add_subcommand(
       "expand",
-      "Expand TEMPLATE for a job as a program call of the machine table is expanded (GetProgramCall): "
-      "$(Country), special folders such as $(AppPath), $(FileName), $(FullFileJob), $(FullFileNc), "
-      "$(DriveJob), $(DirNc) and the rest, then any column of the job's or its machine's row. Without "
-      "--file the file placeholders name the job's own files. This is not the directory rule of the "
-      "machine table (see `kestrafix files` for the directories a job resolves to).");
-  sub->add_option("--config", o->config, "Host configuration file (torvel.cfg)")->required();
-  sub->add_option("--job", o->job, "File name of the job")->required();
+      "Fill in the placeholders of TEMPLATE for a job, as the machine table's program calls are "
+      "filled in: $(FileName), $(FullFileJob), $(FullFileNc), $(DirJob), $(DirNc) and the other file "
+      "placeholders, special folders such as $(AppPath), $(Country), and any column of the job or "
+      "its machine. Without --file the file placeholders name the job's own files. ('kestrafix "
+      "files' shows the folders a job's files lie in.)");
+  sub->add_option("--config", o->config, "Host configuration file (torvel.cfg)")
+      ->required()
+      ->type_name("FILE");
+  sub->add_option("--job", o->job, "File name of the job")->required()->type_name("JOB");
   sub->add_option("TEMPLATE", o->templateText, "Text with $(...) placeholders")->required();
-  sub->add_option("--file", o->file, "A full file name the file placeholders name instead");
-  sub->add_flag("--kelb-call", o->kelbCall, "Quote a file name holding a blank, as for the CAM program call");
+  sub->add_option("--file", o->file, "A file the file placeholders name instead")->type_name("FILE");
+  sub->add_flag("--kelb-call", o->kelbCall,
+                "Quote a file name holding a blank, as the CAM program's call does");
   sub->add_flag("--json", o->json, "Print the result as JSON");
   commands.push_back(
       {sub, [o](CliIo& io) {

@@ -42,11 +42,13 @@ void AddFilesCommand(CLI::App& app, CommandList& commands) {
   auto o = std::make_shared<Options>();
   CLI::App* sub = app.add_subcommand(
       "files",
-      "List the files that make up a job, as the job file import gathers them: job, NC, data files and the "
-      "files they name, optimised NC files, over [TORVEL] SubFolderCount levels of sub-folders. Each line: "
-      "type, whether it lies in the job's current folders, path, and for a file named in a data file that "
-      "data file.");
-  sub->add_option("--config", o->config, "Host configuration file (torvel.cfg)")->required();
+      "List the files that make up a job, as a copy of the job takes them: job file, NC files, data "
+      "files and the files they name, optimised NC files, in the job's folders and the number of "
+      "sub-folder levels the configuration sets. Each line: kind, whether it lies in the job's "
+      "current folders, path, and for a file named in a data file that data file.");
+  sub->add_option("--config", o->config, "Host configuration file (torvel.cfg)")
+      ->required()
+      ->type_name("FILE");
   sub->add_option("JOB", o->job, "File name of the job")->required();
   sub->add_flag("--json", o->json, "Print the result as JSON");
   commands.push_back({sub, [o](CliIo& io) {

@@ -24,17 +24,21 @@ void AddProposeCommand(CLI::App& app, CommandList& commands) {
   auto o = std::make_shared<Options>();
   CLI::App* sub = app.add_subcommand(
       "propose",
-      "Propose the next program number or file name as the new-job dialog does, with the strategy of "
-      "[TORVEL] AutoValueType (0: next free value after the start, 1/2: successor of the largest "
-      "alphanumeric/numeric value), AutoValueNumericLength and KeyValueUpperAndLowerCase.");
-  sub->add_option("--config", o->config, "Host configuration file (torvel.cfg)")->required();
+      "Propose the next free program number or file name, as the new-job dialog does. How it is "
+      "found (the next free value after a start, or one more than the largest value stored), its "
+      "width and its letter case are set in the host configuration (torvel.cfg).");
+  sub->add_option("--config", o->config, "Host configuration file (torvel.cfg)")
+      ->required()
+      ->type_name("FILE");
   sub->add_option("--for", o->forWhat,
-                  "program, file, or both (one pool for both keys); default: both when [TORVEL] Synchron "
-                  "is on, else file")
-      ->check(CLI::IsMember({"program", "file", "both"}));
+                  "program, file, or both (one value for both); default: both where the configuration "
+                  "keeps them alike, else file")
+      ->check(CLI::IsMember({"program", "file", "both"}))
+      ->type_name("WHAT");
   sub->add_option("--start", o->start,
-                  "Start value (strategy 0); default: the value of the job table's last job (its file name "
-                  "for file and both, its program number for program)");
+                  "Value to start after; default: the one of the last job (its file name, or its "
+                  "program number for --for program)")
+      ->type_name("TEXT");
   sub->add_flag("--json", o->json, "Print the result as JSON");
   commands.push_back(
       {sub, [o, sub](CliIo& io) {

@@ -20,6 +20,9 @@ namespace fsys = std::filesystem;
 namespace {
 
 constexpr const char* kLibraryName = "libkestrafix.so";
+constexpr const char* kSource = "kestrafix register";
+constexpr long kCannotLoad = 48;     // "Error in loading DLL"
+constexpr long kNoEntryPoint = 453;  // "Specified DLL function not found"
 
 fsys::path ExecutableFolder() {
   std::error_code ec;
@@ -51,7 +54,8 @@ class Library {
   explicit Library(const fsys::path& file) : handle_(::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL)) {
     if (!handle_) {
       const char* e = ::dlerror();
-      throw ReportedError(fmt::format("cannot load '{}': {}", file.string(), e ? e : "unknown error"));
+      throw KxError(kCannotLoad, kSource,
+                    fmt::format("cannot load {}: {}", file.string(), e ? e : "unknown error"));
     }
   }
   ~Library() { ::dlclose(handle_); }
@@ -59,7 +63,7 @@ class Library {
   Library& operator=(const Library&) = delete;
   void* Symbol(const char* name) const {
     void* s = ::dlsym(handle_, name);
-    if (!s) throw ReportedError(fmt::format("the library has no entry point {}", name));
+    if (!s) throw KxError(kNoEntryPoint, kSource, fmt::format("the library has no entry point {}", name));
     return s;
   }
 
@@ -74,10 +78,13 @@ void RunRegistration(bool registering, const std::string& given, bool json, CliI
   const auto fn = reinterpret_cast<decltype(&::kx_register_server)>(
       lib.Symbol(registering ? "kx_register_server" : "kx_unregister_server"));
   const int rc = fn();
+  if (rc == KX_E_IO) {
+    throw KxError(err::PathFileAccessError, kSource,
+                  fmt::format("the add-in registry file {} could not be written",
+                              AddinRegistryFile().empty() ? "(no HOME)" : AddinRegistryFile()));
+  }
   if (rc != KX_OK) {
-    throw ReportedError(fmt::format("{} failed with code {}{}",
-                                    registering ? "registration" : "unregistration", rc,
-                                    rc == KX_E_IO ? " (the registry file could not be written)" : ""));
+    throw KxError(rc, kSource, fmt::format("{} failed", registering ? "registration" : "unregistration"));
   }
   if (json) {
     io.out << Json(Json::Object{{"action", registering ? "register" : "unregister"},
@@ -103,11 +110,13 @@ void AddRegisterCommands(CLI::App& app, CommandList& commands) {
     auto o = std::make_shared<Options>();
     CLI::App* sub = app.add_subcommand(
         registering ? "register" : "unregister",
-        registering ? "Register the add-in library for hosts: [Kestrafix.IFace] Library=<path> in "
-                      "$XDG_CONFIG_HOME/kestrafix/addins.ini, written by the library's own entry point"
-                    : "Remove the add-in's entry from the add-in registry");
+        registering ? "Register the add-in so that job managers find it: its library is entered in "
+                      "the add-in registry of your user ($XDG_CONFIG_HOME/kestrafix/addins.ini)"
+                    : "Remove the add-in from the add-in registry of your user");
     sub->add_option("--library", o->library,
-                    "Path of libkestrafix.so; default: beside kestrafix, in ../lib, or in the build tree");
+                    "The add-in library libkestrafix.so; default: the one beside kestrafix, in ../lib, "
+                    "or in the build tree")
+        ->type_name("FILE");
     sub->add_flag("--json", o->json, "Print the result as JSON");
     commands.push_back(
         {sub, [o, registering](CliIo& io) { RunRegistration(registering, o->library, o->json, io); }});

@@ -85,11 +85,16 @@ void Run(const Options& o, CliIo& io) {
 
   long updated = 0;
   if (count > 0) {
+    if (!o.yes && !io.console.ttyIn) {
+      throw UsageError(fmt::format(
+          "{} jobs with [{}] {} would change and there is no terminal to ask: confirm with --yes, or list "
+          "them with --dry-run",
+          count, column, condition));
+    }
     const FrmReplaceTexts texts = ReadFrmReplaceTexts();
     std::string question = ReplaceQuestionText(texts.Update, count);
     if (question.empty()) question = fmt::format("Set [{}] of {} jobs?", column, count);
     ScopedConsoleUi ui(io, o.yes);
-    if (!o.json && !o.yes) io.out << fmt::format("{} jobs with [{}] {}\n", count, column, condition);
     if (Ui().MessageBox(question, texts.Question, MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes)
       updated = ReplaceMatching(dbName, column, pattern, value, options);
   }
@@ -119,16 +124,26 @@ void AddReplaceCommand(CLI::App& app, CommandList& commands) {
   auto o = std::make_shared<Options>();
   CLI::App* sub = app.add_subcommand(
       "replace",
-      "Set one column for every job whose value in it matches a pattern, as the replace dialog does: "
-      "counts the jobs, asks (title and text from [MSG] Question/Update of the add-in INI), then runs one "
-      "update. The key columns Filename and ProgramNumber are refused. Pattern and value lose their outer "
-      "blanks; an empty pattern selects empty or Null values, an empty value sets Null.");
-  sub->add_option("--config", o->config, "Host configuration file (torvel.cfg)")->required();
-  sub->add_option("--column", o->column, "Column of the job table")->required();
-  sub->add_option("--like", o->like, "Pattern with the dialect's wildcards (* ? # [list] [!list])")
-      ->required();
-  sub->add_option("--value", o->value, "New value (empty: Null)")->required();
-  sub->add_flag("--yes,-y", o->yes, "Answer the question with yes");
+      "Set one column to a new value for every job whose value in it matches a pattern, as the "
+      "replace dialog does: count the jobs, ask, then change them all at once. The question is "
+      "asked on the terminal; without one, --yes confirms. File name and program number are never "
+      "replaced. Pattern and value lose their outer blanks; an empty pattern selects empty values, "
+      "an empty value empties the column.");
+  sub->add_option("--config", o->config, "Host configuration file (torvel.cfg)")
+      ->required()
+      ->type_name("FILE");
+  sub->add_option("--column", o->column, "Column to set (its name in the job table)")
+      ->required()
+      ->type_name("NAME");
+  sub->add_option("--like", o->like,
+                  "Jobs whose column matches this pattern: * any text, ? one character, # one digit, "
+                  "[list] one of, [!list] none of; without case")
+      ->required()
+      ->type_name("PATTERN");
+  sub->add_option("--value", o->value, "New value (empty: the column is emptied)")
+      ->required()
+      ->type_name("TEXT");
+  sub->add_flag("--yes,-y", o->yes, "Change the jobs without asking");
   sub->add_flag("--dry-run", o->dryRun, "List the matching jobs and change nothing");
   sub->add_flag("--json", o->json, "Print the result as JSON");
   commands.push_back({sub, [o](CliIo& io) { Run(*o, io); }});

@@ -17,7 +17,7 @@ constexpr std::string_view kMachineSet = "SSDBCombo1(4)";
 constexpr std::string_view kAddress = "SSDBCombo2(1)";
 constexpr std::string_view kOrder = "SSDBCombo2(2)";
 
-std::vector<std::string> Machines(const std::string& dbName) {
+std::vector<std::string> MachineRows(const std::string& dbName) {
   // The statement the dialog binds its machine list to.
   auto db = Engine().OpenDatabase(dbName);
   auto rs = db->OpenRecordset("select Distinct [Machine] from machine order by [Machine] ASC");
@@ -56,7 +56,7 @@ ConsoleNewJobView::List ConsoleNewJobView::Choose(const std::vector<std::string>
 
 ConsoleNewJobView::ConsoleNewJobView(const NewJobInput& input, IHostGrid& grid, const std::string& dbName,
                                      bool showElectrode)
-    : copyFiles_(input.copyFiles) {
+    : machines_(MachineRows(dbName)), copyFiles_(input.copyFiles) {
   texts_["Text1(0)"] = input.programNumber;
   texts_["Text1(1)"] = input.filename;
 
@@ -64,7 +64,7 @@ ConsoleNewJobView::ConsoleNewJobView(const NewJobInput& input, IHostGrid& grid, 
   std::string typeCaption = ResStrs().Msg("NcData.DataType(" + std::to_string(input.dataType) + ").Caption");
   lists_[std::string(kDataType)] = List{
       Variant(input.dataType), typeCaption.empty() ? std::to_string(input.dataType) : typeCaption, offered};
-  lists_[std::string(kMachine)] = Choose(Machines(dbName), input.machine);
+  lists_[std::string(kMachine)] = Choose(machines_, input.machine);
   lists_[std::string(kMachineSet)] = List{Variant(input.machineSet), input.machineSet, true};
 
   const std::string base = ReplacePathParams(input.baseFolder);

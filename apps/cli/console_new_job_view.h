@@ -42,8 +42,12 @@ class ConsoleNewJobView : public INewJobView {
   bool Checked(std::string_view control) const override;
   void Focus(std::string_view control) override { focus_ = std::string(control); }
   void ShowStatus(const std::string& text) override { statuses_.push_back(text); }
+  IImportProgress* CopyProgress() override { return progress_; }
 
+  void SetCopyProgress(IImportProgress* progress) { progress_ = progress; }
   const std::vector<std::string>& Statuses() const { return statuses_; }
+  // The machine list's rows: the machines of the machine table.
+  const std::vector<std::string>& Machines() const { return machines_; }
   const std::string& LastFocus() const { return focus_; }
 
  private:
@@ -60,7 +64,9 @@ class ConsoleNewJobView : public INewJobView {
   std::map<std::string, std::string, std::less<>> texts_;
   std::map<std::string, List, std::less<>> lists_;
   std::map<std::string, std::string, std::less<>> captions_;
+  std::vector<std::string> machines_;
   bool copyFiles_ = false;
+  IImportProgress* progress_ = nullptr;
   std::string focus_;
   std::vector<std::string> statuses_;
 };

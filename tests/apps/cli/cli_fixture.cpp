@@ -1,6 +1,7 @@
 #include "cli_fixture.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 
 #include "cli_app.h"
@@ -48,11 +49,13 @@ struct Expected {
 
 }  // namespace
 
-CliResult CliTest::Run(const std::vector<std::string>& args, const std::string& input) const {
+CliResult CliTest::Run(const std::vector<std::string>& args, const std::string& input, bool tty) const {
   std::istringstream in(input);
   std::ostringstream out, err;
+  cli::Console console;
+  if (tty) console = cli::Console{&in, &err, true};  // the terminal is the error stream and the input
   CliResult r;
-  r.code = cli::RunCli(args, in, out, err);
+  r.code = cli::RunCli(args, in, out, err, console);
   r.out = out.str();
   r.err = err.str();
   return r;
@@ -67,11 +70,13 @@ void CliTest::RunScenario(const std::string& name) const {
         line.replace(at, key.size() + 2, value);
     }
     for (std::size_t at; (at = line.find("\\t")) != std::string::npos;) line.replace(at, 2, "\t");
+    for (std::size_t at; (at = line.find("\\e")) != std::string::npos;) line.replace(at, 2, "\033");
     if (!line.empty() && line[0] != '#') lines.push_back(line);
   }
   lines.push_back("$ <end>");
-  std::string command, input;
+  std::string command, input, variable;
   int code = 0;
+  bool tty = false;
   Expected out, err;
   for (const std::string& line : lines) {
     const std::size_t blank = line.find(' ');
@@ -80,7 +85,10 @@ void CliTest::RunScenario(const std::string& name) const {
     if (word == "$") {
       if (!command.empty()) {
         SCOPED_TRACE(command);
-        const CliResult r = Run(SplitArguments(command.substr(1)), input);
+        const std::size_t eq = variable.find('=');
+        if (eq != std::string::npos) ::setenv(variable.substr(0, eq).c_str(), variable.c_str() + eq + 1, 1);
+        const CliResult r = Run(SplitArguments(command.substr(1)), input, tty);
+        if (eq != std::string::npos) ::unsetenv(variable.substr(0, eq).c_str());
         EXPECT_EQ(r.code, code) << r.err;
         out.Check(r.out);
         err.Check(r.err);
@@ -88,10 +96,16 @@ void CliTest::RunScenario(const std::string& name) const {
       }
       command = " " + text;
       input.clear();
+      variable.clear();
       code = 0;
+      tty = false;
       out = err = Expected{};
     } else if (word == "in") {
       input += text + "\n";
+    } else if (word == "tty") {
+      tty = true;
+    } else if (word == "env") {
+      variable = text;
     } else if (word == "exit") {
       code = std::stoi(text);
     } else {

@@ -19,7 +19,13 @@ struct CliResult {
 
 class CliTest : public EnvTest {
  protected:
-  CliResult Run(const std::vector<std::string>& args, const std::string& input = "") const;
+  // Colour as on a plain terminal, whatever the shell running the tests says.
+  CliTest() {
+    env.Unset("NO_COLOR");
+    env.Unset("TERM");
+  }
+  // tty: standard input and the error stream are a person's terminal.
+  CliResult Run(const std::vector<std::string>& args, const std::string& input = "", bool tty = false) const;
   // Every step of tests/data/cli/<name>: its exit status, its streams, and one line at most
   // on the error stream.
   void RunScenario(const std::string& name) const;

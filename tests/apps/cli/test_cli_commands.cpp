@@ -1,12 +1,14 @@
-// The command line's contract: exit codes, one-line errors, --help, --version, and the
+// The command line's contract: exit codes, one-line errors, --help, --version, colour, and the
 // database and registry commands by their output and the state they leave
 // (tests/data/cli/commands.txt).
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "addin_loader.h"
 #include "cli_fixture.h"
+#include "core/text.h"
 #include "fs/ini_profile.h"
 #include "kx_version.h"
 #include "platform/file_system_kind.h"
@@ -44,6 +46,34 @@ TEST_F(CliTest, SqliteOnANetworkFileSystemIsWarnedOfOncePerRun) {
   }
   SetFileSystemProbe({});
   EXPECT_EQ(Run({"db", "sql", db, "select count(*) from data"}).err, "");
+}
+
+// Every command, found through the lists of --help: its help fits an 80-column terminal and it
+// answers --version.
+TEST_F(CliTest, EveryCommandsHelpFitsEightyColumnsAndItHasAVersion) {
+  std::vector<std::vector<std::string>> todo{{}};
+  int seen = 0;
+  while (!todo.empty()) {
+    std::vector<std::string> command = todo.back();
+    todo.pop_back();
+    ++seen;
+    SCOPED_TRACE(::testing::PrintToString(command));
+    command.push_back("--version");
+    EXPECT_EQ(Run(command).out, std::string("kestrafix ") + KX_VERSION_TEXT + "\n");
+    command.back() = "--help";
+    std::istringstream help(Run(command).out);
+    command.pop_back();
+    bool listing = false;
+    for (std::string line; std::getline(help, line);) {
+      EXPECT_LE(CharLength(line), 80u) << line;
+      if (listing && line.size() > 2 && line[2] != ' ') {
+        todo.push_back(command);
+        todo.back().push_back(line.substr(2, line.find(' ', 2) - 2));
+      }
+      listing = line == "Commands:" || (listing && !line.empty());
+    }
+  }
+  EXPECT_GE(seen, 13);
 }
 
 }  // namespace
