@@ -31,6 +31,7 @@ void IFace::Parameter(const std::string& vNewValue) { Shared().gsParameter = vNe
 // reaches the host but the result.
 std::int32_t IFace::Run() noexcept {
   std::int32_t result = 0;
+  RecordsAffected = 0;
   try {
     auto& s = Shared();
     if (!s.goFso) s.goFso = std::make_shared<clsFso>();
@@ -52,6 +53,7 @@ std::int32_t IFace::Run() noexcept {
     if (dialog) {
       dialog->ShowModal();
       if (dialog->RetVal()) result = replace ? 2 : 1;
+      if (result != 0) RecordsAffected = static_cast<std::int32_t>(dialog->RecordsAffected());
     }
   } catch (...) {
     // A dialog that fails leaves the result at 0.

@@ -15,6 +15,8 @@ class IFace {
   static constexpr const char* kParameterNames = "IniFile;Filename;SSDBGrid;Data;Parameter";
 
   std::string Parameters = kParameterNames;
+  // After Run: the jobs the dialog stored or changed (read-only for hosts).
+  std::int32_t RecordsAffected = 0;
 
   IFace() = default;
   // Clears gsIniFile, gsFilename, gsParameter and releases goSSDBGrid and goData.

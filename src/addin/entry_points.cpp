@@ -261,6 +261,8 @@ KX_API int kx_object_get_string(kx_object* object, const char* name, char* buffe
                                 size_t* needed) {
   return Guard([&] {
     if (!object || !name) return KX_E_INVALID_ARG;
+    if (kx::EqualsNoCase(name, "RecordsAffected"))
+      return CopyOut(std::to_string(object->iface.RecordsAffected), buffer, size, needed);
     if (!kx::EqualsNoCase(name, "Parameters")) {
       for (const char* p : {"IniFile", "filename", "Parameter", "SSDBGrid", "Data"}) {
         if (kx::EqualsNoCase(name, p)) return KX_E_WRITE_ONLY;
@@ -322,6 +324,15 @@ KX_API int kx_grid_row_count(kx_grid* grid, int32_t* rows) {
   });
 }
 
+KX_API int kx_grid_total_row_count(kx_grid* grid, int32_t* rows) {
+  return Guard([&] {
+    const auto t = TableOf(grid);
+    if (!t || !rows) return KX_E_INVALID_ARG;
+    *rows = static_cast<int32_t>(t->TotalRows());
+    return KX_OK;
+  });
+}
+
 KX_API int kx_grid_column_count(kx_grid* grid, int32_t* columns) {
   return Guard([&] {
     const auto t = TableOf(grid);
@@ -374,6 +385,24 @@ KX_API int kx_grid_cell_text(kx_grid* grid, int32_t row, int32_t column, char* b
     const auto t = TableOf(grid);
     if (!t || !InRange(row, t->Rows()) || !InRange(column, t->ColumnCount())) return KX_E_INVALID_ARG;
     return CopyOut(t->Cell(row, column).ToText(), buffer, size, needed);
+  });
+}
+
+KX_API int kx_grid_cell_display_text(kx_grid* grid, int32_t row, int32_t column, char* buffer, size_t size,
+                                     size_t* needed) {
+  return Guard([&] {
+    const auto t = TableOf(grid);
+    if (!t || !InRange(row, t->Rows()) || !InRange(column, t->ColumnCount())) return KX_E_INVALID_ARG;
+    return CopyOut(t->DisplayText(row, column), buffer, size, needed);
+  });
+}
+
+KX_API int kx_grid_set_filter(kx_grid* grid, const char* text) {
+  return Guard([&] {
+    const auto t = TableOf(grid);
+    if (!t) return KX_E_INVALID_ARG;
+    t->SetFilter(text ? text : "");
+    return KX_OK;
   });
 }
 
@@ -444,6 +473,17 @@ KX_API int kx_grid_use_message_captions(kx_grid* grid, const char* ini_file) {
       std::string text = table->Item("NcData." + name + ".Caption");
       return text.empty() ? name : text;
     });
+    // "NcData.<Column>(<value>).Caption": the values a host shows by name.
+    kx::JobTableGrid::ValueCaptions values;
+    for (const auto& entry : *table) {
+      const std::string& key = entry.Key();
+      const std::size_t open = key.find('('), close = key.rfind(").Caption");
+      if (!kx::StartsWithNoCase(key, "NcData.") || open == std::string::npos || close == std::string::npos ||
+          close < open || close + 9 != key.size() || entry.Text().empty())
+        continue;
+      values[key.substr(7, open - 7)][key.substr(open + 1, close - open - 1)] = entry.Text();
+    }
+    TableOf(grid)->SetValueCaptions(std::move(values));
     return KX_OK;
   });
 }
@@ -456,7 +496,14 @@ KX_API int kx_testing_set_dialog(int kind, kx_fake_dialog_fn fn, void* context) 
     EnsureDialogsRegistered();  // first, so that the fake replaces the real dialog
     const auto k = kind == KX_DIALOG_REPLACE ? kx::DialogKind::Replace : kx::DialogKind::NewJob;
     if (!fn) {
+      // The real dialog again, so that a fake never outlives its test.
+#ifdef KX_WITH_DIALOGS
+      const kx::DialogFactory real =
+          k == kx::DialogKind::Replace ? &kx::CreateReplaceDialog : &kx::CreateNewJobDialog;
+      kx::SetDialogFactory(k, [real] { return kx::GuardedQtDialog(real); });
+#else
       kx::SetDialogFactory(k, nullptr);
+#endif
     } else {
       kx::SetDialogFactory(k, [fn, context] { return std::make_unique<CallbackDialog>(fn, context); });
     }

@@ -36,7 +36,7 @@ extern "C" {
 #define KX_API
 #endif
 
-#define KX_API_VERSION 1
+#define KX_API_VERSION 2
 
 #define KX_PROGID "Kestrafix.IFace"
 
@@ -83,8 +83,10 @@ KX_API int kx_object_release(kx_object* object);
 /* String properties: "IniFile", "filename", "Parameter", and the variable "Parameters".
  * value is UTF-8; NULL counts as "". */
 KX_API int kx_object_put_string(kx_object* object, const char* name, const char* value);
-/* Readable: "Parameters" only. Copies the value with its NUL into buffer (size bytes);
- * *needed (optional) receives the size required. */
+/* Readable: "Parameters", and after kx_object_run "RecordsAffected": the number of jobs the
+ * dialog stored or changed, as decimal text ("0" after a replace answered No or matching no
+ * job). Copies the value with its NUL into buffer (size bytes); *needed (optional) receives
+ * the size required. */
 KX_API int kx_object_get_string(kx_object* object, const char* name, char* buffer, size_t size,
                                 size_t* needed);
 
@@ -110,7 +112,9 @@ KX_API int kx_grid_open_job_table(const char* db_path, kx_grid** grid);
 /* Ends the caller's reference to a grid handle; objects that hold the grid keep it. */
 KX_API int kx_grid_release(kx_grid* grid);
 
+/* Rows shown (those the filter lets through) and rows of the job table. */
 KX_API int kx_grid_row_count(kx_grid* grid, int32_t* rows);
+KX_API int kx_grid_total_row_count(kx_grid* grid, int32_t* rows);
 KX_API int kx_grid_column_count(kx_grid* grid, int32_t* columns);
 /* Name and caption of a column; copied like kx_object_get_string. A column without a
  * caption shows its name. */
@@ -126,6 +130,18 @@ KX_API int kx_grid_cell_kind(kx_grid* grid, int32_t row, int32_t column, int* ki
 KX_API int kx_grid_cell_text(kx_grid* grid, int32_t row, int32_t column, char* buffer, size_t size,
                              size_t* needed);
 
+/* The cell as a host shows it: the caption of its value where the message file gives one
+ * ("NcData.<Column>(<value>).Caption", such as the names of the data types; see
+ * kx_grid_use_message_captions), else its text. */
+KX_API int kx_grid_cell_display_text(kx_grid* grid, int32_t row, int32_t column, char* buffer, size_t size,
+                                     size_t* needed);
+
+/* Shows only the jobs that hold text in some cell: a pattern with the job manager's wildcards
+ * (* any text, ? one character, # one digit, [list], [!list]) found anywhere in a cell's shown
+ * text, without case; "" or NULL shows every job. Rereads the rows like kx_grid_refresh.
+ * KX_E_ENGINE for a pattern that cannot be read ("[a"): the rows stay as they were. */
+KX_API int kx_grid_set_filter(kx_grid* grid, const char* text);
+
 /* Current row and column, -1 when none. */
 KX_API int kx_grid_current(kx_grid* grid, int32_t* row, int32_t* column);
 /* Makes a row current (0 .. rows-1); a pending change is dropped. */
@@ -140,8 +156,9 @@ KX_API int kx_grid_refresh(kx_grid* grid);
 typedef const char* (*kx_caption_fn)(void* context, const char* column);
 KX_API int kx_grid_set_caption_fn(kx_grid* grid, kx_caption_fn fn, void* context);
 /* Captions from the message file that the new-job dialog loads for the host configuration
- * ini_file: the texts "NcData.<Column>.Caption", where present. KX_E_NOT_FOUND when the
- * message file does not exist (captions are then the names). */
+ * ini_file: the texts "NcData.<Column>.Caption" for the columns and "NcData.<Column>(<value>)
+ * .Caption" for values, where present. KX_E_NOT_FOUND when the message file does not exist
+ * (captions are then the names and values). */
 KX_API int kx_grid_use_message_captions(kx_grid* grid, const char* ini_file);
 
 /* Pointer types of the entry points, for hosts that resolve them with dlsym. */
@@ -164,6 +181,9 @@ typedef int (*kx_last_error_fn)(char*, size_t, size_t*);
 typedef int (*kx_grid_open_job_table_fn)(const char*, kx_grid**);
 typedef int (*kx_grid_release_fn)(kx_grid*);
 typedef int (*kx_grid_row_count_fn)(kx_grid*, int32_t*);
+typedef int (*kx_grid_total_row_count_fn)(kx_grid*, int32_t*);
+typedef int (*kx_grid_cell_display_text_fn)(kx_grid*, int32_t, int32_t, char*, size_t, size_t*);
+typedef int (*kx_grid_set_filter_fn)(kx_grid*, const char*);
 typedef int (*kx_grid_column_count_fn)(kx_grid*, int32_t*);
 typedef int (*kx_grid_column_name_fn)(kx_grid*, int32_t, char*, size_t, size_t*);
 typedef int (*kx_grid_column_caption_fn)(kx_grid*, int32_t, char*, size_t, size_t*);

@@ -31,11 +31,14 @@
   X(grid_open_job_table)       \
   X(grid_release)              \
   X(grid_row_count)            \
+  X(grid_total_row_count)      \
   X(grid_column_count)         \
   X(grid_column_name)          \
   X(grid_column_caption)       \
   X(grid_cell_kind)            \
   X(grid_cell_text)            \
+  X(grid_cell_display_text)    \
+  X(grid_set_filter)           \
   X(grid_current)              \
   X(grid_set_row)              \
   X(grid_set_col)              \

@@ -14,7 +14,7 @@ extern "C" {
 /* Only when the environment has KX_TEST_MODE=1, else KX_E_ACCESS_DENIED.
  * Replaces the dialog of a kind (KX_DIALOG_NEW_JOB, KX_DIALOG_REPLACE) by a callback that
  * plays it: it gets what the host handed over and returns the dialog's RetVal (0 or 1);
- * a negative return makes the dialog fail. fn NULL removes the fake. */
+ * a negative return makes the dialog fail. fn NULL puts the real dialog back. */
 #define KX_DIALOG_NEW_JOB 0
 #define KX_DIALOG_REPLACE 1
 

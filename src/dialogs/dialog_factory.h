@@ -12,6 +12,8 @@ class IModalDialog {
   virtual void ShowModal() = 0;
   // True when the user confirmed the dialog and its work succeeded.
   virtual bool RetVal() const = 0;
+  // Jobs the confirmed work stored or changed (a replace answered No changes none).
+  virtual long RecordsAffected() const { return RetVal() ? 1 : 0; }
 };
 
 enum class DialogKind { NewJob, Replace };

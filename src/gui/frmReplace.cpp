@@ -175,7 +175,7 @@ void frmReplace::OKButton_Click() {
       const FrmReplaceTexts texts = ReadFrmReplaceTexts();
       if (Ui().MessageBox(ReplaceQuestionText(texts.Update, k), texts.Question, MsgButtons::YesNo,
                           MsgIcon::Question) == MsgAnswer::Yes) {
-        ReplaceMatching(*db, c, p, v, openRecordsetOptions_);
+        recordsAffected_ = ReplaceMatching(*db, c, p, v, openRecordsetOptions_);
       }
     }
     db->Close();
@@ -251,11 +251,14 @@ class ReplaceModal : public IModalDialog {
     frmReplace dialog;
     dialog.exec();
     retVal_ = dialog.RetVal();
+    records_ = dialog.RecordsAffected();
   }
   bool RetVal() const override { return retVal_; }
+  long RecordsAffected() const override { return records_; }
 
  private:
   bool retVal_ = false;
+  long records_ = 0;
 };
 
 }  // namespace

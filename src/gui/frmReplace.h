@@ -28,6 +28,8 @@ class frmReplace : public QDialog {
 
   bool RetVal() const { return retVal_; }
   void RetVal(bool vNewValue) { retVal_ = vNewValue; }
+  // Jobs the confirmed replace changed: 0 when none matched or the answer was No.
+  long RecordsAffected() const { return recordsAffected_; }
 
   // The form's procedures, public so a host or a test can drive them without events.
   void Form_Load();
@@ -61,6 +63,7 @@ class frmReplace : public QDialog {
   int Px(int twips) const;
 
   bool retVal_ = false;
+  long recordsAffected_ = 0;
   bool unloaded_ = false;
   std::string dbName_;
   std::int32_t openRecordsetOptions_ = 0;

@@ -37,12 +37,15 @@ class GuardedDialog : public IModalDialog {
     if (!dialog) return;
     dialog->ShowModal();
     retVal_ = dialog->RetVal();
+    records_ = dialog->RecordsAffected();
   }
   bool RetVal() const override { return retVal_; }
+  long RecordsAffected() const override { return records_; }
 
  private:
   DialogFactory inner_;
   bool retVal_ = false;
+  long records_ = 0;
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/error.h"
+#include "core/like.h"
 #include "core/numbers.h"
 #include "core/text.h"
 #include "platform/database.h"
@@ -104,8 +105,16 @@ void JobTableGrid::Refresh() {
     key.clear();
   }
 
-  auto rs = db->OpenRecordset(RowsStatement() + (rowCondition_.empty() ? "" : " where " + rowCondition_) +
-                              " order by rowid");
+  // The rows the grid holds: every row, or those of the condition; the search keeps some of them.
+  const std::string selected = rowCondition_.empty() ? std::string() : "(" + rowCondition_ + ")";
+  const auto where = [&](const std::string& more) {
+    const std::string both = selected.empty() || more.empty() ? selected + more : selected + " and " + more;
+    return both.empty() ? both : " where " + both;
+  };
+  // Without a search one statement gives columns and rows; a search names every column, so
+  // the columns come first.
+  auto rs =
+      db->OpenRecordset(RowsStatement() + (filter_.empty() ? where("") + " order by rowid" : " where 1 = 0"));
   std::vector<std::string> names;
   std::vector<int> fields;
   for (int i = 0; i < rs->FieldCount(); ++i) {
@@ -113,6 +122,14 @@ void JobTableGrid::Refresh() {
     if (EqualsNoCase(name, kRowIdField) || (!key.empty() && EqualsNoCase(name, key))) continue;
     names.push_back(name);
     fields.push_back(i);
+  }
+  long total = 0;
+  if (!filter_.empty()) {
+    rs->Close();
+    auto count = db->OpenRecordset("select count(*) from NcData" + where(""));
+    total = static_cast<long>(count->Fields(0).Value().ToNumber());
+    count->Close();
+    rs = db->OpenRecordset(RowsStatement() + where(FilterCondition(names)) + " order by rowid");
   }
   std::vector<Row> rows;
   for (; !rs->Eof(); rs->MoveNext()) {
@@ -138,9 +155,71 @@ void JobTableGrid::Refresh() {
   const std::optional<Bookmark> keep =
       current_ >= 0 ? std::optional<Bookmark>(rows_[static_cast<std::size_t>(current_)].rowid) : std::nullopt;
   rows_ = std::move(rows);
+  total_ = filter_.empty() ? Rows() : total;
   edit_.reset();
   current_ = keep ? RowOf(*keep) : -1;
   if (current_ < 0 && !rows_.empty()) current_ = 0;
+}
+
+// Wildcards of a value taken literally: "[*]" for "*".
+static std::string LiteralPattern(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '*' || c == '?' || c == '#' || c == '[') {
+      out += '[';
+      out += c;
+      out += ']';
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string JobTableGrid::FilterCondition(const std::vector<std::string>& names) const {
+  const std::string pattern = "*" + filter_ + "*";
+  const LikePattern like(pattern);  // a malformed pattern fails here, before any statement
+  std::string condition;
+  auto either = [&](const std::string& name, const std::string& p) {
+    condition += (condition.empty() ? "" : " or ") + Bracketed(name) + " like " + QuoteSqlText(p, '"');
+  };
+  for (const std::string& name : names) {
+    either(name, pattern);
+    if (const auto* captions = CaptionsOfColumn(name)) {
+      for (const auto& [value, caption] : *captions) {
+        if (like.Matches(caption)) either(name, LiteralPattern(value));
+      }
+    }
+  }
+  return condition.empty() ? std::string("0") : "(" + condition + ")";
+}
+
+const std::map<std::string, std::string>* JobTableGrid::CaptionsOfColumn(const std::string& name) const {
+  for (const auto& [column, captions] : valueCaptions_) {
+    if (EqualsNoCase(column, name)) return &captions;
+  }
+  return nullptr;
+}
+
+void JobTableGrid::SetValueCaptions(ValueCaptions captions) { valueCaptions_ = std::move(captions); }
+
+std::string JobTableGrid::DisplayText(long row, long column) const {
+  const std::string text = Cell(row, column).ToText();
+  if (const auto* captions = CaptionsOfColumn(columns_[static_cast<std::size_t>(column)]->Name())) {
+    const auto it = captions->find(text);
+    if (it != captions->end() && !it->second.empty()) return it->second;
+  }
+  return text;
+}
+
+void JobTableGrid::SetFilter(std::string text) {
+  std::swap(filter_, text);
+  try {
+    Refresh();
+  } catch (...) {
+    filter_ = std::move(text);  // the rows are still those of the old filter
+    throw;
+  }
 }
 
 long JobTableGrid::ColumnIndex(std::string_view name) const {

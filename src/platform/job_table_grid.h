@@ -2,6 +2,7 @@
 // The library's job grid: the rows of a job database's job table in table order, with a
 // current row, a current column, and writes that go straight to the table through the engine.
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,6 +57,19 @@ class JobTableGrid : public IHostGrid {
   // Rereads the table. The current row stays when it still exists, else the first row.
   void Refresh();
 
+  // Captions a host shows instead of values: column name (any case) -> value text -> caption.
+  using ValueCaptions = std::map<std::string, std::map<std::string, std::string>>;
+  void SetValueCaptions(ValueCaptions captions);
+  // A cell as a host shows it: its value's caption where the column has one, else its text.
+  std::string DisplayText(long row, long column) const;
+  // Only the rows in which some cell's shown text holds `text`, a pattern with the dialect's
+  // wildcards matched without case anywhere in it; "" for every row. Rereads the table. A
+  // pattern the matcher refuses raises KxError and leaves the rows as they were.
+  void SetFilter(std::string text);
+  const std::string& Filter() const { return filter_; }
+  // The rows without the search: the job table's, or those the condition selects.
+  long TotalRows() const { return total_; }
+
   // For a host that shows the grid: rows by position (0 .. Rows()-1).
   long CurrentRow() const { return current_; }  // -1 when none
   void MoveTo(long row);                        // drops pending changes; bad rows raise KxError
@@ -87,6 +101,8 @@ class JobTableGrid : public IHostGrid {
   void StoreNew(const Edit& edit);
   void StoreChanges(const Edit& edit);
   Row ReadRow(Database& db, Bookmark rowid) const;
+  std::string FilterCondition(const std::vector<std::string>& names) const;
+  const std::map<std::string, std::string>* CaptionsOfColumn(const std::string& name) const;
 
   std::string dbName_;
   CaptionSource captions_;
@@ -96,6 +112,9 @@ class JobTableGrid : public IHostGrid {
   long current_ = -1;
   long col_ = -1;
   std::optional<Edit> edit_;
+  ValueCaptions valueCaptions_;
+  std::string filter_;
+  long total_ = 0;
 };
 
 // The literal of a value in a statement of the engine's dialect: Null, a number, or a quoted text.
