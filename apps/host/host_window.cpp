@@ -7,12 +7,16 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QSignalBlocker>
 #include <QSortFilterProxyModel>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
+#include <QTimer>
 #include <QToolBar>
 
 #include "demo_environment.h"
@@ -24,6 +28,7 @@ namespace kxhost {
 namespace {
 
 const QString kProgId = QStringLiteral(KX_PROGID);
+constexpr int kSearchDelayMs = 250;  // typing on does not reread the table for every key
 
 }  // namespace
 
@@ -40,7 +45,7 @@ HostWindow::~HostWindow() {
 }
 
 void HostWindow::BuildUi() {
-  setWindowTitle(QStringLiteral("Kestrafix host"));
+  setWindowTitle(tr("Kestrafix host"));
   setObjectName(QStringLiteral("HostWindow"));
   model_ = new JobGridModel(this);
   proxy_ = new QSortFilterProxyModel(this);
@@ -59,10 +64,41 @@ void HostWindow::BuildUi() {
   view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   view_->setAlternatingRowColors(true);
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
-  setCentralWidget(view_);
   connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current, const QModelIndex&) { TrackCurrent(current); });
+  placeholder_ = new QLabel(this);
+  placeholder_->setObjectName(QStringLiteral("Placeholder"));
+  placeholder_->setAlignment(Qt::AlignCenter);
+  placeholder_->setWordWrap(true);
+  placeholder_->setMargin(24);
+  pages_ = new QStackedWidget(this);
+  pages_->addWidget(placeholder_);
+  pages_->addWidget(view_);
+  setCentralWidget(pages_);
 
+  search_ = new QLineEdit(this);
+  search_->setObjectName(QStringLiteral("SearchField"));
+  search_->setPlaceholderText(tr("Search jobs (* ? # [list])"));
+  search_->setToolTip(
+      tr("Shows the jobs that hold this text in any column, without regard to case.\n"
+         "* stands for any text, ? for one character, # for one digit, [abc] for one of them."));
+  search_->setClearButtonEnabled(true);
+  search_->setMaximumWidth(320);
+  searchDelay_ = new QTimer(this);
+  searchDelay_->setSingleShot(true);
+  searchDelay_->setInterval(kSearchDelayMs);
+  connect(search_, &QLineEdit::textChanged, searchDelay_, qOverload<>(&QTimer::start));
+  connect(searchDelay_, &QTimer::timeout, this, [this] { ApplySearch(search_->text()); });
+
+  jobCount_ = new QLabel(this);
+  jobCount_->setObjectName(QStringLiteral("JobCount"));
+  statusBar()->addPermanentWidget(jobCount_);
+  BuildMenus();
+  ShowPlaceholder(tr("No host configuration open."));
+  resize(960, 560);
+}
+
+void HostWindow::BuildMenus() {
   QStyle* s = style();
   auto* open = new QAction(s->standardIcon(QStyle::SP_DialogOpenButton), tr("&Open configuration…"), this);
   open->setShortcut(QKeySequence::Open);
@@ -76,19 +112,36 @@ void HostWindow::BuildUi() {
   refresh_ = new QAction(s->standardIcon(QStyle::SP_BrowserReload), tr("Re&fresh"), this);
   refresh_->setShortcut(QKeySequence::Refresh);
   connect(refresh_, &QAction::triggered, this, &HostWindow::RefreshGrid);
+  auto* find = new QAction(tr("&Search"), this);
+  find->setShortcut(QKeySequence::Find);
+  connect(find, &QAction::triggered, this, [this] {
+    search_->setFocus(Qt::ShortcutFocusReason);
+    search_->selectAll();
+  });
   auto* quit = new QAction(tr("&Quit"), this);
   quit->setShortcut(QKeySequence::Quit);
   connect(quit, &QAction::triggered, this, &QWidget::close);
+  auto* guide = new QAction(s->standardIcon(QStyle::SP_DialogHelpButton), tr("&User guide"), this);
+  guide->setShortcut(QKeySequence::HelpContents);
+  connect(guide, &QAction::triggered, this, &HostWindow::ShowUserGuide);
+  auto* about = new QAction(tr("&About Kestrafix host"), this);
+  connect(about, &QAction::triggered, this, &HostWindow::ShowAbout);
 
   QMenu* file = menuBar()->addMenu(tr("&File"));
   file->addAction(open);
+  recent_ = file->addMenu(tr("Open &recent"));
+  recent_->setObjectName(QStringLiteral("RecentMenu"));
   file->addSeparator();
   file->addAction(quit);
   QMenu* jobs = menuBar()->addMenu(tr("&Jobs"));
   jobs->addAction(newJob_);
   jobs->addAction(replace_);
   jobs->addSeparator();
+  jobs->addAction(find);
   jobs->addAction(refresh_);
+  QMenu* help = menuBar()->addMenu(tr("&Help"));
+  help->addAction(guide);
+  help->addAction(about);
   QToolBar* bar = addToolBar(tr("Jobs"));
   bar->setObjectName(QStringLiteral("JobsToolBar"));
   bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
@@ -97,8 +150,9 @@ void HostWindow::BuildUi() {
   bar->addAction(newJob_);
   bar->addAction(replace_);
   bar->addAction(refresh_);
-  statusBar()->showMessage(tr("No host configuration open"));
-  resize(960, 560);
+  bar->addSeparator();
+  bar->addWidget(search_);
+  FillRecentMenu();
 }
 
 void HostWindow::ChooseConfiguration() {
@@ -110,13 +164,34 @@ void HostWindow::ChooseConfiguration() {
 
 QString HostWindow::StatusText() const { return statusBar()->currentMessage(); }
 
+QString HostWindow::JobCountText() const { return jobCount_->text(); }
+
 void HostWindow::ShowStatus(const QString& text) { statusBar()->showMessage(text); }
+
+void HostWindow::ShowPlaceholder(const QString& text) {
+  placeholder_->setText(text);
+  pages_->setCurrentWidget(placeholder_);
+  ShowStatus(text);
+}
 
 void HostWindow::UpdateActions() {
   const bool ready = grid_ != nullptr;
   newJob_->setEnabled(ready);
   replace_->setEnabled(ready);
   refresh_->setEnabled(ready);
+  search_->setEnabled(ready);
+  UpdateJobCount();
+}
+
+void HostWindow::UpdateJobCount() {
+  int32_t total = 0;
+  if (!grid_ || addin_->Api().grid_total_row_count(grid_.get(), &total) != KX_OK) {
+    jobCount_->clear();
+    return;
+  }
+  const int shown = model_->rowCount();
+  jobCount_->setText(shown == total ? tr("%n job(s)", nullptr, total)
+                                    : tr("%1 of %n job(s)", nullptr, total).arg(shown));
 }
 
 void HostWindow::CloseGrid() {
@@ -167,6 +242,10 @@ bool HostWindow::EnsureAddin() {
 
 bool HostWindow::OpenConfiguration(const QString& file) {
   CloseGrid();
+  {
+    const QSignalBlocker quiet(search_);  // a new table starts unfiltered
+    search_->clear();
+  }
   UpdateActions();
   const QString title = tr("Host configuration");
   const QFileInfo info(file);
@@ -174,7 +253,7 @@ bool HostWindow::OpenConfiguration(const QString& file) {
   setWindowTitle(tr("Kestrafix host - %1").arg(configFile_));
   if (!info.isFile()) {
     prompts_.Error(this, title, tr("The host configuration file %1 does not exist.").arg(configFile_));
-    ShowStatus(tr("No host configuration open"));
+    ShowPlaceholder(tr("No host configuration open."));
     return false;
   }
   const QString dbName = ReadIniValue(configFile_, QStringLiteral("TORVEL"), QStringLiteral("DbName"));
@@ -182,13 +261,17 @@ bool HostWindow::OpenConfiguration(const QString& file) {
     prompts_.Error(
         this, title,
         tr("The host configuration file %1 names no job database ([TORVEL] DbName).").arg(configFile_));
-    ShowStatus(tr("No job database"));
+    ShowPlaceholder(tr("No job database"));
     return false;
   }
   // A demo folder brings the environment its drive letters need; set before the add-in
   // first resolves a path.
   ApplyEnvironmentFile(info.absoluteDir().filePath(QStringLiteral("kestrafix.env")));
-  if (!EnsureAddin()) return false;
+  if (!EnsureAddin()) {
+    placeholder_->setText(StatusText());
+    pages_->setCurrentWidget(placeholder_);
+    return false;
+  }
 
   const AddinApi& api = addin_->Api();
   kx_grid* grid = nullptr;
@@ -202,7 +285,7 @@ bool HostWindow::OpenConfiguration(const QString& file) {
             : tr("The job database %1 could not be opened:\n%2\n\nIt is named by [TORVEL] DbName in %3.")
                   .arg(dbName, api.LastError(), configFile_);
     prompts_.Error(this, tr("Job database"), text);
-    ShowStatus(tr("No job database"));
+    ShowPlaceholder(tr("No job database"));
     return false;
   }
   grid_ = std::unique_ptr<kx_grid, GridRelease>(grid, GridRelease{api.grid_release});
@@ -210,9 +293,11 @@ bool HostWindow::OpenConfiguration(const QString& file) {
   api.grid_use_message_captions(grid, QFile::encodeName(configFile_).constData());
   model_->SetGrid(&api, grid);
   view_->resizeColumnsToContents();
+  pages_->setCurrentWidget(view_);
   ShowGridCurrent();
   UpdateActions();
-  ShowStatus(tr("%n job(s)", nullptr, model_->rowCount()));
+  ShowStatus(tr("Opened %1").arg(QFileInfo(configFile_).fileName()));
+  Remember(configFile_);
   return true;
 }
 
@@ -225,9 +310,22 @@ void HostWindow::RefreshGrid() {
   }
   model_->Reload();
   ShowGridCurrent();
+  UpdateJobCount();
 }
 
-// Puts the view's current cell where the grid's current row and column are.
+bool HostWindow::ApplySearch(const QString& text) {
+  searchDelay_->stop();
+  if (!grid_) return false;
+  const AddinApi& api = addin_->Api();
+  const bool ok = api.grid_set_filter(grid_.get(), text.trimmed().toUtf8().constData()) == KX_OK;
+  if (!ok) ShowStatus(tr("The search \"%1\" cannot be read: %2").arg(text, api.LastError()));
+  model_->Reload();
+  ShowGridCurrent();
+  UpdateJobCount();
+  return ok;
+}
+
+// Puts the view's current cell where the grid's current row and column are, in full view.
 void HostWindow::ShowGridCurrent() {
   if (!grid_) return;
   int32_t row = -1, col = -1;
@@ -235,12 +333,36 @@ void HostWindow::ShowGridCurrent() {
   const QModelIndex source = model_->index(row, col < 0 ? 0 : col);
   const QModelIndex shown = proxy_->mapFromSource(source);
   if (!shown.isValid()) return;
-  // Moving the view's current cell reports back through TrackCurrent; keep the grid's column.
-  const QSignalBlocker block(view_->selectionModel());
-  view_->selectionModel()->setCurrentIndex(shown,
-                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  {
+    // Moving the view's current cell reports back through TrackCurrent; keep the grid's column.
+    const QSignalBlocker block(view_->selectionModel());
+    view_->selectionModel()->setCurrentIndex(shown,
+                                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  }
+  // After a reset the scroll range is out of date until the next layout: lay out first, or
+  // a new last row ends up under the edge.
+  view_->doItemsLayout();
   view_->scrollTo(shown);
   view_->viewport()->update();
+}
+
+// After "New job…": the job is the grid's current row; when the search hides it, the search
+// goes so that the job can be shown.
+void HostWindow::ShowNewJob(const QString& filename) {
+  RefreshGrid();
+  if (filename.isEmpty() || CurrentFilename() == filename) return;
+  {
+    const QSignalBlocker quiet(search_);
+    search_->clear();
+  }
+  ApplySearch(QString());
+  // A new row is the table's last.
+  const AddinApi& api = addin_->Api();
+  const int last = model_->rowCount() - 1;
+  if (last >= 0 && model_->CellText(last, model_->ColumnOf(QStringLiteral("Filename"))) == filename) {
+    api.grid_set_row(grid_.get(), last);
+    ShowGridCurrent();
+  }
 }
 
 void HostWindow::SelectCell(int row, int column) {
@@ -291,17 +413,25 @@ int HostWindow::RunAddin(const QString& parameter) {
   api.object_put_string(object, "Parameter", param.constData());
   int32_t result = 0;
   api.object_run(object, &result);
+  char affected[32] = "0";
+  api.object_get_string(object, "RecordsAffected", affected, sizeof affected, nullptr);
   api.object_release(object);
 
-  RefreshGrid();
   switch (result) {
-    case 1:
-      ShowStatus(tr("New job created"));
+    case 1: {
+      const QString job = CurrentFilename();  // the dialog leaves the new job current
+      ShowNewJob(job);
+      ShowStatus(tr("New job %1 created").arg(job));
       break;
-    case 2:
-      ShowStatus(tr("Jobs replaced"));
+    }
+    case 2: {
+      RefreshGrid();
+      const int changed = QByteArray(affected).toInt();
+      ShowStatus(changed > 0 ? tr("%n job(s) changed", nullptr, changed) : tr("Nothing changed"));
       break;
+    }
     default:
+      RefreshGrid();
       ShowStatus(tr("Cancelled"));
   }
   return result;

@@ -56,9 +56,17 @@ QString JobGridModel::CellText(int row, int column) const {
       [&](char* b, size_t s, size_t* n) { return api_->grid_cell_text(grid_, row, column, b, s, n); });
 }
 
+QString JobGridModel::DisplayText(int row, int column) const {
+  if (!api_ || !grid_) return {};
+  return ReadText([&](char* b, size_t s, size_t* n) {
+    return api_->grid_cell_display_text(grid_, row, column, b, s, n);
+  });
+}
+
 QVariant JobGridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || !api_ || !grid_) return {};
-  if (role == Qt::DisplayRole || role == Qt::ToolTipRole) return CellText(index.row(), index.column());
+  if (role == Qt::DisplayRole) return DisplayText(index.row(), index.column());
+  if (role == Qt::ToolTipRole) return CellText(index.row(), index.column());
   if (role == SortRole) {
     int kind = KX_CELL_NULL;
     if (api_->grid_cell_kind(grid_, index.row(), index.column(), &kind) != KX_OK || kind == KX_CELL_NULL)

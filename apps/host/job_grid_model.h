@@ -26,7 +26,9 @@ class JobGridModel : public QAbstractTableModel {
 
   // Column position of a name (without case), -1 when none.
   int ColumnOf(const QString& name) const;
+  // The stored value as text, and what the view shows (a data type's name instead of its number).
   QString CellText(int row, int column) const;
+  QString DisplayText(int row, int column) const;
 
  private:
   const AddinApi* api_ = nullptr;

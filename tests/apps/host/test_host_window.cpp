@@ -3,16 +3,20 @@
 // commands with a fake dialog and with the real new-job dialog, and what it says when the
 // configuration, the job database or the add-in is missing.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QSortFilterProxyModel>
 #include <QStringList>
 #include <QTableView>
 #include <QTest>
+#include <QTranslator>
 #include <algorithm>
 #include <cstdlib>
 #include <deque>
@@ -27,6 +31,7 @@
 #include "job_database.h"
 #include "job_grid_model.h"
 #include "modal_script.h"
+#include "translations.h"
 
 namespace kxhost::test {
 namespace {
@@ -36,6 +41,11 @@ namespace fs = std::filesystem;
 class ScriptedPrompts : public HostPrompts {
  public:
   void Error(QWidget*, const QString& title, const QString& text) override { errors << title + ": " + text; }
+  void Info(QWidget*, const QString& title, const QString& text) override { infos << title + ": " + text; }
+  bool OpenDocument(const QString& file) override {
+    opened << file;
+    return true;
+  }
   bool Ask(QWidget*, const QString& title, const QString& text) override {
     questions << title + ": " + text;
     if (answers.empty()) {
@@ -46,8 +56,7 @@ class ScriptedPrompts : public HostPrompts {
     answers.pop_front();
     return a;
   }
-  QStringList errors;
-  QStringList questions;
+  QStringList errors, questions, infos, opened;
   std::deque<bool> answers;
 };
 
@@ -55,7 +64,10 @@ class ScriptedPrompts : public HostPrompts {
 // (native path, not yet created) and the country 44.
 class HostFixture : public ::testing::Test {
  protected:
-  HostFixture() { env.WriteHostConfig("DbName=" + db.string() + "\r\nCountry=44\r\n"); }
+  HostFixture() {
+    env.WriteHostConfig("DbName=" + db.string() + "\r\nCountry=44\r\n");
+    if (qApp->findChildren<QTranslator*>().isEmpty()) InstallTranslations(*qApp, QLocale(QLocale::English));
+  }
   void TearDown() override {
     if (window && window->Api()) {
       window->Api()->testing_set_dialog(KX_DIALOG_NEW_JOB, nullptr, nullptr);
@@ -68,14 +80,18 @@ class HostFixture : public ::testing::Test {
   void MakeJobs() const {
     kx::test::JobDatabase(db.string())
         .Execute(
-            "insert into NcData (Filename, ProgramNumber, Machine, Version) values "
-            "('A100', '100', 'Laser1', 9), ('b200', '200', 'Laser2', 100), ('C300', '300', 'Laser1', 10)");
+            "insert into NcData (Filename, ProgramNumber, Machine, Version, DataType) values "
+            "('A100', '100', 'Laser1', 9, 0), ('b200', '200', 'Laser2', 100, 3), ('C300', '300', 'Laser1', "
+            "10, 1)");
   }
   void Register(const std::string& library = kx::test::AddinLibraryFile()) const {
     env.Write("xdg-config/kestrafix/addins.ini", "[Kestrafix.IFace]\r\nLibrary=" + library + "\r\n");
   }
   HostWindow& Window(QString candidate = {}) {
-    window = std::make_unique<HostWindow>(HostOptions{std::move(candidate)}, prompts);
+    window.reset();
+    const HostOptions options{std::move(candidate), QString::fromStdString((env / "host.ini").string()),
+                              QString::fromStdString((env / "guide.md").string())};
+    window = std::make_unique<HostWindow>(options, prompts);
     return *window;
   }
   // The job database, once created.
@@ -111,7 +127,8 @@ TEST_F(HostWindowTest, ShowsTheJobTableWithMessageCaptionsAndSortsNumbersAsNumbe
   MakeJobs();
   Register();
   env.Write("host/ResStr/torvel.044",
-            "NcData.Filename.Caption=File name\nNcData.Version.Caption=Version no.\n");
+            "NcData.Filename.Caption=File name\nNcData.Version.Caption=Version no.\n"
+            "NcData.DataType(3).Caption=Macro\nNcData.DataType(1).Caption=Sheet\n");
   HostWindow& w = Window();
   ASSERT_TRUE(Open(w)) << Errors();
   EXPECT_TRUE(prompts.errors.isEmpty()) << Errors();
@@ -120,6 +137,9 @@ TEST_F(HostWindowTest, ShowsTheJobTableWithMessageCaptionsAndSortsNumbersAsNumbe
   EXPECT_EQ(Header(w, w.Model()->ColumnOf("Version")), "Version no.");
   EXPECT_EQ(Header(w, w.Model()->ColumnOf("Machine")), "Machine");  // no caption: the name
   EXPECT_EQ(Shown(w, 1, "Filename"), "b200");
+  EXPECT_EQ(Shown(w, 1, "DataType"), "Macro");  // a data type by its name
+  EXPECT_EQ(Shown(w, 0, "DataType"), "0");      // one the message file does not name
+  EXPECT_EQ(w.JobCountText().toStdString(), "3 jobs");
   EXPECT_TRUE(w.NewJobAction()->isEnabled());
   EXPECT_EQ(w.NewJobAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
   EXPECT_EQ(w.ReplaceAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
@@ -130,6 +150,23 @@ TEST_F(HostWindowTest, ShowsTheJobTableWithMessageCaptionsAndSortsNumbersAsNumbe
   EXPECT_EQ(Shown(w, 2, "Version"), "9");
   w.View()->sortByColumn(w.Model()->ColumnOf("Filename"), Qt::AscendingOrder);
   EXPECT_EQ(Shown(w, 1, "Filename"), "b200");  // without case
+
+  // The search: anywhere in any column's shown text, without case, with wildcards.
+  const struct {
+    const char* text;
+    int rows;
+    const char* count;
+  } searches[] = {{"macro", 1, "1 of 3 jobs"},   {"LASER1", 2, "2 of 3 jobs"},  {"c#0", 1, "1 of 3 jobs"},
+                  {"[ab]?00", 2, "2 of 3 jobs"}, {"nothing", 0, "0 of 3 jobs"}, {"", 3, "3 jobs"}};
+  for (const auto& c : searches) {
+    EXPECT_TRUE(w.ApplySearch(QString::fromUtf8(c.text))) << c.text;
+    EXPECT_EQ(w.Model()->rowCount(), c.rows) << c.text;
+    EXPECT_EQ(w.JobCountText().toStdString(), c.count);
+  }
+  EXPECT_FALSE(w.ApplySearch(QStringLiteral("[a")));  // no pattern: said so, rows unchanged
+  EXPECT_TRUE(w.StatusText().startsWith(QStringLiteral("The search \"[a\" cannot be read")))
+      << w.StatusText().toStdString();
+  EXPECT_EQ(w.Model()->rowCount(), 3);
 }
 
 TEST_F(HostWindowTest, TheViewsCurrentCellIsTheGridsCurrentRowAndColumn) {
@@ -171,9 +208,11 @@ TEST_F(HostWindowTest, CommandsHandTheHostsInputsToTheAddinAndShowItsResult) {
   ASSERT_EQ(w.Api()->testing_set_dialog(KX_DIALOG_REPLACE, FakeDialog::Play, &replace), KX_OK);
   ASSERT_EQ(w.Api()->grid_set_row(w.Grid(), 2), KX_OK);
 
-  // The dialog stores a job behind the host's back; the host shows it after the run.
-  newJob.work = [this] {
+  // The dialog stores a job and leaves it current; the host shows it after the run.
+  newJob.work = [this, &w] {
     Jobs().Execute("insert into NcData (Filename, ProgramNumber) values ('D400', '400')");
+    w.Api()->grid_refresh(w.Grid());
+    w.Api()->grid_set_row(w.Grid(), 3);
   };
   w.NewJobAction()->trigger();
   EXPECT_EQ(newJob.calls, 1);
@@ -181,7 +220,7 @@ TEST_F(HostWindowTest, CommandsHandTheHostsInputsToTheAddinAndShowItsResult) {
   EXPECT_EQ(newJob.filename, "C300");
   EXPECT_EQ(newJob.parameter, "");
   EXPECT_EQ(newJob.seen.has_grid, 1);
-  EXPECT_EQ(w.StatusText().toStdString(), "New job created");
+  EXPECT_EQ(w.StatusText().toStdString(), "New job D400 created");
   ASSERT_EQ(w.Model()->rowCount(), 4);
   EXPECT_EQ(w.Model()->CellText(3, w.Model()->ColumnOf("Filename")).toStdString(), "D400");
 
@@ -193,12 +232,76 @@ TEST_F(HostWindowTest, CommandsHandTheHostsInputsToTheAddinAndShowItsResult) {
   w.ReplaceAction()->trigger();
   EXPECT_EQ(replace.calls, 1);
   EXPECT_EQ(replace.parameter, "/Replace");
-  EXPECT_EQ(w.StatusText().toStdString(), "Jobs replaced");
+  EXPECT_EQ(w.StatusText().toStdString(), "1 job changed");
 
   replace.retVal = -1;  // the dialog fails: the add-in reports 0
   EXPECT_EQ(w.ReplaceJobs(), 0);
   EXPECT_EQ(w.StatusText().toStdString(), "Cancelled");
   EXPECT_TRUE(prompts.errors.isEmpty()) << Errors();
+}
+
+// The configuration used last and the window's size come back; a remembered configuration
+// that is gone, or no configuration at all, is said in the window, without a box.
+TEST_F(HostWindowTest, RemembersConfigurationsAndSaysWhenTheLastOneIsGone) {
+  MakeJobs();
+  Register();
+  ASSERT_TRUE(Window().Start(QString::fromStdString(config.string()))) << Errors();
+  window->resize(640, 420);
+  window->close();
+  HostWindow& w = Window();
+  EXPECT_TRUE(w.Start({})) << Errors();
+  EXPECT_EQ(w.ConfigFile().toStdString(), config.string());
+  EXPECT_EQ(w.size(), QSize(640, 420));
+  ASSERT_EQ(w.RecentMenu()->actions().size(), 1);
+  EXPECT_TRUE(w.RecentMenu()->actions()[0]->text().startsWith("&1 torvel.cfg ("));
+
+  fs::rename(config, env / "moved.cfg");
+  EXPECT_FALSE(Window().Start({}));
+  EXPECT_TRUE(window->StatusText().contains(QString::fromStdString(config.string())));
+  fs::remove(env / "host.ini");
+  EXPECT_FALSE(Window().Start({}));
+  EXPECT_TRUE(window->StatusText().contains("kestrafix demo")) << window->StatusText().toStdString();
+  EXPECT_TRUE(prompts.errors.isEmpty()) << Errors();
+}
+
+TEST_F(HostWindowTest, F1OpensTheUserGuideAndAboutNamesVersionAndLibraries) {
+  HostWindow& w = Window();
+  w.ShowUserGuide();  // not there yet
+  ASSERT_EQ(prompts.errors.size(), 1);
+  env.Write("guide.md", "# Guide");
+  for (QAction* a : w.findChildren<QAction*>()) {
+    if (a->shortcut() == QKeySequence(Qt::Key_F1)) a->trigger();
+  }
+  EXPECT_EQ(prompts.opened, QStringList{QString::fromStdString((env / "guide.md").string())});
+  w.ShowAbout();
+  ASSERT_EQ(prompts.infos.size(), 1);
+  for (const QString& part : {QStringLiteral("Licence: "), "Qt " + QString(qVersion()),
+                              "SQLite " + QString(sqlite3_libversion()), QStringLiteral("ICU ")})
+    EXPECT_TRUE(prompts.infos[0].contains(part)) << part.toStdString();
+}
+
+// The German host: its own texts and Qt's buttons.
+TEST(HostTranslations, GermanForTheHostAndForQtsOwnTexts) {
+  const QStringList installed = InstallTranslations(*qApp, QLocale(QLocale::German));
+  EXPECT_EQ(installed, (QStringList{"qtbase_de", "kestrafix-host_de"}));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes").toStdString(), "&Ja");
+  EXPECT_EQ(QCoreApplication::translate("kxhost::HostWindow", "&File").toStdString(), "&Datei");
+  EXPECT_EQ(QCoreApplication::translate("kxhost::HostWindow", "%n job(s)", nullptr, 2).toStdString(),
+            "2 Aufträge");
+  for (QTranslator* t : qApp->findChildren<QTranslator*>()) {
+    QCoreApplication::removeTranslator(t);
+    delete t;
+  }
+}
+
+// --screenshot never waits for a person: a box is pictured and the exit status says so.
+TEST_F(HostWindowTest, AScreenshotWithAMessagePendingIsTakenAndFails) {
+  const std::string png = (env / "shot.png").string();
+  const std::string line = std::string("timeout 60 '") + KX_HOST_BINARY + "' --config '" +
+                           (env / "none.cfg").string() + "' --screenshot '" + png + "' 2>/dev/null";
+  const int status = std::system(line.c_str());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  EXPECT_GT(fs::file_size(png), 1000u);
 }
 
 TEST_F(HostWindowTest, AnEmptyJobTableRunsWithoutACurrentJob) {
@@ -347,11 +450,20 @@ class HostNewJob : public HostFixture {
   }
 };
 
-TEST_F(HostNewJob, TheDialogsNewJobAppearsInTheHostsGrid) {
+// The new job is selected in full view, also when the search would hide it (the search goes).
+TEST_F(HostNewJob, TheDialogsNewJobAppearsSelectedInTheHostsGrid) {
   MakeWorld();
+  Jobs().Execute(
+      "with recursive n(i) as (select 1 union all select i + 1 from n where i < 60) "
+      "insert into NcData (Filename, ProgramNumber) select 'J' || i, 'P' || i from n");
   HostWindow& w = Window();
   ASSERT_TRUE(Open(w)) << Errors();
-  ASSERT_EQ(w.Api()->grid_set_row(w.Grid(), 2), KX_OK);  // C300 on Laser1
+  w.resize(500, 300);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  w.SearchField()->setText("c300");
+  ASSERT_TRUE(w.ApplySearch(w.SearchField()->text()));
+  ASSERT_EQ(w.Model()->rowCount(), 1);  // C300 on Laser1, current
 
   // The user picks the first address and order (filled once the address is chosen), confirms.
   kx::test::ModalScript user{{kx::test::Pick("frmMain", "SSDBCombo2(1)"),
@@ -360,14 +472,50 @@ TEST_F(HostNewJob, TheDialogsNewJobAppearsInTheHostsGrid) {
   user.Start();
   EXPECT_EQ(w.NewJob(), 1);
   EXPECT_FALSE(user.timedOut) << ::testing::PrintToString(user.seen);
-  EXPECT_EQ(w.StatusText().toStdString(), "New job created");
-  ASSERT_EQ(w.Model()->rowCount(), 4);
+  EXPECT_EQ(w.StatusText().toStdString(), "New job C301 created");
+  EXPECT_TRUE(w.SearchField()->text().isEmpty());
+  ASSERT_EQ(w.Model()->rowCount(), 64);
   const int file = w.Model()->ColumnOf("Filename");
-  EXPECT_EQ(w.Model()->CellText(3, file).toStdString(), "C301");
-  EXPECT_EQ(w.Model()->CellText(3, w.Model()->ColumnOf("Machine")).toStdString(), "Laser1");
-  int32_t row = -1;
-  w.Api()->grid_current(w.Grid(), &row, nullptr);
-  EXPECT_EQ(row, 3);  // the dialog leaves the new job current
+  EXPECT_EQ(w.Model()->CellText(63, file).toStdString(), "C301");
+  EXPECT_EQ(w.Model()->CellText(63, w.Model()->ColumnOf("Machine")).toStdString(), "Laser1");
+  EXPECT_EQ(GridCurrent(w).first, 63);
+  const QModelIndex current = w.View()->currentIndex();
+  EXPECT_EQ(w.Proxy()->mapToSource(current).row(), 63);
+  EXPECT_TRUE(w.View()->selectionModel()->isRowSelected(current.row(), {}));
+  const QRect shown = w.View()->visualRect(current);
+  EXPECT_TRUE(w.View()->viewport()->rect().contains(QRect(0, shown.top(), 1, shown.height())))
+      << shown.top() << "+" << shown.height() << " in " << w.View()->viewport()->height();
+}
+
+// After the replace dialog the status bar says how many jobs changed, or that none did.
+TEST_F(HostNewJob, ReplaceSaysHowManyJobsChanged) {
+  MakeWorld();
+  env.WriteAddInIni("[MSG]\r\nQuestion=Confirm\r\nUpdate=/1 jobs?\r\n");
+  HostWindow& w = Window();
+  ASSERT_TRUE(Open(w)) << Errors();
+  w.SelectCell(0, w.Model()->ColumnOf("Machine"));  // Laser1: two jobs
+  const auto typed = [](const char* pattern) {
+    return [=](QWidget& d) {
+      if (d.objectName() != "frmReplace") return false;
+      d.findChild<QLineEdit*>("Text1(0)")->setText(pattern);
+      kx::test::Click(d.findChild<QPushButton*>("OKButton"));
+      return true;
+    };
+  };
+  const struct {
+    std::vector<kx::test::ModalStep> steps;
+    const char* status;
+  } runs[] = {
+      {{kx::test::Press("frmReplace", "OKButton"), kx::test::Answer(QMessageBox::No)}, "Nothing changed"},
+      {{typed("zz*")}, "Nothing changed"},
+      {{kx::test::Press("frmReplace", "OKButton"), kx::test::Answer(QMessageBox::Yes)}, "2 jobs changed"}};
+  for (const auto& run : runs) {
+    kx::test::ModalScript user{run.steps};
+    user.Start();
+    EXPECT_EQ(w.ReplaceJobs(), 2) << ::testing::PrintToString(user.seen) << Errors();
+    EXPECT_FALSE(user.timedOut) << ::testing::PrintToString(user.seen);
+    EXPECT_EQ(w.StatusText().toStdString(), run.status);
+  }
 }
 
 }  // namespace
