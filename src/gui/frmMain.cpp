@@ -1,10 +1,12 @@
 #include "gui/frmMain.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStatusBar>
 
 #include "config/config_keys.h"
@@ -17,6 +19,7 @@
 #include "gui/db_combo.h"
 #include "gui/dialog_registration.h"
 #include "gui/internal/frmMain_errors.h"
+#include "gui/mnemonics.h"
 #include "gui/qt_placement_window.h"
 #include "gui/status_panel.h"
 #include "jobdata/mdlString.h"
@@ -60,6 +63,9 @@ frmMain::frmMain(QWidget* parent) : QDialog(parent) {
   data1_[1] = std::make_unique<DataSource>();
   BuildControls();
   Form_Load();
+  // The captions are known now; the button of each key field reaches it by its letter.
+  AssignMnemonics({Command1_[0], Command1_[1], Label1_[2], Label1_[3], Command2_, Label2_[1], Label2_[2],
+                   Check2_, Command3_[1], Command3_[0]});
   FitLabelColumn();
   Form_Resize();
 }
@@ -253,6 +259,13 @@ void frmMain::Form_Unload() {
 void frmMain::Command1_Click(int Index) {
   // A failing proposal is reported; the dialog stays usable with the boxes as they were.
   try {
+    // The proposal is there to be taken or edited: the focus goes into its box.
+    const auto focusBox = qScopeGuard([&] {
+      if (Index == 0 || Index == 1) {
+        Text1_[static_cast<std::size_t>(Index)]->setFocus(Qt::OtherFocusReason);
+        Text1_[static_cast<std::size_t>(Index)]->selectAll();
+      }
+    });
     if (Index == 0) {
       if (synchron_) {
         Text1_[0]->setText(Q(GetNewStrValue(dbName_, Text1_[0]->text().toStdString(), 0)));
@@ -288,7 +301,7 @@ void frmMain::Command2_Click(int Index) {
   if (Index != 0) return;
   std::string start, picked;
   ResumeNext([&] { start = ExpandBaseFolder(Text2_->text()); });
-  ResumeNext([&] { picked = Ui().BrowseForFolder(Command2_->text().toStdString(), start); });
+  ResumeNext([&] { picked = Ui().BrowseForFolder(WithoutMnemonic(Command2_->text()).toStdString(), start); });
   ResumeNext([&] {
     if (!picked.empty()) Text2_->setText(Q(picked));
   });
@@ -346,13 +359,45 @@ void frmMain::Command3_Click(int Index) {
   // An error that escapes the record creation is reported; the dialog stays open.
   try {
     if (!recordHook_) throw KxError(err::InvalidProcedureCall, "Kestrafix", "No record creation installed");
-    if (recordHook_(*this, grid_.get(), Data1(3).Database(), Settings())) {
+    copyProgress_ = std::make_unique<DialogCopyProgress>(*this);
+    const bool stored = recordHook_(*this, grid_.get(), Data1(3).Database(), Settings());
+    copyProgress_.reset();  // the cursor comes back before any box
+    if (stored) {
       retVal_ = true;
       accept();
     }
   } catch (const std::exception& e) {
+    copyProgress_.reset();
     Report(e, "Command3_Click");
   }
+}
+
+IImportProgress* frmMain::CopyProgress() { return copyProgress_.get(); }
+
+DialogCopyProgress::~DialogCopyProgress() {
+  if (waiting_) QApplication::restoreOverrideCursor();
+}
+
+void DialogCopyProgress::ImportStarted(long files, std::uint64_t bytes) {
+  ImportTally::ImportStarted(files, bytes);
+  if (!waiting_) QApplication::setOverrideCursor(Qt::WaitCursor);
+  waiting_ = true;
+  Show();
+}
+
+void DialogCopyProgress::FileHandled(const std::string& source, const std::string& target,
+                                     std::uint64_t bytes, ImportOutcome outcome) {
+  ImportTally::FileHandled(source, target, bytes, outcome);
+  Show();
+}
+
+void DialogCopyProgress::Show() {
+  std::string text = ResStrs().Msg("MSG(CopyFiles)", filesDone, filesTotal);
+  if (text.empty()) text = std::to_string(filesDone) + " / " + std::to_string(filesTotal);
+  dialog_.ShowStatus(text);
+  // No thread of our own: the window repaints here, between two files; what the user does
+  // waits until the copy is done.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void frmMain::ShowStatus(const std::string& sText) { kx::ShowStatus(*StatusBar1_, sText); }

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "dialogs/new_job_view.h"
+#include "jobfiles/import_progress.h"
 #include "platform/data_source.h"
 
 class QCheckBox;
@@ -25,6 +26,22 @@ namespace kx {
 class Database;
 class DbCombo;
 class IHostGrid;
+class frmMain;
+
+// The job copy of OK in the dialog's status bar ("files of total") under a wait cursor.
+class DialogCopyProgress : public ImportTally {
+ public:
+  explicit DialogCopyProgress(frmMain& dialog) : dialog_(dialog) {}
+  ~DialogCopyProgress() override;  // the cursor back
+  void ImportStarted(long files, std::uint64_t bytes) override;
+  void FileHandled(const std::string& source, const std::string& target, std::uint64_t bytes,
+                   ImportOutcome outcome) override;
+
+ private:
+  void Show();
+  frmMain& dialog_;
+  bool waiting_ = false;
+};
 
 class frmMain : public QDialog, public INewJobView {
   Q_OBJECT
@@ -75,6 +92,8 @@ class frmMain : public QDialog, public INewJobView {
   std::string Caption(std::string_view control) const override;
   bool Checked(std::string_view control) const override;
   void Focus(std::string_view control) override;
+  // While OK works: the job copy's progress.
+  IImportProgress* CopyProgress() override;
 
   // Design values in twips, for the layout and its tests.
   static constexpr int kInnerWidth = 6075;
@@ -128,6 +147,7 @@ class frmMain : public QDialog, public INewJobView {
   std::array<QPushButton*, 2> Command3_{};
   QStatusBar* StatusBar1_ = nullptr;
   std::array<std::unique_ptr<DataSource>, 2> data1_;  // Data1(3), Data1(4)
+  std::unique_ptr<DialogCopyProgress> copyProgress_;
 };
 
 }  // namespace kx

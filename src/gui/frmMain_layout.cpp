@@ -109,10 +109,16 @@ void frmMain::BuildControls() {
   StatusBar1_->setObjectName("StatusBar1");
   StatusBar1_->setSizeGripEnabled(true);
 
+  // Tab goes as the eye reads: rows top down, each left to right ("Abbrechen" stands left of OK).
   QWidget* chain[] = {Command1_[0],   Text1_[0],      Command1_[1], Text1_[1],   SSDBCombo1_[2],
                       SSDBCombo1_[3], SSDBCombo1_[4], Command2_,    Text2_,      SSDBCombo2_[1],
-                      SSDBCombo2_[2], Check2_,        Command3_[0], Command3_[1]};
+                      SSDBCombo2_[2], Check2_,        Command3_[1], Command3_[0]};
   for (std::size_t i = 1; i < std::size(chain); ++i) setTabOrder(chain[i - 1], chain[i]);
+  Label1_[2]->setBuddy(SSDBCombo1_[2]);
+  Label1_[3]->setBuddy(SSDBCombo1_[3]);
+  Label1_[4]->setBuddy(SSDBCombo1_[4]);
+  Label2_[1]->setBuddy(SSDBCombo2_[1]);
+  Label2_[2]->setBuddy(SSDBCombo2_[2]);
 
   for (int i = 0; i < 2; ++i) {
     connect(Command1_[static_cast<std::size_t>(i)], &QPushButton::clicked, this,

@@ -6,6 +6,7 @@
 
 #include "gui/db_combo.h"
 #include "gui/frmMain.h"
+#include "gui/mnemonics.h"
 
 namespace kx {
 
@@ -55,9 +56,10 @@ std::string frmMain::ListText(std::string_view control) const { return List(cont
 bool frmMain::ListIsItemInList(std::string_view control) const { return List(control).IsItemInList(); }
 
 std::string frmMain::Caption(std::string_view control) const {
+  // As read, without the mnemonic marker: messages put captions into sentences.
   QWidget& w = Control(control);
-  if (auto* b = qobject_cast<QAbstractButton*>(&w)) return b->text().toStdString();
-  if (auto* l = qobject_cast<QLabel*>(&w)) return l->text().toStdString();
+  if (auto* b = qobject_cast<QAbstractButton*>(&w)) return WithoutMnemonic(b->text()).toStdString();
+  if (auto* l = qobject_cast<QLabel*>(&w)) return WithoutMnemonic(l->text()).toStdString();
   NoSuchControl(control, "captioned control");
 }
 

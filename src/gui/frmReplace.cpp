@@ -16,6 +16,7 @@
 #include "dialogs/replace_column.h"
 #include "gui/db_combo.h"
 #include "gui/dialog_registration.h"
+#include "gui/mnemonics.h"
 #include "gui/qt_app_guard.h"
 #include "gui/qt_placement_window.h"
 #include "platform/database.h"
@@ -63,6 +64,7 @@ frmReplace::frmReplace(QWidget* parent) : QDialog(parent) {
   setObjectName("frmReplace");
   BuildControls();
   Form_Load();
+  AssignMnemonics({Label1_[0], Label1_[1], Label1_[2], OKButton_, CancelButton_});
 }
 
 frmReplace::~frmReplace() {
@@ -100,6 +102,9 @@ void frmReplace::BuildControls() {
   CancelButton_ = new QPushButton("Cancel", this);
   CancelButton_->setObjectName("CancelButton");
   place(CancelButton_, kCancel);
+  Label1_[0]->setBuddy(SSDBCombo1_);
+  Label1_[1]->setBuddy(Text1_[0]);
+  Label1_[2]->setBuddy(Text1_[1]);
   connect(OKButton_, &QPushButton::clicked, this, [this] { OKButton_Click(); });
   connect(CancelButton_, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
   resize(Px(kInnerWidth), Px(kInnerHeight));

@@ -5,10 +5,12 @@
 
 #include <QCheckBox>
 #include <QFontMetrics>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSet>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -16,6 +18,7 @@
 
 #include "config/shared_state.h"
 #include "gui/db_combo.h"
+#include "gui/mnemonics.h"
 #include "job_database.h"
 #include "platform/job_table_grid.h"
 #include "platform/ui_services.h"
@@ -64,9 +67,11 @@ inline std::vector<std::string> RowsOf(const DbCombo& list, int column = 0) {
   return rows;
 }
 
-// Every shown caption is a real text and fits into its control beside the control's own
-// parts; the controls lie inside the dialog. Then the screenshot, when asked for.
+// Every shown caption is a real text with a mnemonic of its own (a label's going to its
+// control) and fits into its control beside the control's own parts; the controls lie inside
+// the dialog, and Tab visits them as they are read. Then the screenshot, when asked for.
 inline void ExpectCaptionsFit(QWidget& d, const QString& shot) {
+  QSet<QKeySequence> mnemonics;
   for (QWidget* w : d.findChildren<QWidget*>()) {
     if (!w->isVisibleTo(&d)) continue;
     SCOPED_TRACE(w->objectName().toStdString());
@@ -77,6 +82,7 @@ inline void ExpectCaptionsFit(QWidget& d, const QString& shot) {
     int room = w->width();
     if (auto* l = qobject_cast<QLabel*>(w); l && !w->objectName().startsWith("Panels")) {
       text = l->text();
+      EXPECT_NE(l->buddy(), nullptr);
     } else if (auto* c = qobject_cast<QCheckBox*>(w)) {
       text = c->text();
       room -= 24;  // the box itself
@@ -86,11 +92,29 @@ inline void ExpectCaptionsFit(QWidget& d, const QString& shot) {
     } else {
       continue;
     }
+    const QKeySequence key = QKeySequence::mnemonic(text);
+    EXPECT_FALSE(key.isEmpty()) << text.toStdString();
+    EXPECT_FALSE(mnemonics.contains(key)) << text.toStdString();
+    mnemonics.insert(key);
+    text = WithoutMnemonic(text);
     EXPECT_FALSE(text.isEmpty());
     EXPECT_FALSE(text.startsWith('*'));
     EXPECT_LE(QFontMetrics(w->font()).horizontalAdvance(text), room) << text.toStdString();
     EXPECT_GE(w->height(), QFontMetrics(w->font()).height());
   }
+  // Tab: rows from the top, each from the left.
+  QPoint last(-1, -1);
+  int visited = 0;
+  for (QWidget* w = d.nextInFocusChain(); w != &d; w = w->nextInFocusChain()) {
+    if (!w->isVisibleTo(&d) || !w->isEnabled() || !(w->focusPolicy() & Qt::TabFocus) || w->focusProxy())
+      continue;
+    const QPoint at = w->mapTo(&d, QPoint(0, 0));
+    const bool sameRow = std::abs(at.y() - last.y()) <= 4;
+    EXPECT_TRUE(sameRow ? at.x() > last.x() : at.y() > last.y()) << w->objectName().toStdString();
+    last = at;
+    ++visited;
+  }
+  EXPECT_GE(visited, 5);
   if (const char* out = std::getenv("KX_SCREENSHOT_DIR"); out && *out) {
     const QString file = QString("%1/%2.png").arg(out, shot);
     EXPECT_TRUE(d.grab().save(file, "PNG")) << file.toStdString();

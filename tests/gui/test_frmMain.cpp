@@ -8,12 +8,14 @@
 #include <QFrame>
 #include <QLabel>
 #include <QStatusBar>
+#include <QTest>
 
 #include "config/mdlIniFile.h"
 #include "dialog_fixture.h"
 #include "gui/frmMain.h"
 #include "gui/qt_placement_window.h"
 #include "gui/status_panel.h"
+#include "jobfiles/import_progress.h"
 #include "messages/clsResStrs.h"
 
 namespace kx::test {
@@ -319,6 +321,12 @@ TEST_F(FrmMainInteraction, OkRunsTheRecordCreationAndClosesOnlyOnSuccess) {
   bool answer = false;
   d.SetRecordHook([&](INewJobView& view, IHostGrid* grid, Database& conn, const NewJobSettings& s) {
     ++calls;
+    // A copy shows its progress under a wait cursor.
+    IImportProgress* copy = view.CopyProgress();
+    copy->ImportStarted(2, 10);
+    copy->FileHandled("D:\\a.job", "D:\\b.job", 5, ImportOutcome::Copied);
+    EXPECT_EQ(StatusText(Find<QStatusBar>(d, "StatusBar1")), "1 / 2");
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
     EXPECT_EQ(view.Text("Text1(1)"), "F8");
     EXPECT_EQ(view.ListValue("SSDBCombo1(2)").ToText(), "0");
     EXPECT_EQ(grid, Shared().goSSDBGrid.get());
@@ -331,15 +339,18 @@ TEST_F(FrmMainInteraction, OkRunsTheRecordCreationAndClosesOnlyOnSuccess) {
     return answer;
   });
   d.show();
-  Find<QPushButton>(d, "Command3(0)").click();
+  QTest::keyClick(&Find<QLineEdit>(d, "Text1(1)"), Qt::Key_Return);  // Enter confirms
   EXPECT_EQ(calls, 1);
   EXPECT_TRUE(d.isVisible());
   EXPECT_FALSE(d.RetVal());
   EXPECT_EQ(StatusText(Find<QStatusBar>(d, "StatusBar1")), "checked");
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(env.AddInIniText(), "");  // not unloaded
 
-  d.Command3_Click(0);  // the hook raises
+  QTest::keyClick(ListOf(d, "SSDBCombo1(3)").lineEdit(), Qt::Key_Return);  // also in a list; the hook raises
+  EXPECT_EQ(calls, 2);
   EXPECT_EQ(env.Shown(), std::vector<std::string>{"Kestrafix / DAO / Command3_Click: 3022 [critical]"});
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_TRUE(d.isVisible());
 
   answer = true;
@@ -353,7 +364,7 @@ TEST_F(FrmMainInteraction, CancelUnloadsWithoutRetVal) {
   frmMain d;
   d.SetRecordHook([](INewJobView&, IHostGrid*, Database&, const NewJobSettings&) { return true; });
   d.show();
-  Find<QPushButton>(d, "Command3(1)").click();
+  QTest::keyClick(ListOf(d, "SSDBCombo1(3)").lineEdit(), Qt::Key_Escape);  // Escape cancels
   EXPECT_FALSE(d.isVisible());
   EXPECT_FALSE(d.RetVal());
   EXPECT_FALSE(Shared().goResStrs);

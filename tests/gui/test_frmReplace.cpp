@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QTest>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -41,10 +42,12 @@ QLineEdit& Box(QWidget& dialog, int index) {
 }
 
 // The dialog with the pattern and value typed, OK pressed.
+// Typed, then confirmed with Enter.
 void Confirm(frmReplace& dialog, const std::string& pattern, const std::string& value) {
   Box(dialog, 0).setText(QString::fromStdString(pattern));
   Box(dialog, 1).setText(QString::fromStdString(value));
-  dialog.OKButton_Click();
+  dialog.show();
+  QTest::keyClick(&Box(dialog, 1), Qt::Key_Return);
 }
 
 TEST_F(FrmReplaceTest, LoadSetsTextsAndStartsOnTheCurrentCell) {
@@ -52,9 +55,9 @@ TEST_F(FrmReplaceTest, LoadSetsTextsAndStartsOnTheCurrentCell) {
   frmReplace dialog;
   EXPECT_EQ(dialog.objectName(), "frmReplace");
   EXPECT_EQ(dialog.windowTitle(), "Replace values");
-  EXPECT_EQ(dialog.findChild<QLabel*>("Label1(0)")->text(), "Column");
-  EXPECT_EQ(dialog.findChild<QLabel*>("Label1(1)")->text(), "Like");
-  EXPECT_EQ(dialog.findChild<QLabel*>("Label1(2)")->text(), "New value");
+  EXPECT_EQ(dialog.findChild<QLabel*>("Label1(0)")->text(), "&Column");  // each with a letter of its own
+  EXPECT_EQ(dialog.findChild<QLabel*>("Label1(1)")->text(), "&Like");
+  EXPECT_EQ(dialog.findChild<QLabel*>("Label1(2)")->text(), "&New value");
   EXPECT_EQ(dialog.DbName(), "D:\\jobs.db");
   DbCombo& list = ColumnList(dialog);
   EXPECT_EQ(list.Value(), "Material");
@@ -181,7 +184,8 @@ TEST_F(FrmReplaceTest, CancelClosesUnconfirmedAndUnloadSavesPlacement) {
   {
     frmReplace dialog;
     EXPECT_EQ(grid.use_count(), 3);  // shared state, this test, the dialog
-    dialog.CancelButton_Click();
+    dialog.show();
+    QTest::keyClick(&Box(dialog, 0), Qt::Key_Escape);
     EXPECT_FALSE(dialog.RetVal());
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_EQ(grid.use_count(), 2);  // the dialog dropped its reference on unload

@@ -23,5 +23,22 @@ TEST(StatusPanel, KeepsTheLastTextInOnePanel) {
   EXPECT_EQ(StatusText(bar), "");
 }
 
+TEST(StatusPanel, ATextTooLongIsShortenedAndWholeInTheToolTip) {
+  QStatusBar bar;
+  bar.resize(160, 24);
+  const std::string text =
+      "Dateiname \"A10039-Ersatz\" ist bereits vergeben. Bitte einen anderen Wert eingeben.";
+  ShowStatus(bar, text);
+  bar.show();
+  const auto* panel = bar.findChild<QLabel*>("Panels(1)");
+  EXPECT_EQ(StatusText(bar), text);
+  EXPECT_TRUE(panel->text().endsWith(QChar(0x2026))) << panel->text().toStdString();
+  EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->contentsRect().width());
+  EXPECT_EQ(panel->toolTip().toStdString(), text);
+  ShowStatus(bar, "Bereit");  // one that fits: as it is, no tip
+  EXPECT_EQ(panel->text(), "Bereit");
+  EXPECT_TRUE(panel->toolTip().isEmpty());
+}
+
 }  // namespace
 }  // namespace kx
