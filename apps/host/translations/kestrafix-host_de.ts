@@ -4,134 +4,140 @@
 <context>
     <name>kxhost::HostWindow</name>
     <message>
-        <location filename="../host_window.cpp" line="48" />
+        <location filename="../host_window.cpp" line="+48"/>
         <source>Kestrafix host</source>
         <translation>Kestrafix-Host</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="81" />
+        <location line="+33"/>
         <source>Search jobs (* ? # [list])</source>
         <translation>Aufträge suchen (* ? # [Liste])</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="82" />
+        <location line="+2"/>
         <source>Shows the jobs that hold this text in any column, without regard to case.
 * stands for any text, ? for one character, # for one digit, [abc] for one of them.</source>
         <translation>Zeigt die Aufträge, die diesen Text in einer Spalte enthalten, ohne Rücksicht auf Groß- und Kleinschreibung.
 * steht für beliebigen Text, ? für ein Zeichen, # für eine Ziffer, [abc] für eines davon.</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="96" />
-        <location filename="../host_window.cpp" line="255" />
+        <location line="+14"/>
+        <location line="+159"/>
         <source>No host configuration open.</source>
         <translation>Keine Host-Konfiguration geöffnet.</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="102" />
+        <location line="-153"/>
         <source>&amp;Open configuration…</source>
         <translation>Konfiguration ö&amp;ffnen …</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="105" />
+        <location line="+3"/>
         <source>&amp;New job…</source>
         <translation>&amp;Neuer Auftrag …</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="108" />
+        <location line="+3"/>
         <source>&amp;Replace…</source>
         <translation>&amp;Ersetzen …</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="111" />
+        <location line="+3"/>
         <source>Re&amp;fresh</source>
         <translation>&amp;Aktualisieren</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="114" />
+        <location line="+3"/>
         <source>&amp;Search</source>
         <translation>&amp;Suchen</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="120" />
+        <location line="+6"/>
         <source>&amp;Quit</source>
         <translation>&amp;Beenden</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="123" />
+        <location line="+3"/>
         <source>&amp;User guide</source>
         <translation>&amp;Benutzerhandbuch</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="126" />
+        <location line="+3"/>
         <source>&amp;About Kestrafix host</source>
         <translation>Ü&amp;ber Kestrafix-Host</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="129" />
+        <location line="+3"/>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="131" />
+        <location line="+2"/>
         <source>Open &amp;recent</source>
         <translation>&amp;Zuletzt geöffnet</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="135" />
+        <location line="+4"/>
         <source>&amp;Jobs</source>
         <translation>&amp;Aufträge</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="141" />
+        <location line="+6"/>
         <source>&amp;Help</source>
         <translation>&amp;Hilfe</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="144" />
+        <location line="+3"/>
         <source>Jobs</source>
         <translation>Aufträge</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="159" />
+        <location line="+15"/>
         <source>Open host configuration</source>
         <translation>Host-Konfiguration öffnen</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="160" />
+        <location line="+1"/>
         <source>Host configuration (*.cfg *.ini);;All files (*)</source>
         <translation>Host-Konfiguration (*.cfg *.ini);;Alle Dateien (*)</translation>
     </message>
     <message numerus="yes">
-        <location filename="../host_window.cpp" line="192" />
+        <location line="+32"/>
         <source>%n job(s)</source>
-        <translation><numerusform>%n Auftrag</numerusform><numerusform>%n Aufträge</numerusform></translation>
+        <translation>
+            <numerusform>%n Auftrag</numerusform>
+            <numerusform>%n Aufträge</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
-        <location filename="../host_window.cpp" line="193" />
+        <location line="+1"/>
         <source>%1 of %n job(s)</source>
-        <translation><numerusform>%1 von %n Auftrag</numerusform><numerusform>%1 von %n Aufträgen</numerusform></translation>
+        <translation>
+            <numerusform>%1 von %n Auftrag</numerusform>
+            <numerusform>%1 von %n Aufträgen</numerusform>
+        </translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="203" />
-        <location filename="../host_window.cpp" line="393" />
-        <location filename="../host_window.cpp" line="399" />
+        <location line="+10"/>
+        <location line="+190"/>
+        <location line="+6"/>
         <source>Kestrafix add-in</source>
         <translation>Kestrafix-Add-in</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="209" />
+        <location line="-190"/>
         <source>The add-in %1 is not registered (%2), and no libkestrafix.so was found beside kestrafix-host to register.</source>
         <translation>Das Add-in %1 ist nicht registriert (%2), und neben kestrafix-host liegt keine libkestrafix.so, die sich registrieren ließe.</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="212" />
-        <location filename="../host_window.cpp" line="218" />
-        <location filename="../host_window.cpp" line="226" />
+        <location line="+3"/>
+        <location line="+6"/>
+        <location line="+8"/>
         <source>Add-in not registered</source>
         <translation>Add-in nicht registriert</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="216" />
+        <location line="-10"/>
         <source>The add-in %1 is not registered (%2).
 
 Register %3 now?</source>
@@ -140,14 +146,14 @@ Register %3 now?</source>
 %3 jetzt registrieren?</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="225" />
+        <location line="+9"/>
         <source>The add-in %1 could not be registered:
 %2</source>
         <translation>Das Add-in %1 konnte nicht registriert werden:
 %2</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="235" />
+        <location line="+10"/>
         <source>The add-in registered as %1 could not be loaded:
 %2
 
@@ -158,38 +164,38 @@ Register %3 now?</source>
 %3</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="236" />
+        <location line="+1"/>
         <source>Add-in not loaded</source>
         <translation>Add-in nicht geladen</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="249" />
+        <location line="+13"/>
         <source>Host configuration</source>
         <translation>Host-Konfiguration</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="252" />
+        <location line="+3"/>
         <source>Kestrafix host - %1</source>
         <translation>Kestrafix-Host – %1</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="254" />
+        <location line="+2"/>
         <source>The host configuration file %1 does not exist.</source>
         <translation>Die Host-Konfigurationsdatei %1 gibt es nicht.</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="262" />
+        <location line="+8"/>
         <source>The host configuration file %1 names no job database ([TORVEL] DbName).</source>
         <translation>Die Host-Konfigurationsdatei %1 nennt keine Auftragsdatenbank ([TORVEL] DbName).</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="263" />
-        <location filename="../host_window.cpp" line="287" />
+        <location line="+1"/>
+        <location line="+24"/>
         <source>No job database</source>
         <translation>Keine Auftragsdatenbank</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="281" />
+        <location line="-6"/>
         <source>The job database %1 does not exist.
 
 It is named by [TORVEL] DbName in %2. Drive letters are found through the drive map (KESTRAFIX_DRIVE_MAP).</source>
@@ -198,7 +204,7 @@ It is named by [TORVEL] DbName in %2. Drive letters are found through the drive 
 Sie ist in %2 unter [TORVEL] DbName genannt. Laufwerksbuchstaben werden über die Laufwerkszuordnung (KESTRAFIX_DRIVE_MAP) gefunden.</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="284" />
+        <location line="+3"/>
         <source>The job database %1 could not be opened:
 %2
 
@@ -209,67 +215,70 @@ It is named by [TORVEL] DbName in %3.</source>
 Sie ist in %3 unter [TORVEL] DbName genannt.</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="286" />
-        <location filename="../host_window.cpp" line="307" />
+        <location line="+2"/>
+        <location line="+21"/>
         <source>Job database</source>
         <translation>Auftragsdatenbank</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="298" />
+        <location line="-9"/>
         <source>Opened %1</source>
         <translation>%1 geöffnet</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="308" />
+        <location line="+10"/>
         <source>The job table could not be read again:
 %1</source>
         <translation>Die Auftragstabelle ließ sich nicht neu lesen:
 %1</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="320" />
-        <source>The search "%1" cannot be read: %2</source>
+        <location line="+12"/>
+        <source>The search &quot;%1&quot; cannot be read: %2</source>
         <translation>Die Suche „%1“ ist kein gültiges Muster: %2</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="393" />
+        <location line="+73"/>
         <source>Open a host configuration with a job database first.</source>
         <translation>Öffnen Sie zuerst eine Host-Konfiguration mit einer Auftragsdatenbank.</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="400" />
+        <location line="+7"/>
         <source>The add-in %1 could not create its object.
 %2</source>
         <translation>Das Add-in %1 konnte sein Objekt nicht anlegen.
 %2</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="423" />
+        <location line="+23"/>
         <source>New job %1 created</source>
         <translation>Neuer Auftrag %1 angelegt</translation>
     </message>
     <message numerus="yes">
-        <location filename="../host_window.cpp" line="429" />
+        <location line="+6"/>
         <source>%n job(s) changed</source>
-        <translation><numerusform>%n Auftrag geändert</numerusform><numerusform>%n Aufträge geändert</numerusform></translation>
+        <translation>
+            <numerusform>%n Auftrag geändert</numerusform>
+            <numerusform>%n Aufträge geändert</numerusform>
+        </translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="429" />
+        <location line="+0"/>
         <source>Nothing changed</source>
         <translation>Nichts geändert</translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="434" />
+        <location line="+5"/>
         <source>Cancelled</source>
         <translation>Abgebrochen</translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="42" />
+        <location filename="../host_session.cpp" line="+43"/>
         <source>The host configuration used last, %1, is no longer there. Open another one with File &gt; Open configuration… (Ctrl+O).</source>
         <translation>Die zuletzt benutzte Host-Konfiguration %1 gibt es nicht mehr. Öffnen Sie eine andere mit Datei &gt; Konfiguration öffnen … (Strg+O).</translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="49" />
+        <location line="+7"/>
         <source>No host configuration open, and there is no demo in this folder (%1).
 
 Open a configuration with File &gt; Open configuration… (Ctrl+O), or make a demo with
@@ -280,38 +289,38 @@ kestrafix demo kestrafix-demo</source>
 kestrafix demo kestrafix-demo</translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="93" />
-        <location filename="../host_session.cpp" line="99" />
+        <location line="+45"/>
+        <location line="+6"/>
         <source>User guide</source>
         <translation>Benutzerhandbuch</translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="94" />
+        <location line="-5"/>
         <source>The user guide was not found. It is docs/user-guide.md of the Kestrafix sources, and share/doc/kestrafix/user-guide.md of an installation.</source>
         <translation>Das Benutzerhandbuch wurde nicht gefunden. Es ist docs/user-guide.md in den Kestrafix-Quellen und share/doc/kestrafix/user-guide.md einer Installation.</translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="99" />
+        <location line="+5"/>
         <source>No program could show %1.</source>
         <translation>Kein Programm konnte %1 anzeigen.</translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="107" />
+        <location line="+8"/>
         <source>%1 (interface %2)</source>
         <translation>%1 (Schnittstelle %2)</translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="108" />
+        <location line="+1"/>
         <source>not loaded</source>
         <translation>nicht geladen</translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="109" />
+        <location line="+1"/>
         <source>&lt;h3&gt;Kestrafix host %1&lt;/h3&gt;&lt;p&gt;A job manager window that runs the Kestrafix add-in: new NC jobs and changes to many jobs at once.&lt;/p&gt;&lt;p&gt;Licence: %2&lt;/p&gt;&lt;p&gt;Add-in: %3&lt;br&gt;Qt %4, SQLite %5, ICU %6&lt;/p&gt;</source>
         <translation>&lt;h3&gt;Kestrafix-Host %1&lt;/h3&gt;&lt;p&gt;Ein Auftragsverwaltungsfenster, das das Kestrafix-Add-in ausführt: neue NC-Aufträge und Änderungen an vielen Aufträgen auf einmal.&lt;/p&gt;&lt;p&gt;Lizenz: %2&lt;/p&gt;&lt;p&gt;Add-in: %3&lt;br&gt;Qt %4, SQLite %5, ICU %6&lt;/p&gt;</translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="118" />
+        <location line="+10"/>
         <source>About Kestrafix host</source>
         <translation>Über Kestrafix-Host</translation>
     </message>
@@ -319,17 +328,17 @@ kestrafix demo kestrafix-demo</translation>
 <context>
     <name>main</name>
     <message>
-        <location filename="../main.cpp" line="34" />
+        <location filename="../main.cpp" line="+34"/>
         <source>Job manager window that runs the Kestrafix add-in. Without --config it opens the configuration used last, or ./kestrafix-demo/torvel.cfg.</source>
         <translation>Auftragsverwaltungsfenster, das das Kestrafix-Add-in ausführt. Ohne --config öffnet es die zuletzt benutzte Konfiguration oder ./kestrafix-demo/torvel.cfg.</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="40" />
+        <location line="+7"/>
         <source>Host configuration file to open.</source>
         <translation>Zu öffnende Host-Konfigurationsdatei.</translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="46" />
+        <location line="+6"/>
         <source>Save the window as a PNG image and quit; with a message shown instead of waiting for it, and exit status 1.</source>
         <translation>Das Fenster als PNG-Bild speichern und beenden; eine Meldung wird mit abgebildet statt auf sie zu warten, mit Exit-Status 1.</translation>
     </message>

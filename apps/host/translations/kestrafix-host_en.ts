@@ -4,317 +4,326 @@
 <context>
     <name>kxhost::HostWindow</name>
     <message>
-        <location filename="../host_window.cpp" line="48" />
+        <location filename="../host_window.cpp" line="+48"/>
         <source>Kestrafix host</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="81" />
+        <location line="+33"/>
         <source>Search jobs (* ? # [list])</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="82" />
+        <location line="+2"/>
         <source>Shows the jobs that hold this text in any column, without regard to case.
 * stands for any text, ? for one character, # for one digit, [abc] for one of them.</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="96" />
-        <location filename="../host_window.cpp" line="255" />
+        <location line="+14"/>
+        <location line="+159"/>
         <source>No host configuration open.</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="102" />
+        <location line="-153"/>
         <source>&amp;Open configuration…</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="105" />
+        <location line="+3"/>
         <source>&amp;New job…</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="108" />
+        <location line="+3"/>
         <source>&amp;Replace…</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="111" />
+        <location line="+3"/>
         <source>Re&amp;fresh</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="114" />
+        <location line="+3"/>
         <source>&amp;Search</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="120" />
+        <location line="+6"/>
         <source>&amp;Quit</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="123" />
+        <location line="+3"/>
         <source>&amp;User guide</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="126" />
+        <location line="+3"/>
         <source>&amp;About Kestrafix host</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="129" />
+        <location line="+3"/>
         <source>&amp;File</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="131" />
+        <location line="+2"/>
         <source>Open &amp;recent</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="135" />
+        <location line="+4"/>
         <source>&amp;Jobs</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="141" />
+        <location line="+6"/>
         <source>&amp;Help</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="144" />
+        <location line="+3"/>
         <source>Jobs</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="159" />
+        <location line="+15"/>
         <source>Open host configuration</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="160" />
+        <location line="+1"/>
         <source>Host configuration (*.cfg *.ini);;All files (*)</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <location filename="../host_window.cpp" line="192" />
+        <location line="+32"/>
         <source>%n job(s)</source>
-        <translation><numerusform>%n job</numerusform><numerusform>%n jobs</numerusform></translation>
+        <translation>
+            <numerusform>%n job</numerusform>
+            <numerusform>%n jobs</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
-        <location filename="../host_window.cpp" line="193" />
+        <location line="+1"/>
         <source>%1 of %n job(s)</source>
-        <translation><numerusform>%1 of %n job</numerusform><numerusform>%1 of %n jobs</numerusform></translation>
+        <translation>
+            <numerusform>%1 of %n job</numerusform>
+            <numerusform>%1 of %n jobs</numerusform>
+        </translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="203" />
-        <location filename="../host_window.cpp" line="393" />
-        <location filename="../host_window.cpp" line="399" />
+        <location line="+10"/>
+        <location line="+190"/>
+        <location line="+6"/>
         <source>Kestrafix add-in</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="209" />
+        <location line="-190"/>
         <source>The add-in %1 is not registered (%2), and no libkestrafix.so was found beside kestrafix-host to register.</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="212" />
-        <location filename="../host_window.cpp" line="218" />
-        <location filename="../host_window.cpp" line="226" />
+        <location line="+3"/>
+        <location line="+6"/>
+        <location line="+8"/>
         <source>Add-in not registered</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="216" />
+        <location line="-10"/>
         <source>The add-in %1 is not registered (%2).
 
 Register %3 now?</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="225" />
+        <location line="+9"/>
         <source>The add-in %1 could not be registered:
 %2</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="235" />
+        <location line="+10"/>
         <source>The add-in registered as %1 could not be loaded:
 %2
 
 %3</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="236" />
+        <location line="+1"/>
         <source>Add-in not loaded</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="249" />
+        <location line="+13"/>
         <source>Host configuration</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="252" />
+        <location line="+3"/>
         <source>Kestrafix host - %1</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="254" />
+        <location line="+2"/>
         <source>The host configuration file %1 does not exist.</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="262" />
+        <location line="+8"/>
         <source>The host configuration file %1 names no job database ([TORVEL] DbName).</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="263" />
-        <location filename="../host_window.cpp" line="287" />
+        <location line="+1"/>
+        <location line="+24"/>
         <source>No job database</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="281" />
+        <location line="-6"/>
         <source>The job database %1 does not exist.
 
 It is named by [TORVEL] DbName in %2. Drive letters are found through the drive map (KESTRAFIX_DRIVE_MAP).</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="284" />
+        <location line="+3"/>
         <source>The job database %1 could not be opened:
 %2
 
 It is named by [TORVEL] DbName in %3.</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="286" />
-        <location filename="../host_window.cpp" line="307" />
+        <location line="+2"/>
+        <location line="+21"/>
         <source>Job database</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="298" />
+        <location line="-9"/>
         <source>Opened %1</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="308" />
+        <location line="+10"/>
         <source>The job table could not be read again:
 %1</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="320" />
-        <source>The search "%1" cannot be read: %2</source>
-        <translation type="unfinished" />
+        <location line="+12"/>
+        <source>The search &quot;%1&quot; cannot be read: %2</source>
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="393" />
+        <location line="+73"/>
         <source>Open a host configuration with a job database first.</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="400" />
+        <location line="+7"/>
         <source>The add-in %1 could not create its object.
 %2</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="423" />
+        <location line="+23"/>
         <source>New job %1 created</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <location filename="../host_window.cpp" line="429" />
+        <location line="+6"/>
         <source>%n job(s) changed</source>
-        <translation><numerusform>%n job changed</numerusform><numerusform>%n jobs changed</numerusform></translation>
+        <translation>
+            <numerusform>%n job changed</numerusform>
+            <numerusform>%n jobs changed</numerusform>
+        </translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="429" />
+        <location line="+0"/>
         <source>Nothing changed</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_window.cpp" line="434" />
+        <location line="+5"/>
         <source>Cancelled</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="42" />
+        <location filename="../host_session.cpp" line="+43"/>
         <source>The host configuration used last, %1, is no longer there. Open another one with File &gt; Open configuration… (Ctrl+O).</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="49" />
+        <location line="+7"/>
         <source>No host configuration open, and there is no demo in this folder (%1).
 
 Open a configuration with File &gt; Open configuration… (Ctrl+O), or make a demo with
 kestrafix demo kestrafix-demo</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="93" />
-        <location filename="../host_session.cpp" line="99" />
+        <location line="+45"/>
+        <location line="+6"/>
         <source>User guide</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="94" />
+        <location line="-5"/>
         <source>The user guide was not found. It is docs/user-guide.md of the Kestrafix sources, and share/doc/kestrafix/user-guide.md of an installation.</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="99" />
+        <location line="+5"/>
         <source>No program could show %1.</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="107" />
+        <location line="+8"/>
         <source>%1 (interface %2)</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="108" />
+        <location line="+1"/>
         <source>not loaded</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="109" />
+        <location line="+1"/>
         <source>&lt;h3&gt;Kestrafix host %1&lt;/h3&gt;&lt;p&gt;A job manager window that runs the Kestrafix add-in: new NC jobs and changes to many jobs at once.&lt;/p&gt;&lt;p&gt;Licence: %2&lt;/p&gt;&lt;p&gt;Add-in: %3&lt;br&gt;Qt %4, SQLite %5, ICU %6&lt;/p&gt;</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../host_session.cpp" line="118" />
+        <location line="+10"/>
         <source>About Kestrafix host</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
     <name>main</name>
     <message>
-        <location filename="../main.cpp" line="34" />
+        <location filename="../main.cpp" line="+34"/>
         <source>Job manager window that runs the Kestrafix add-in. Without --config it opens the configuration used last, or ./kestrafix-demo/torvel.cfg.</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="40" />
+        <location line="+7"/>
         <source>Host configuration file to open.</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
     <message>
-        <location filename="../main.cpp" line="46" />
+        <location line="+6"/>
         <source>Save the window as a PNG image and quit; with a message shown instead of waiting for it, and exit status 1.</source>
-        <translation type="unfinished" />
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>
