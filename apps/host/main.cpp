@@ -34,8 +34,8 @@ struct HostCommandLine {
   HostCommandLine() {
     parser.setApplicationDescription(QApplication::translate(
         "main",
-        "Job manager window that runs the Kestrafix add-in. Without --config it opens the "
-        "configuration used last, or ./kestrafix-demo/torvel.cfg."));
+        "Job manager window that runs the Kestrafix add-in. Without --config it opens\n"
+        "the configuration used last, or ./kestrafix-demo/torvel.cfg."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption(config);

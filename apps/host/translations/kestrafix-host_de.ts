@@ -328,19 +328,21 @@ kestrafix demo kestrafix-demo</translation>
 <context>
     <name>main</name>
     <message>
-        <location filename="../main.cpp" line="+34"/>
-        <source>Job manager window that runs the Kestrafix add-in. Without --config it opens the configuration used last, or ./kestrafix-demo/torvel.cfg.</source>
-        <translation>Auftragsverwaltungsfenster, das das Kestrafix-Add-in ausführt. Ohne --config öffnet es die zuletzt benutzte Konfiguration oder ./kestrafix-demo/torvel.cfg.</translation>
-    </message>
-    <message>
-        <location line="+7"/>
+        <location filename="../main.cpp" line="+24"/>
         <source>Host configuration file to open.</source>
         <translation>Zu öffnende Host-Konfigurationsdatei.</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+5"/>
         <source>Save the window as a PNG image and quit; with a message shown instead of waiting for it, and exit status 1.</source>
         <translation>Das Fenster als PNG-Bild speichern und beenden; eine Meldung wird mit abgebildet statt auf sie zu warten, mit Exit-Status 1.</translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Job manager window that runs the Kestrafix add-in. Without --config it opens
+the configuration used last, or ./kestrafix-demo/torvel.cfg.</source>
+        <translation>Auftragsverwaltungsfenster, das das Kestrafix-Add-in ausführt. Ohne --config
+öffnet es die zuletzt benutzte Konfiguration oder ./kestrafix-demo/torvel.cfg.</translation>
     </message>
 </context>
 </TS>

@@ -311,18 +311,19 @@ kestrafix demo kestrafix-demo</source>
 <context>
     <name>main</name>
     <message>
-        <location filename="../main.cpp" line="+34"/>
-        <source>Job manager window that runs the Kestrafix add-in. Without --config it opens the configuration used last, or ./kestrafix-demo/torvel.cfg.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <location line="+7"/>
+        <location filename="../main.cpp" line="+24"/>
         <source>Host configuration file to open.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+5"/>
         <source>Save the window as a PNG image and quit; with a message shown instead of waiting for it, and exit status 1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+6"/>
+        <source>Job manager window that runs the Kestrafix add-in. Without --config it opens
+the configuration used last, or ./kestrafix-demo/torvel.cfg.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

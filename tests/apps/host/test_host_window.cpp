@@ -412,7 +412,7 @@ TEST(HostLibrarySearch, FindsTheLibraryInTheBuildTreeOrBesideTheHost) {
 }
 
 // A stale DISPLAY (nothing answers on :99): one line on stderr and a non-zero exit, no core;
-// --help and --version answer all the same.
+// --help (80 columns) and --version answer all the same.
 TEST(HostWithoutDisplay, SaysSoInOneLineAndExitsButAnswersHelpAndVersion) {
   kx::test::TempDir tmp;
   const struct {
@@ -431,6 +431,10 @@ TEST(HostWithoutDisplay, SaysSoInOneLineAndExitsButAnswersHelpAndVersion) {
     EXPECT_EQ(WEXITSTATUS(status), c.status) << c.args;
     const std::string out = kx::test::ReadAll(tmp / "out"), err = kx::test::ReadAll(tmp / "err");
     EXPECT_TRUE(out.starts_with(c.out)) << c.args << ": " << out;
+    for (std::size_t at = 0, end; (end = out.find('\n', at)) != std::string::npos; at = end + 1) {
+      if (out.compare(at, 7, "Usage: ") == 0) continue;  // names the binary where it was built
+      EXPECT_LE(end - at, 80u) << out.substr(at, end - at);
+    }
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), *c.err ? 1 : 0) << c.args << ": " << err;
     EXPECT_NE(err.find(c.err), std::string::npos) << c.args << ": " << err;
   }
