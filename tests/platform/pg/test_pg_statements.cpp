@@ -1,10 +1,12 @@
 // The Parts' statements, built by the real builders, give the same answers on the server as on
-// SQLite: the proposals, the replace, the list sources and the job and machine lookups.
+// SQLite: the proposals, the replace, the list sources, the job and machine lookups and the
+// grid's search.
 #include "dialogs/next_value_query.h"
 #include "dialogs/replace_column.h"
 #include "jobdata/mdlDatabase.h"
 #include "pg_job_db.h"
 #include "platform/data_source.h"
+#include "platform/job_table_grid.h"
 
 namespace kx::test {
 namespace {
@@ -78,6 +80,36 @@ TEST_F(PgStatements, ReplaceCountsAndUpdatesTheSameJobs) {
   EXPECT_EQ(server, sqlite);
   EXPECT_EQ(server.first, 15);
   EXPECT_EQ(CountMatching(pg.Path(), "Material", "*[*][?][#]#*"), 1);
+}
+
+// The grid's search is a condition in the dialect: any column's shown text (a data type's
+// caption too), without case, wildcards of the search and texts with quotes, within the rows
+// the grid selects.
+TEST_F(PgStatements, TheGridsSearchKeepsTheSameJobs) {
+  const struct {
+    const char* rows;
+    const char* search;
+    Strings shown;  // the count without the search, then the jobs' file names
+  } cases[] = {{"", "st3", {"16", "J1"}},
+               {"", "REFERENZ", {"16", "J1"}},
+               {"", "[*]?[#]#", {"16", "J6"}},
+               {"", "\"", {"16", "A\"B2"}},
+               {"", "ä", {"16", "J6"}},
+               {"[Machineset] = 's1'", "j", {"2", "J3", "J4"}},
+               {"[Machineset] = 's1'", "st", {"2"}}};
+  for (const auto& c : cases) {
+    const auto [sqlite, server] = OnEach([&](const JobDatabase& d) {
+      JobTableGrid grid(d.Path(), {}, c.rows);
+      grid.SetValueCaptions({{"datatype", {{"5", "Referenzelektrode"}, {"0", "Teileprogramm"}}}});
+      grid.SetFilter(c.search);
+      Strings shown{std::to_string(grid.TotalRows())};
+      for (long r = 0; r < grid.Rows(); ++r)
+        shown.push_back(grid.DisplayText(r, grid.ColumnIndex("Filename")));
+      return shown;
+    });
+    EXPECT_EQ(sqlite, c.shown) << c.rows << " / " << c.search;
+    EXPECT_EQ(server, sqlite) << c.rows << " / " << c.search;
+  }
 }
 
 TEST_F(PgStatements, ListSourcesAndLookupsAreTheSame) {
