@@ -1,4 +1,4 @@
-// The Parts' statements, built by the real builders, give the same answers on the server as on
+// The add-in's statements, built by the real builders, give the same answers on the server as on
 // SQLite: the proposals, the replace, the list sources, the job and machine lookups and the
 // grid's search.
 #include "dialogs/next_value_query.h"
