@@ -25,31 +25,16 @@ std::string ZeroFill(std::string value, std::int16_t iLength) {
   return value;
 }
 
-std::string MaxStatement(std::int16_t iAutoValueType, std::int16_t iSynchron) {
+// The largest-value statement of one key column (iSynchron 1: Filename, 2: ProgramNumber).
+// Over both columns the text strategy takes every value, numeric or not.
+std::string MaxStatement(std::int16_t iAutoValueType, std::int16_t iSynchron, bool bothColumns = false) {
+  const std::string c = iSynchron == 2 ? "Programnumber" : "Filename";
   if (iAutoValueType == 1) {
-    switch (iSynchron) {
-      case 1:
-        return "SELECT Filename FROM DATA WHERE Not IsNumeric(Filename) Order By Filename DESC";
-      case 2:
-        return "SELECT Programnumber FROM DATA WHERE Not IsNumeric(Programnumber) Order By Programnumber "
-               "DESC";
-      default:
-        return "SELECT V FROM (SELECT Filename as V FROM DATA UNION SELECT Programnumber as V FROM DATA) "
-               "Order By [V] DESC";
-    }
+    return "SELECT " + c + " FROM DATA" + (bothColumns ? "" : " WHERE Not IsNumeric(" + c + ")") + " Order By " +
+           c + " DESC";
   }
-  if (iAutoValueType == 2) {
-    switch (iSynchron) {
-      case 1:
-        return "SELECT Filename FROM DATA WHERE IsNumeric(Filename) Order By CDbl(Filename) DESC";
-      case 2:
-        return "SELECT Programnumber FROM DATA WHERE IsNumeric(Programnumber) Order By CDbl(Programnumber) "
-               "DESC";
-      default:
-        return "SELECT V FROM (SELECT Filename as V FROM DATA WHERE IsNumeric(Filename) UNION SELECT "
-               "Programnumber as V FROM DATA WHERE IsNumeric(Programnumber)) Order By CDbl([V]) DESC";
-    }
-  }
+  if (iAutoValueType == 2)
+    return "SELECT " + c + " FROM DATA WHERE IsNumeric(" + c + ") Order By CDbl(" + c + ") DESC";
   return {};
 }
 
@@ -222,23 +207,58 @@ int CompareNumbers(std::string_view a, std::string_view b) {
   return x.sign * ((m > 0) - (m < 0));
 }
 
-// Whether the uniqueness test of the validation would refuse the value: the same count
-// over the key column(s) that the proposal is for.
-bool IsStored(Database& db, std::int16_t iSynchron, const std::string& value) {
+// The key condition of the validation's count for one value: the column(s) the proposal is for.
+std::string KeyCondition(std::int16_t iSynchron, const std::string& value) {
   const std::string v = QuoteSqlText(value, '\'');
   std::string where;
   if (iSynchron != 1) where = "[ProgramNumber]=" + v;
   if (iSynchron != 2) where += (where.empty() ? "" : " or ") + std::string("[Filename]=") + v;
-  auto rs = db.OpenRecordset("select Count(*) from data where " + where, dbOpenForwardOnly);
+  return where;
+}
+
+// Whether the uniqueness test of the validation would refuse the value: the same count
+// over the key column(s) that the proposal is for.
+bool IsStored(Database& db, std::int16_t iSynchron, const std::string& value) {
+  auto rs = db.OpenRecordset("select Count(*) from data where " + KeyCondition(iSynchron, value),
+                             dbOpenForwardOnly);
   const bool stored = !rs->Eof() && rs->Fields(0).Value().ToNumber() > 0;
   rs->Close();
   return stored;
 }
 
-// Strategy 0 on an open database: every stored value the search can reach, read once, then
-// the candidates tested in memory; the first one not in the set is checked with the
+// The stored values among the candidates, found by index seeks with the validation's "=" on
+// the key column(s). What it costs does not depend on the size of the table.
+TakenValues StoredAmong(Database& db, std::int16_t iSynchron, const std::vector<std::string>& candidates) {
+  std::string list;
+  for (const std::string& c : candidates) list += (list.empty() ? "" : ", ") + QuoteSqlText(c, '\'');
+  std::vector<std::string> keys;
+  if (iSynchron != 2) keys.emplace_back("[Filename]");
+  if (iSynchron != 1) keys.emplace_back("[ProgramNumber]");
+  std::string columns, where;
+  for (const std::string& key : keys) {
+    columns += (columns.empty() ? "" : ", ") + key;
+    where += (where.empty() ? "" : " or ") + key + " in (" + list + ")";
+  }
+  TakenValues taken;
+  auto rs = db.OpenRecordset("select " + columns + " from data where " + where, dbOpenForwardOnly);
+  for (; !rs->Eof(); rs->MoveNext()) {
+    for (int f = 0; f < rs->FieldCount(); ++f) {
+      const Variant& v = rs->Fields(f).Value();
+      if (v.IsText()) {
+        taken.Add(v.AsText());
+      } else if (!v.IsNull()) {
+        taken.Add(v.ToText());
+      }
+    }
+  }
+  rs->Close();
+  return taken;
+}
+
+// Strategy 0 inside a long run of taken values: every stored value the search can reach, read
+// once, then the candidates tested in memory; the first one not in the set is checked with the
 // validation's own test, so a value the set could not know of is never proposed.
-std::string NextFree(Database& db, const std::string& sStart, std::int16_t iSynchron, std::int16_t iLength,
+std::string NextFreeInRange(Database& db, const std::string& sStart, std::int16_t iSynchron, std::int16_t iLength,
                      std::int16_t caseMode) {
   std::string lower, pattern;
   GetStrSearchBounds(sStart, lower, pattern);
@@ -270,21 +290,63 @@ std::string NextFree(Database& db, const std::string& sStart, std::int16_t iSync
   }
 }
 
-// The largest stored value of the strategy; ties of numbers longer than a double holds
-// are decided on their digits.
-std::string MaxStored(Database& db, std::int16_t iSynchron, std::int16_t iAutoValueType) {
-  const std::string sql = MaxStatement(iAutoValueType, iSynchron);
-  std::string maximum;
-  // Only the first row is needed as a rule: the hint lets the engine stop after it.
+// Strategy 0 on an open database. The first candidates are looked up by index seeks, so the
+// usual proposal costs the same at any table size; a start inside a longer run of taken values
+// reads the values the search can reach at once instead of one query per candidate.
+std::string NextFree(Database& db, const std::string& sStart, std::int16_t iSynchron, std::int16_t iLength,
+                     std::int16_t caseMode) {
+  constexpr std::size_t kSeeks = 16;
+  std::vector<std::string> candidates, cased;
+  std::string candidate = sStart;
+  while (candidates.size() < kSeeks) {
+    candidate = ZeroFill(IncrementStrValue(candidate), iLength);
+    // The empty text has no successor: stop instead of testing it forever.
+    if (candidate.empty()) return candidate;
+    candidates.push_back(candidate);
+    cased.push_back(ApplyKeyValueCase(candidate, caseMode));
+  }
+  TakenValues taken = StoredAmong(db, iSynchron, cased);
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    if (!taken.Contains(cased[i]) && !IsStored(db, iSynchron, cased[i])) return candidates[i];
+  }
+  return NextFreeInRange(db, sStart, iSynchron, iLength, caseMode);
+}
+
+// The first row's value of a statement, empty for none or Null; the hint lets the engine
+// stop after it.
+std::string FirstValue(Database& db, const std::string& sql) {
+  std::string value;
   auto rs = db.OpenRecordset(sql, dbOpenForwardOnly, 0, 1);
   if (!rs->Eof()) {
     const Variant& v = rs->Fields(0).Value();
-    if (!v.IsNull()) maximum = v.ToText();
+    if (!v.IsNull()) value = v.ToText();
   }
   rs->Close();
+  return value;
+}
+
+// The largest stored value of the strategy; ties of numbers longer than a double holds
+// are decided on their digits.
+std::string MaxStored(Database& db, std::int16_t iSynchron, std::int16_t iAutoValueType) {
+  if (iSynchron != 1 && iSynchron != 2) {
+    // Both columns: each column's index gives its largest value at once, where their union
+    // would be read and sorted whole; the larger of the two is the union's largest.
+    const bool text = iAutoValueType == 1;
+    const std::string file = text ? FirstValue(db, MaxStatement(1, 1, true)) : MaxStored(db, 1, 2);
+    const std::string program = text ? FirstValue(db, MaxStatement(1, 2, true)) : MaxStored(db, 2, 2);
+    if (file.empty() || program.empty()) return file.empty() ? program : file;
+    if (!text) return CompareNumbers(file, program) >= 0 ? file : program;
+    // Text order is the engine's collation: it sorts the two as it would sort the union.
+    return FirstValue(db, "SELECT V FROM (SELECT Filename as V FROM DATA WHERE Filename = " +
+                              QuoteSqlText(file, '"') +
+                              " UNION SELECT Programnumber as V FROM DATA WHERE Programnumber = " +
+                              QuoteSqlText(program, '"') + ") Order By [V] DESC");
+  }
+  const std::string sql = MaxStatement(iAutoValueType, iSynchron);
+  std::string maximum = FirstValue(db, sql);
   if (iAutoValueType != 2 || !BeyondDouble(maximum)) return maximum;
   const double top = CDbl(maximum);
-  rs = db.OpenRecordset(sql, dbOpenForwardOnly);
+  auto rs = db.OpenRecordset(sql, dbOpenForwardOnly);
   for (; !rs->Eof(); rs->MoveNext()) {
     const std::string v = rs->Fields(0).Value().ToText();
     if (CDbl(v) != top) break;
@@ -296,7 +358,7 @@ std::string MaxStored(Database& db, std::int16_t iSynchron, std::int16_t iAutoVa
 
 std::string MaxValueProposal(const std::string& dbName, std::int16_t iSynchron, std::int16_t iAutoValueType,
                              std::int16_t iLength, std::int16_t caseMode) {
-  if (MaxStatement(iAutoValueType, iSynchron).empty()) return {};
+  if (MaxStatement(iAutoValueType, 1).empty()) return {};
   auto db = Engine().OpenDatabase(dbName);
   std::string proposal = ZeroFill(IncrementStrValue(MaxStored(*db, iSynchron, iAutoValueType)), iLength);
   // Text order may put A9 above a stored A10: a taken successor goes on as strategy 0 does.
