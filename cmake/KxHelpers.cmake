@@ -18,9 +18,11 @@ function(kx_add_library name)
   set_target_properties(kx_${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
 endfunction()
 
-# kx_add_test(name SOURCES ... LIBS ...): a GoogleTest program whose cases CTest lists one by one.
+# kx_add_test(name SOURCES ... LIBS ... [ENGINES]): a GoogleTest program whose cases CTest lists one
+# by one. With ENGINES its cases on the PostgreSQL server ("*/Postgres") run as one more test, the
+# whole program at once, so one server serves them; it counts as skipped when there is no server.
 function(kx_add_test name)
-  cmake_parse_arguments(A "QT" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(A "QT;ENGINES" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} kx_test_support GTest::gtest GTest::gmock kx_warnings)
   if(A_QT)
@@ -28,6 +30,13 @@ function(kx_add_test name)
   else()
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+  set(filter "")
+  if(A_ENGINES)
+    set(filter TEST_FILTER "-*/Postgres")
+    add_test(NAME ${name}_postgres COMMAND ${name} --gtest_filter=*/Postgres)
+    set_tests_properties(${name}_postgres PROPERTIES TIMEOUT 900 SKIP_REGULAR_EXPRESSION "PostgreSQL tests skipped"
+                                                     ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST ${filter}
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/error.h"
+#include "core/text.h"
 #include "platform/database.h"
 #include "platform/sql_pg_translator.h"
 
@@ -154,7 +155,7 @@ bool PgTranslator::OrdersByAlias(const Core& core, std::size_t b, std::size_t e)
   for (std::size_t i = b; i < e; ++i)
     if (IsName(toks_[i]))
       for (const std::string& a : aliases)
-        if (EqualsAscii(a, toks_[i].text)) return true;
+        if (EqualsNoCase(a, toks_[i].text)) return true;
   return false;
 }
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "core/numbers.h"
+#include "core/text.h"
 #include "platform/sql_dialect.h"
 #include "platform/sql_pg_translator.h"
 
@@ -154,7 +155,7 @@ const SqlCatalog::Column* PgTranslator::ColumnOf(std::string_view name) const {
 
 const std::pair<std::string, Cls>* PgTranslator::AliasOf(std::string_view name) const {
   for (const auto& a : aliases_)
-    if (EqualsAscii(a.first, name)) return &a;
+    if (EqualsNoCase(a.first, name)) return &a;
   return nullptr;
 }
 
@@ -192,6 +193,7 @@ void PgTranslator::CollectTables(sql::Span span) {
     if (toks_[i].kind == Tok::Space) continue;
     const bool tablePos = prev < span.end && (IsWord(toks_[prev], "from") || IsWord(toks_[prev], "join") ||
                                               IsWord(toks_[prev], "update") || IsWord(toks_[prev], "into") ||
+                                              IsWord(toks_[prev], "table") ||
                                               IsPunct(toks_[prev], ','));
     if (tablePos && (toks_[i].kind == Tok::Word || toks_[i].kind == Tok::Bracketed)) {
       const auto* table = TableOf(toks_[i].text);
@@ -265,7 +267,7 @@ std::string PgTranslator::Expr(std::size_t b, std::size_t e, Cls* single) {
       u.operand = true;
     } else if (t.kind == Tok::Word && IsKeyword(t.text) && !call) {
       if (IsWord(t, "from")) inFrom = tablePos = true;
-      if (IsWord(t, "join") || IsWord(t, "update") || IsWord(t, "into")) tablePos = true;
+      if (IsWord(t, "join") || IsWord(t, "update") || IsWord(t, "into") || IsWord(t, "table")) tablePos = true;
       if (EndsFromList(t)) inFrom = false;
       u.text = t.text;
       if (IsWord(t, "null")) {

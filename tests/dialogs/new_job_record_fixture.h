@@ -20,7 +20,7 @@ namespace kx::test {
 // whose controls hold a valid new job until a test changes them.
 class NewJobRecordTest : public JobWorldTest {
  protected:
-  explicit NewJobRecordTest(std::string dbName = "D:\\jobs.db") : JobWorldTest(std::move(dbName)) {
+  explicit NewJobRecordTest(std::string dbName = NewDbName()) : JobWorldTest(std::move(dbName)) {
     Shared().glSubFolderCount = 1;
     const auto messages = env.Write("messages.049",
                                     "MSG(VarValMissing)=missing /1\r\n"

@@ -60,10 +60,10 @@ TEST(NextValueHelpers, TakenValuesIgnoreCaseAndTheKeyCaseRule) {
 
 using test::kNull;
 
-using NextValueQueryTest = test::JobDbTest;
+using NextValueQueryTest = test::OnEachEngine<test::JobDbTest>;
 
 // Each column by value, texts left out; both columns as one pool.
-TEST_F(NextValueQueryTest, NumericMaximumComparesValuesAndIsZeroFilledOnlyWhenShorter) {
+TEST_P(NextValueQueryTest, NumericMaximumComparesValuesAndIsZeroFilledOnlyWhenShorter) {
   db.AddKeys("9", "12");
   db.AddKeys("10", "9");
   db.AddKeys("x77", "x99");
@@ -74,7 +74,7 @@ TEST_F(NextValueQueryTest, NumericMaximumComparesValuesAndIsZeroFilledOnlyWhenSh
   EXPECT_EQ(GetNewStrMaxValue(db.Path(), 2, 2, 2), "124");
 }
 
-TEST_F(NextValueQueryTest, AlphanumericMaximumIgnoresNumbersInOneColumnButNotAcrossBoth) {
+TEST_P(NextValueQueryTest, AlphanumericMaximumIgnoresNumbersInOneColumnButNotAcrossBoth) {
   db.AddKeys("AB", "P1");
   db.AddKeys("ac", "P2");
   db.AddKeys("100", "P3");
@@ -90,13 +90,13 @@ TEST_F(NextValueQueryTest, AlphanumericMaximumIgnoresNumbersInOneColumnButNotAcr
   EXPECT_EQ(GetNewStrMaxValue(db.Path(), 0, 1, 0), "101");
 }
 
-TEST_F(NextValueQueryTest, EmptyTableProposesNothing) {
+TEST_P(NextValueQueryTest, EmptyTableProposesNothing) {
   EXPECT_EQ(GetNewStrMaxValue(db.Path(), 1, 1, 4), "");
   EXPECT_EQ(GetNewStrMaxValue(db.Path(), 0, 2, 4), "");
   EXPECT_EQ(GetNewStrNextValue(db.Path(), "", 1, 0), "");
 }
 
-TEST_F(NextValueQueryTest, NextFreeValueFillsGapsWithoutRegardToCase) {
+TEST_P(NextValueQueryTest, NextFreeValueFillsGapsWithoutRegardToCase) {
   db.AddKeys("AB13", "1");
   db.AddKeys("ab14", "2");
   db.AddKeys("AB16", "3");
@@ -107,7 +107,7 @@ TEST_F(NextValueQueryTest, NextFreeValueFillsGapsWithoutRegardToCase) {
   EXPECT_EQ(GetNewStrNextValue(db.Path(), "abb", 1, 0), "abd");
 }
 
-TEST_F(NextValueQueryTest, NonAsciiValuesAreTakenWithoutRegardToCaseToo) {
+TEST_P(NextValueQueryTest, NonAsciiValuesAreTakenWithoutRegardToCaseToo) {
   db.AddKeys("äb13", "1");
   db.AddKeys("ÄB14", "2");
   db.AddKeys("ab15", "3");
@@ -118,7 +118,7 @@ TEST_F(NextValueQueryTest, NonAsciiValuesAreTakenWithoutRegardToCaseToo) {
 
 // The index returns "AB_9" before "AB-1" before "AB1", while in plain byte order "_" comes
 // after the digits: the search must still find every taken value.
-TEST_F(NextValueQueryTest, TakenValuesAreFoundWhateverOrderTheIndexGivesThem) {
+TEST_P(NextValueQueryTest, TakenValuesAreFoundWhateverOrderTheIndexGivesThem) {
   for (int i = 1; i <= 200; ++i) db.AddKeys("AB_" + std::to_string(i), "Q" + std::to_string(i));
   for (int i = 1; i <= 40; ++i) {
     db.AddKeys("AB" + std::to_string(i), "P" + std::to_string(i));
@@ -129,7 +129,7 @@ TEST_F(NextValueQueryTest, TakenValuesAreFoundWhateverOrderTheIndexGivesThem) {
   EXPECT_EQ(GetNewStrNextValue(db.Path(), "AB_0", 1, 0), "AB_201");
 }
 
-TEST_F(NextValueQueryTest, NumericCandidatesArePaddedBeforeTheyAreTested) {
+TEST_P(NextValueQueryTest, NumericCandidatesArePaddedBeforeTheyAreTested) {
   db.AddKeys("F1", "0012");
   EXPECT_EQ(GetNewStrNextValue(db.Path(), "0011", 2, 4), "0013");
 
@@ -139,7 +139,7 @@ TEST_F(NextValueQueryTest, NumericCandidatesArePaddedBeforeTheyAreTested) {
   EXPECT_EQ(GetNewStrNextValue(db.Path(), "0011", 2, 4), "0012");
 }
 
-TEST_F(NextValueQueryTest, BothColumnsFormOnePoolAndNullsAndDuplicatesAreTolerated) {
+TEST_P(NextValueQueryTest, BothColumnsFormOnePoolAndNullsAndDuplicatesAreTolerated) {
   db.AddKeys("A2", kNull);
   db.AddKeys("A3", "A4");
   db.AddKeys(kNull, "A5");
@@ -148,12 +148,12 @@ TEST_F(NextValueQueryTest, BothColumnsFormOnePoolAndNullsAndDuplicatesAreTolerat
   EXPECT_EQ(GetNewStrNextValue(db.Path(), "", 0, 0), "");
 }
 
-TEST_F(NextValueQueryTest, DoubleQuoteInTheStartValueIsQuotedInTheStatement) {
+TEST_P(NextValueQueryTest, DoubleQuoteInTheStartValueIsQuotedInTheStatement) {
   db.AddKeys("X\"2", "1");
   EXPECT_EQ(GetNewStrNextValue(db.Path(), "X\"1", 1, 0), "X\"3");
 }
 
-TEST_F(NextValueQueryTest, DispatcherReadsStrategyLengthAndCaseAtEachCall) {
+TEST_P(NextValueQueryTest, DispatcherReadsStrategyLengthAndCaseAtEachCall) {
   db.AddKeys("ab12", "7");
   env.WriteHostConfig("AutoValueType=0\r\nKeyValueUpperAndLowerCase=1\r\n");
   EXPECT_EQ(GetNewStrValue(db.Path(), "ab11", 1), "AB13");
@@ -167,7 +167,7 @@ TEST_F(NextValueQueryTest, DispatcherReadsStrategyLengthAndCaseAtEachCall) {
 // What the validation's uniqueness test would refuse is never proposed: wildcards in the
 // start are the user's characters, digit runs beyond a double compare exactly, text order
 // does not hide a stored successor, and keys no double holds are continued.
-TEST_F(NextValueQueryTest, NoStrategyProposesAStoredValue) {
+TEST_P(NextValueQueryTest, NoStrategyProposesAStoredValue) {
   const std::string nines(400, '9'), big = "1" + std::string(400, '0');
   for (const std::string& k : {std::string("A#2"), std::string("B[2"), std::string("12345678901234567891"),
                                std::string("A9"), std::string("A10"), big, std::string("1E401")})
@@ -183,7 +183,7 @@ TEST_F(NextValueQueryTest, NoStrategyProposesAStoredValue) {
 }
 
 // Random stores and starts (fixed seed): no proposal is a stored key ignoring case.
-TEST_F(NextValueQueryTest, RandomProposalsAreNeverStoredKeys) {
+TEST_P(NextValueQueryTest, RandomProposalsAreNeverStoredKeys) {
   std::mt19937 rng(18);
   const std::vector<std::string> parts{"A", "a", "b", "Z", "z",  "ä",  "Ä", "#",      "[", "?", "*", "-",
                                        ".", "0", "1", "9", "00", "99", "2", "\u212A", "E", "e", "5"};
@@ -220,9 +220,11 @@ TEST_F(NextValueQueryTest, RandomProposalsAreNeverStoredKeys) {
   }
 }
 
-TEST_F(NextValueQueryTest, MissingDatabaseIsReportedToTheCaller) {
+TEST_P(NextValueQueryTest, MissingDatabaseIsReportedToTheCaller) {
   EXPECT_THROW(GetNewStrMaxValue((env / "none.db").string(), 1, 1, 0), KxError);
 }
+
+KX_ON_EACH_ENGINE(NextValueQueryTest);
 
 }  // namespace
 }  // namespace kx

@@ -19,11 +19,12 @@ namespace {
 using Strings = std::vector<std::string>;
 
 // The jobs A to E with the materials ST52, ST37, AL99, Null and "".
-class ReplaceColumnTest : public test::JobDbTest {
+class ReplaceColumnWorld : public test::JobDbTest {
  protected:
-  ReplaceColumnTest() { db.Seed("materials.sql"); }
+  ReplaceColumnWorld() { db.Seed("materials.sql"); }
   Strings Materials() const { return db.Rows("select Filename, Material from NcData order by ID"); }
 };
+using ReplaceColumnTest = test::OnEachEngine<ReplaceColumnWorld>;
 
 TEST(ReplaceColumnNames, KeyColumnsInAnyCaseAndNamesThatCouldLeaveTheirBracketsAreRefused) {
   for (const char* key :
@@ -52,7 +53,7 @@ TEST(ReplaceColumnStatements, ConditionValueAndQuestionText) {
     EXPECT_EQ(rules.at(c.in[0])(c.in), c.out) << c.line;
 }
 
-TEST_F(ReplaceColumnTest, PatternsCountAndSetOnlyTheMatchingJobs) {
+TEST_P(ReplaceColumnTest, PatternsCountAndSetOnlyTheMatchingJobs) {
   const struct {
     const char* pattern;
     long count;
@@ -69,7 +70,7 @@ TEST_F(ReplaceColumnTest, PatternsCountAndSetOnlyTheMatchingJobs) {
   EXPECT_EQ(ReplaceMatching(db.Path(), "Material", "AL*x", "X"), 0);
 }
 
-TEST_F(ReplaceColumnTest, QuotesInPatternAndValueAreTakenAsTyped) {
+TEST_P(ReplaceColumnTest, QuotesInPatternAndValueAreTakenAsTyped) {
   db.AddJob({{"Filename", "F"}, {"Material", "12\" pipe"}});
   // A pattern that would close its literal and widen the condition matches only its own text.
   EXPECT_EQ(CountMatching(db.Path(), "Material", "x\" or \"\"=\""), 0);
@@ -78,7 +79,7 @@ TEST_F(ReplaceColumnTest, QuotesInPatternAndValueAreTakenAsTyped) {
   EXPECT_EQ(Materials().back(), "F|3/4\" \"hose\"");
 }
 
-TEST_F(ReplaceColumnTest, EngineErrorsReachTheCaller) {
+TEST_P(ReplaceColumnTest, EngineErrorsReachTheCaller) {
   EXPECT_EQ(test::ErrorOf([&] { CountMatching(db.Path(), "NoSuchColumn", "x"); }).Number(),
             dberr::UnknownName);
   const std::string missing = (env / "gone.db").string();
@@ -89,13 +90,15 @@ TEST_F(ReplaceColumnTest, EngineErrorsReachTheCaller) {
             err::InvalidProcedureCall);
 }
 
-TEST_F(ReplaceColumnTest, OpenDatabaseOverloadsRunOnTheGivenConnection) {
+TEST_P(ReplaceColumnTest, OpenDatabaseOverloadsRunOnTheGivenConnection) {
   auto conn = db.Open();
   EXPECT_EQ(CountMatching(*conn, "Material", "ST5#"), 1);
   EXPECT_EQ(ReplaceMatching(*conn, "Material", "ST[35]*", "X"), 2);
   conn->Close();
   EXPECT_EQ(db.Count("select count(*) from NcData where Material = 'X'"), 2);
 }
+
+KX_ON_EACH_ENGINE(ReplaceColumnTest);
 
 }  // namespace
 }  // namespace kx

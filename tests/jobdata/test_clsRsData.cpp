@@ -25,14 +25,14 @@ class JobRecordTest : public JobWorldTest {
   }
 };
 
-using RsDataLoad = JobRecordTest;
+using RsDataLoad = OnEachEngine<JobRecordTest>;
 
 // "DirJobBase|DirJob|DirNcBase|DirNc" of a job on each machine of the job world: a folder per
 // job and the machine set, or the bare directories; native directories in Windows form; a
 // placeholder for the file name in capitals not appended twice; cutting forms and columns (an
 // empty column gives its name, a machine column is found after the job row); broken forms as
 // written; special folders; quotes in names. An empty directory gets no folder at all.
-TEST_F(RsDataLoad, MachineDirectoriesGiveTheJobDirectories) {
+TEST_P(RsDataLoad, MachineDirectoriesGiveTheJobDirectories) {
   db.AddMachine({{"Machine", "MN"},
                  {"DirectoryType", 1},
                  {"KelbDirectory", env.Data("Jobs").string() + "/"},
@@ -78,7 +78,7 @@ TEST_F(RsDataLoad, MachineDirectoriesGiveTheJobDirectories) {
   EXPECT_EQ(Load("O'Brien").Machine(), "Bob's");
 }
 
-TEST_F(RsDataLoad, JobColumnsAndOwner) {
+TEST_P(RsDataLoad, JobColumnsAndOwner) {
   db.Execute(
       "insert into NcData (Filename, Machine, Machineset, MachinesetMax, Programmer, Author, DataArchive, "
       "NestStatus, Released, OrderNumber, Material, Materialthickness, Name) values "
@@ -94,7 +94,7 @@ TEST_F(RsDataLoad, JobColumnsAndOwner) {
   EXPECT_EQ(Load("J3").Owner(), "");
 }
 
-TEST_F(RsDataLoad, ReferenceElectrodeTakesItsDataFromTheReferencedJob) {
+TEST_P(RsDataLoad, ReferenceElectrodeTakesItsDataFromTheReferencedJob) {
   db.AddJob({{"Filename", "B200"}, {"Machine", "M0"}, {"Material", "Cu"}, {"DataType", 1}});
   db.AddJob({{"Filename", "E1"}, {"DataType", 5}, {"ElecRefFilename", "B200"}, {"Material", "own"}});
   db.AddJob({{"Filename", "E2"}, {"DataType", 5}, {"ElecRefFilename", Variant::Null()}, {"Machine", "M0"}});
@@ -121,7 +121,7 @@ TEST_F(RsDataLoad, ReferenceElectrodeTakesItsDataFromTheReferencedJob) {
   EXPECT_EQ(Load("E3", "M1").DirJob(), "D:\\Jobs\\GONE");  // only the machine can still be given
 }
 
-TEST_F(RsDataLoad, GivenMachineOverridesTheJobsMachine) {
+TEST_P(RsDataLoad, GivenMachineOverridesTheJobsMachine) {
   db.AddJob({{"Filename", "A1"}, {"Machine", "M0"}});
   clsRsData rs = Load("A1", "M1");
   EXPECT_EQ(rs.Machine(), "M1");
@@ -131,7 +131,7 @@ TEST_F(RsDataLoad, GivenMachineOverridesTheJobsMachine) {
   EXPECT_EQ(rs.DirJob(), "D:\\Jobs");
 }
 
-TEST_F(RsDataLoad, ExportDirectoriesAndPresetSurvives) {
+TEST_P(RsDataLoad, ExportDirectoriesAndPresetSurvives) {
   db.AddJob({{"Filename", "A100"}, {"Machine", "ME"}, {"Material", "St"}});
   clsRsData fresh = Load("A100");
   EXPECT_EQ(fresh.DirNcExport(), "D:\\Exp\\A");
@@ -144,7 +144,7 @@ TEST_F(RsDataLoad, ExportDirectoriesAndPresetSurvives) {
   EXPECT_EQ(preset.DirNcExport(), "E:\\Out\\A100");
 }
 
-TEST_F(RsDataLoad, MissingDatabaseOrNameLeavesAClearedObject) {
+TEST_P(RsDataLoad, MissingDatabaseOrNameLeavesAClearedObject) {
   clsRsData rs;
   EXPECT_NO_THROW(rs.Initialize("D:\\nothing.db", "A1"));
   EXPECT_EQ(fmt::format("{}|{}|{}|{}|{}|{}|{}", rs.DbName(), rs.OrgFilename(), rs.filename(), rs.Machine(),
@@ -154,7 +154,7 @@ TEST_F(RsDataLoad, MissingDatabaseOrNameLeavesAClearedObject) {
   EXPECT_EQ(Load("").DirJob(), "");
 }
 
-TEST_F(RsDataLoad, ResetKeepsExactlyTheDocumentedProperties) {
+TEST_P(RsDataLoad, ResetKeepsExactlyTheDocumentedProperties) {
   db.AddJob({{"Filename", "A1"}, {"Machine", "M0"}, {"NestStatus", 4}, {"Material", "St"}});
   clsRsData rs = Load("A1");
   rs.ExtsNcExport("nc");
@@ -168,7 +168,8 @@ TEST_F(RsDataLoad, ResetKeepsExactlyTheDocumentedProperties) {
             "4|opt|nc|D:\\E|D:\\N||||");
 }
 
-TEST_F(RsDataLoad, ValueOutOfRangeEndsTheLoadWithAnError) {
+TEST_P(RsDataLoad, ValueOutOfRangeEndsTheLoadWithAnError) {
+  if (OnServer()) GTEST_SKIP() << "a server's number column holds only values that fit";
   db.DropNumberGuards();
   db.AddJob({{"Filename", "A1"}, {"Machine", "M0"}, {"Released", 70000}});
   clsRsData rs;
@@ -189,12 +190,13 @@ TEST(RsDataProperties, DirectoriesDropBackslashesOnSet) {
 }
 
 // A job A1 on machine MD: data file, set-up sheet and optimised files beside the NC file.
-class RsDataFiles : public JobRecordTest {
+class RsDataFilesWorld : public JobRecordTest {
  protected:
-  RsDataFiles() { db.AddJob({{"Filename", "A1"}, {"Machine", "MD"}}); }
+  RsDataFilesWorld() { db.AddJob({{"Filename", "A1"}, {"Machine", "MD"}}); }
 };
+using RsDataFiles = OnEachEngine<RsDataFilesWorld>;
 
-TEST_F(RsDataFiles, DataFileReplacesTheNcFileWhenPresent) {
+TEST_P(RsDataFiles, DataFileReplacesTheNcFileWhenPresent) {
   clsRsData rs = Load("A1");
   EXPECT_FALSE(rs.IsDatFile());
   EXPECT_EQ(rs.FullFileNc(), "D:\\Nc\\A1.nc");
@@ -207,7 +209,7 @@ TEST_F(RsDataFiles, DataFileReplacesTheNcFileWhenPresent) {
   EXPECT_EQ(rs.FullFileNc(), "D:\\Nc\\A1.nc");
 }
 
-TEST_F(RsDataFiles, PdfSetUpSheetFallsBackToThePresentDataFile) {
+TEST_P(RsDataFiles, PdfSetUpSheetFallsBackToThePresentDataFile) {
   clsRsData rs = Load("A1");
   EXPECT_EQ(rs.FullFileSet(), "D:\\Nc\\A1.PDF");  // neither present
   env.Write("data/Nc/A1.txt", "data");
@@ -222,7 +224,7 @@ TEST_F(RsDataFiles, PdfSetUpSheetFallsBackToThePresentDataFile) {
   EXPECT_EQ(rs.FullFileSet(), "D:\\Nc\\A1.set");
 }
 
-TEST_F(RsDataFiles, OptimisedFileAbsoluteRelativeOrBeside) {
+TEST_P(RsDataFiles, OptimisedFileAbsoluteRelativeOrBeside) {
   clsRsData rs = Load("A1");
   EXPECT_EQ(rs.GetFullFileOpt("D:\\Nc\\A1.nc"), "D:\\Nc\\A1.opt");
   rs.DirOpt("Opt");
@@ -233,10 +235,10 @@ TEST_F(RsDataFiles, OptimisedFileAbsoluteRelativeOrBeside) {
   EXPECT_EQ(rs.GetFullFileOpt("D:\\Nc\\A1.nc"), "D:\\Nc\\Q:\\Opt\\A1.opt");
 }
 
-using RsDataColumns = JobRecordTest;
+using RsDataColumns = OnEachEngine<JobRecordTest>;
 
 // The cases of tests/data/cases/placeholders.txt on the jobs of placeholder_jobs.sql.
-TEST_F(RsDataColumns, PlaceholdersAndProgramCalls) {
+TEST_P(RsDataColumns, PlaceholdersAndProgramCalls) {
   db.Seed("placeholder_jobs.sql");
   Shared().gsCountry = "049";
   for (const Case& c : Cases("placeholders.txt")) {
@@ -248,14 +250,14 @@ TEST_F(RsDataColumns, PlaceholdersAndProgramCalls) {
   }
 }
 
-TEST_F(RsDataColumns, NoDatabaseNeededWithoutPlaceholder) {
+TEST_P(RsDataColumns, NoDatabaseNeededWithoutPlaceholder) {
   clsRsData rs;
   rs.Initialize("D:\\nothing.db", "A1");
   EXPECT_EQ(rs.ReplaceDbParams("D:\\plain\\dir", true, true), "D:\\plain\\dir");
   EXPECT_THROW(rs.ReplaceDbParams("D:\\$(Material)", true, true), KxError);
 }
 
-TEST_F(RsDataColumns, MissingRowsLeavePlaceholders) {
+TEST_P(RsDataColumns, MissingRowsLeavePlaceholders) {
   db.AddJob({{"Filename", "A1"}, {"Machine", "NoMachine"}});
   clsRsData rs = Load("A1");
   EXPECT_EQ(rs.ReplaceDbParams("$(NcFileExtension)", true, true), "$(NcFileExtension)");
@@ -270,6 +272,10 @@ TEST_F(EnvTest, EachSpecialFolderAnywhereAndRepeated) {
   EXPECT_EQ(ReplacePathParams("$(ComDocsAppPath)"), "C:\\documents\\host");
   EXPECT_EQ(ReplacePathParams("$(Unknown)\\$(Filename)"), "$(Unknown)\\$(Filename)");
 }
+
+KX_ON_EACH_ENGINE(RsDataLoad);
+KX_ON_EACH_ENGINE(RsDataFiles);
+KX_ON_EACH_ENGINE(RsDataColumns);
 
 }  // namespace
 }  // namespace kx::test

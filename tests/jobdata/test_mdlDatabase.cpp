@@ -20,9 +20,9 @@ TEST(StatementBuilders, BuildTheirCases) {
   }
 }
 
-using BuiltStatements = test::JobDbTest;
+using BuiltStatements = test::OnEachEngine<test::JobDbTest>;
 
-TEST_F(BuiltStatements, RunOnTheEngine) {
+TEST_P(BuiltStatements, RunOnTheEngine) {
   auto conn = db.Open();
   conn->Execute(
       "INSERT INTO NCDATA (Filename, DataType, Machine) VALUES ('A1', 5, 'M1'), ('A2', 0, 'M1'), ('A3', 5, "
@@ -36,6 +36,8 @@ TEST_F(BuiltStatements, RunOnTheEngine) {
   auto m = conn->OpenRecordset(GetSqlMachine("*", "Machine='M1'", true, "", false));
   EXPECT_EQ(m->Fields("NcDirectory").Value().ToText(), "D:\\Nc");
 }
+
+KX_ON_EACH_ENGINE(BuiltStatements);
 
 }  // namespace
 }  // namespace kx

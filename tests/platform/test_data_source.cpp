@@ -5,7 +5,7 @@
 namespace kx::test {
 namespace {
 
-class DataSourceTest : public JobDbTest {
+class DataSourceWorld : public JobDbTest {
  protected:
   void Bind(DataSource& ds, const std::string& statement) const {
     ds.Visible(false);
@@ -15,8 +15,9 @@ class DataSourceTest : public JobDbTest {
     ds.RecordSource(statement);
   }
 };
+using DataSourceTest = OnEachEngine<DataSourceWorld>;
 
-TEST_F(DataSourceTest, RefreshReadsEveryRowIntoMemory) {
+TEST_P(DataSourceTest, RefreshReadsEveryRowIntoMemory) {
   db.AddMachine({{"Machine", "M2"}});
   db.AddMachine({{"Machine", "m1"}});
   DataSource ds;
@@ -35,7 +36,7 @@ TEST_F(DataSourceTest, RefreshReadsEveryRowIntoMemory) {
   EXPECT_EQ(ds.RowCount(), 3u);
 }
 
-TEST_F(DataSourceTest, ItsDatabaseRunsTheCountStatements) {
+TEST_P(DataSourceTest, ItsDatabaseRunsTheCountStatements) {
   db.AddKeys("A1", "ab12");
   DataSource ds;
   Bind(ds, "select Distinct [Machineset] from data order by [Machineset] ASC");
@@ -49,7 +50,7 @@ TEST_F(DataSourceTest, ItsDatabaseRunsTheCountStatements) {
   EXPECT_TRUE(ds.Database().IsOpen());
 }
 
-TEST_F(DataSourceTest, FailedRefreshKeepsTheRowsItHad) {
+TEST_P(DataSourceTest, FailedRefreshKeepsTheRowsItHad) {
   db.AddMachine({{"Machine", "M1"}});
   DataSource ds;
   Bind(ds, "select [Machine] from machine");
@@ -62,6 +63,8 @@ TEST_F(DataSourceTest, FailedRefreshKeepsTheRowsItHad) {
   ds.DatabaseName((env / "none.db").string());
   EXPECT_EQ(ErrorOf([&] { ds.Refresh(); }).Number(), dberr::FileNotFound);
 }
+
+KX_ON_EACH_ENGINE(DataSourceTest);
 
 }  // namespace
 }  // namespace kx::test

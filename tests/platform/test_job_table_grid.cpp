@@ -11,7 +11,7 @@
 namespace kx {
 namespace {
 
-class JobTableGridTest : public test::JobDbTest {
+class JobTableGridWorld : public test::JobDbTest {
  protected:
   // Two jobs, A100 (version 7) and B200, in this order.
   void SeedTwoJobs() const {
@@ -23,8 +23,9 @@ class JobTableGridTest : public test::JobDbTest {
     return db.Count("select count(*) from NcData where " + where);
   }
 };
+using JobTableGridTest = test::OnEachEngine<JobTableGridWorld>;
 
-TEST_F(JobTableGridTest, ColumnsFollowTheTableWithoutTheRowKeyCaptionedByTheHost) {
+TEST_P(JobTableGridTest, ColumnsFollowTheTableWithoutTheRowKeyCaptionedByTheHost) {
   JobTableGrid grid(db.Path());
   ASSERT_GT(grid.ColumnCount(), 10);
   EXPECT_EQ(grid.ColumnAt(0).Name(), "Filename");
@@ -41,7 +42,7 @@ TEST_F(JobTableGridTest, ColumnsFollowTheTableWithoutTheRowKeyCaptionedByTheHost
   EXPECT_EQ(titled.Columns("adresstext").Caption(), "Title of Adresstext");
 }
 
-TEST_F(JobTableGridTest, AnEmptyTableHasNoCurrentRowAMissingOneIsAnError) {
+TEST_P(JobTableGridTest, AnEmptyTableHasNoCurrentRowAMissingOneIsAnError) {
   JobTableGrid grid(db.Path());
   EXPECT_EQ(grid.Rows(), 0);
   EXPECT_EQ(grid.CurrentRow(), -1);
@@ -52,7 +53,7 @@ TEST_F(JobTableGridTest, AnEmptyTableHasNoCurrentRowAMissingOneIsAnError) {
             dberr::FileNotFound);
 }
 
-TEST_F(JobTableGridTest, RowsCurrentRowAndCol) {
+TEST_P(JobTableGridTest, RowsCurrentRowAndCol) {
   SeedTwoJobs();
   JobTableGrid grid(db.Path());
   EXPECT_EQ(grid.Rows(), 2);
@@ -72,7 +73,7 @@ TEST_F(JobTableGridTest, RowsCurrentRowAndCol) {
   EXPECT_EQ(grid.Col(), -1);
 }
 
-TEST_F(JobTableGridTest, CellValueReadsAnotherRow) {
+TEST_P(JobTableGridTest, CellValueReadsAnotherRow) {
   SeedTwoJobs();
   JobTableGrid grid(db.Path());
   const Bookmark first = grid.GetBookmark();
@@ -84,7 +85,7 @@ TEST_F(JobTableGridTest, CellValueReadsAnotherRow) {
 }
 
 // The record creation's three writes: keys, then clearing, then the rest.
-TEST_F(JobTableGridTest, ThreeWritesLeaveOneCompleteRow) {
+TEST_P(JobTableGridTest, ThreeWritesLeaveOneCompleteRow) {
   SeedTwoJobs();
   JobTableGrid grid(db.Path());
   const Bookmark source = grid.GetBookmark();
@@ -137,7 +138,7 @@ TEST_F(JobTableGridTest, ThreeWritesLeaveOneCompleteRow) {
       std::vector<std::string>{"C300|300|2|<Null>|ST37|DMU50|8|jdoe|0|<Null>|2024-05-06 07:08:09"});
 }
 
-TEST_F(JobTableGridTest, QuotesAndNullsAreStoredAsValues) {
+TEST_P(JobTableGridTest, QuotesAndNullsAreStoredAsValues) {
   SeedTwoJobs();
   JobTableGrid grid(db.Path());
   grid.Columns("Comment").Value(Variant("it's \"x\"; drop table NcData"));
@@ -151,7 +152,7 @@ TEST_F(JobTableGridTest, QuotesAndNullsAreStoredAsValues) {
   EXPECT_EQ(reread.Rows(), 2);
 }
 
-TEST_F(JobTableGridTest, UpdateWritesOnlyTheChangedColumns) {
+TEST_P(JobTableGridTest, UpdateWritesOnlyTheChangedColumns) {
   SeedTwoJobs();
   JobTableGrid grid(db.Path());
   // Another user changes a column this grid has read.
@@ -162,7 +163,7 @@ TEST_F(JobTableGridTest, UpdateWritesOnlyTheChangedColumns) {
   EXPECT_EQ(grid.Columns("Material").Text(), "AlMg3");  // the stored row is read back
 }
 
-TEST_F(JobTableGridTest, DuplicateKeyIsRefusedAndLeavesNoHalfRowOrChangedRow) {
+TEST_P(JobTableGridTest, DuplicateKeyIsRefusedAndLeavesNoHalfRowOrChangedRow) {
   SeedTwoJobs();
   JobTableGrid grid(db.Path());
   grid.AddNew();
@@ -189,7 +190,7 @@ TEST_F(JobTableGridTest, DuplicateKeyIsRefusedAndLeavesNoHalfRowOrChangedRow) {
   EXPECT_EQ(grid.Columns("ProgramNumber").Text(), "999");
 }
 
-TEST_F(JobTableGridTest, RefreshKeepsTheCurrentRowAndSeesOtherUsersRows) {
+TEST_P(JobTableGridTest, RefreshKeepsTheCurrentRowAndSeesOtherUsersRows) {
   SeedTwoJobs();
   JobTableGrid grid(db.Path());
   IGridColumn& filename = grid.Columns("Filename");
@@ -214,6 +215,8 @@ TEST(SqlLiteral, ValuesNeverReachAStatementUnquoted) {
   EXPECT_EQ(SqlLiteral(Variant("42")), "'42'");
   EXPECT_THROW(SqlLiteral(Variant(1.0 / 0.0)), KxError);
 }
+
+KX_ON_EACH_ENGINE(JobTableGridTest);
 
 }  // namespace
 }  // namespace kx

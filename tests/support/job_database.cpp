@@ -1,7 +1,10 @@
 #include "job_database.h"
 
+#include <cstdlib>
+#include <iostream>
 #include <sstream>
 
+#include "pg_server.h"
 #include "platform/job_schema.h"
 #include "platform/job_table_grid.h"
 
@@ -11,7 +14,46 @@ namespace {
 
 std::string Text(const Variant& v) { return v.IsNull() ? "<Null>" : v.ToText(); }
 
+// Stops the program's server, if a case started one.
+class ServerEnvironment : public ::testing::Environment {
+ public:
+  void TearDown() override { PgServer::StopShared(); }
+};
+::testing::Environment* const kServer = ::testing::AddGlobalTestEnvironment(new ServerEnvironment);
+
 }  // namespace
+
+void PrintTo(DbEngine engine, std::ostream* os) { *os << (engine == DbEngine::Postgres ? "Postgres" : "Sqlite"); }
+
+std::string EngineName(const ::testing::TestParamInfo<DbEngine>& info) {
+  return ::testing::PrintToString(info.param);
+}
+
+// The running case's parameter as printed: a case of another parameter type runs on SQLite.
+DbEngine JobDbTest::ThisEngine() {
+  const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return info && info->value_param() && std::string_view(info->value_param()) == "Postgres" ? DbEngine::Postgres
+                                                                                           : DbEngine::Sqlite;
+}
+
+// Without a server a server case still gets a database (the file), so fixtures can fill it
+// before SetUp skips the case.
+std::string JobDbTest::NewDbName() {
+  if (ThisEngine() == DbEngine::Postgres)
+    if (PgServer* server = PgServer::Get()) return server->NewSchema();
+  return "D:\\jobs.db";
+}
+
+void JobDbTest::SetUp() {
+  (void)kServer;
+  if (!OnServer() || PgServer::Get()) return;
+  if (const char* required = std::getenv("KX_PG_TESTS_REQUIRED"); required && *required == '1')
+    FAIL() << "PostgreSQL tests required (KX_PG_TESTS_REQUIRED=1) but cannot run: " << PgServer::Reason();
+  static bool told = false;
+  if (!told) std::cout << "PostgreSQL tests skipped: " << PgServer::Reason() << std::endl;
+  told = true;
+  GTEST_SKIP();
+}
 
 JobDatabase::JobDatabase(std::string dbName, bool create) : path_(std::move(dbName)) {
   if (create) CreateJobDatabase(path_);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -63,10 +64,30 @@ class JobDatabase {
   std::string path_;
 };
 
-// An environment with the job database D:\jobs.db (or another DbName, a server's).
+// The engines a database suite runs on. A TEST_P case of a fixture OnEachEngine<F> runs once on
+// each (KX_ON_EACH_ENGINE); the server's cases of a program run as one CTest test, so one server
+// serves them all (started by the first, stopped with the program). Without the server binaries
+// they are skipped with one line; with KX_PG_TESTS_REQUIRED=1 they fail instead.
+enum class DbEngine { Sqlite, Postgres };
+void PrintTo(DbEngine engine, std::ostream* os);
+std::string EngineName(const ::testing::TestParamInfo<DbEngine>& info);
+template <class Fixture>
+class OnEachEngine : public Fixture, public ::testing::WithParamInterface<DbEngine> {};
+#define KX_ON_EACH_ENGINE(Suite)                                                                          \
+  INSTANTIATE_TEST_SUITE_P(Engines, Suite,                                                              \
+                           ::testing::Values(::kx::test::DbEngine::Sqlite, ::kx::test::DbEngine::Postgres), \
+                           ::kx::test::EngineName)
+
+// An environment with a new job database: on the engine of the running case (a schema of its
+// own on the server), D:\jobs.db outside OnEachEngine, or the DbName given.
 class JobDbTest : public ::testing::Test {
  protected:
-  explicit JobDbTest(std::string dbName = "D:\\jobs.db") : db(std::move(dbName)) {}
+  explicit JobDbTest(std::string dbName = NewDbName()) : db(std::move(dbName)) {}
+  void SetUp() override;
+  bool OnServer() const { return ThisEngine() == DbEngine::Postgres; }
+  static DbEngine ThisEngine();
+  static std::string NewDbName();
+
   TestEnvironment env;
   JobDatabase db;
 };
@@ -74,7 +95,7 @@ class JobDbTest : public ::testing::Test {
 // The same with the machines of tests/data/machines.sql, one per directory layout.
 class JobWorldTest : public JobDbTest {
  protected:
-  explicit JobWorldTest(std::string dbName = "D:\\jobs.db") : JobDbTest(std::move(dbName)) {
+  explicit JobWorldTest(std::string dbName = NewDbName()) : JobDbTest(std::move(dbName)) {
     db.Seed("machines.sql");
   }
 };

@@ -7,9 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "core/numbers.h"
 #include "fs/native_path.h"
 #include "job_database.h"
 #include "platform/job_schema.h"
+#include "platform/sql_dialect.h"
 #include "platform/sql_dialect_functions.h"
 
 namespace kx::test {
@@ -66,9 +68,9 @@ TEST_F(DatabaseOpen, OpeningLeavesAForeignSchemaAlone) {
   EXPECT_EQ(ErrorOf([&] { conn->OpenRecordset("select * from data"); }).Number(), dberr::TableNotFound);
 }
 
-class RecordsetTest : public JobDbTest {};
+using RecordsetTest = OnEachEngine<JobDbTest>;
 
-TEST_F(RecordsetTest, ForwardReadingAndRecordCount) {
+TEST_P(RecordsetTest, ForwardReadingAndRecordCount) {
   db.AddKeys("A1", "1");
   db.AddKeys("A2", "2");
   auto conn = db.Open();
@@ -88,7 +90,7 @@ TEST_F(RecordsetTest, ForwardReadingAndRecordCount) {
   EXPECT_EQ(ErrorOf([&] { rs->MoveNext(); }).Number(), dberr::NoCurrentRecord);
 }
 
-TEST_F(RecordsetTest, UnknownFieldsAndClosedObjects) {
+TEST_P(RecordsetTest, UnknownFieldsAndClosedObjects) {
   db.AddKeys("A1", "1");
   auto conn = db.Open();
   auto rs = conn->OpenRecordset("select * from data");
@@ -104,7 +106,7 @@ TEST_F(RecordsetTest, UnknownFieldsAndClosedObjects) {
   conn->Close();
 }
 
-TEST_F(RecordsetTest, ValueKindsAndTheFirstRowHint) {
+TEST_P(RecordsetTest, ValueKindsAndTheFirstRowHint) {
   db.AddJob({{"Filename", "0042"},
              {"Version", "7"},
              {"Materialthickness", "1.5"},
@@ -131,9 +133,9 @@ TEST_F(RecordsetTest, ValueKindsAndTheFirstRowHint) {
   EXPECT_EQ(ErrorOf([&] { conn->OpenRecordset("select * from data", 3); }).Number(), dberr::InvalidArgument);
 }
 
-class StatementErrors : public JobDbTest {};
+using StatementErrors = OnEachEngine<JobDbTest>;
 
-TEST_F(StatementErrors, EachFailureHasItsNumber) {
+TEST_P(StatementErrors, EachFailureHasItsNumber) {
   auto conn = db.Open();
   auto number = [&](const std::string& sql) { return ErrorOf([&] { conn->OpenRecordset(sql); }).Number(); };
   EXPECT_EQ(number("select from where"), dberr::Syntax);
@@ -148,7 +150,7 @@ TEST_F(StatementErrors, EachFailureHasItsNumber) {
   EXPECT_NE(e.Description().find("Filenam"), std::string::npos) << e.Description();
 }
 
-TEST_F(StatementErrors, FunctionErrorsKeepTheirNumbers) {
+TEST_P(StatementErrors, FunctionErrorsKeepTheirNumbers) {
   db.AddKeys("AB", "1");
   auto conn = db.Open();
   // Unguarded CDbl of a text fails as a type mismatch; the guarded statements never do.
@@ -168,9 +170,9 @@ TEST_F(StatementErrors, FunctionErrorsKeepTheirNumbers) {
   EXPECT_EQ(nullLike->Fields(0).Value(), Variant(0LL));
 }
 
-class KeysAndCase : public JobDbTest {};
+using KeysAndCase = OnEachEngine<JobDbTest>;
 
-TEST_F(KeysAndCase, UniqueKeysRefuseAValueDifferingOnlyInCase) {
+TEST_P(KeysAndCase, UniqueKeysRefuseAValueDifferingOnlyInCase) {
   db.AddKeys("ab12", "P1");
   const KxError e = ErrorOf([&] { db.AddKeys("AB12", "P2"); });
   EXPECT_EQ(e.Number(), dberr::DuplicateKey);
@@ -191,7 +193,7 @@ TEST_F(KeysAndCase, UniqueKeysRefuseAValueDifferingOnlyInCase) {
 }
 
 // Names too: SQLite itself would match only ASCII letters without case.
-TEST_F(KeysAndCase, ColumnNamesMatchWithoutCaseForEveryLetter) {
+TEST_P(KeysAndCase, ColumnNamesMatchWithoutCaseForEveryLetter) {
   db.AddColumn("NCDATA", "Länge");
   db.AddJob({{"Filename", "J1"}, {"LÄNGE", "12"}});
   EXPECT_EQ(db.Execute("Update NcData SET [LÄNGE] = 13 where länge = 12"), 1);
@@ -199,15 +201,21 @@ TEST_F(KeysAndCase, ColumnNamesMatchWithoutCaseForEveryLetter) {
 }
 
 // Like on a number column sees the value as the grid shows it: a thickness of 2 is "2".
-TEST_F(KeysAndCase, LikeSeesNumbersAsTheGridShowsThem) {
+TEST_P(KeysAndCase, LikeSeesNumbersAsTheGridShowsThem) {
   db.AddJob({{"Filename", "J1"}, {"Materialthickness", 2}});
   db.AddJob({{"Filename", "J2"}, {"Materialthickness", 2.5}});
   EXPECT_EQ(db.Rows("select Filename from data where Materialthickness like \"2\""), Strings{"J1"});
   EXPECT_EQ(db.Count("select count(*) from data where Materialthickness like \"2*\""), 2);
   EXPECT_EQ(db.Rows("select Filename from data where Materialthickness like \"2.5\""), Strings{"J2"});
+  // Each value matches its own text as the grid writes it, and no other job's.
+  const double values[] = {0.0001, 0.00012, 1e-7, 1234567890123456.0, 1e15, 1.5e20, 12345678901234567890.0, -2e300};
+  for (const double v : values) db.AddJob({{"Filename", FormatNumber(v)}, {"Materialthickness", v}});
+  for (const double v : values)
+    EXPECT_EQ(db.Rows("select Filename from data where Materialthickness like " + QuoteSqlText(FormatNumber(v), '"')),
+              Strings{FormatNumber(v)});
 }
 
-TEST_F(KeysAndCase, ComparisonsAndSortsIgnoreCase) {
+TEST_P(KeysAndCase, ComparisonsAndSortsIgnoreCase) {
   db.AddKeys("b", "1");
   db.AddKeys("AC", "2");
   db.AddKeys("a", "3");
@@ -220,7 +228,7 @@ TEST_F(KeysAndCase, ComparisonsAndSortsIgnoreCase) {
 }
 
 // The list sources and the value pools: values differing only in case count once, Null first.
-TEST_F(KeysAndCase, DistinctAndUnionMergeValuesDifferingOnlyInCase) {
+TEST_P(KeysAndCase, DistinctAndUnionMergeValuesDifferingOnlyInCase) {
   db.AddJob({{"Filename", "ab12"}, {"ProgramNumber", "AB12"}, {"Machineset", "S2"}});
   db.AddJob({{"Filename", "X1"}, {"ProgramNumber", "x2"}, {"Machineset", "s1"}});
   db.AddJob({{"Filename", "X3"}, {"Machineset", "S1"}});
@@ -302,7 +310,9 @@ TEST_F(OlderJobDatabase, AFileOpenedReadOnlyIsReadAsItIs) {
 }
 
 // Text or an out-of-range number for a number column is refused and changes nothing.
-TEST_F(JobDbTest, NumberColumnsTakeOnlyNumbersThatFit) {
+using NumberColumns = OnEachEngine<JobDbTest>;
+
+TEST_P(NumberColumns, NumberColumnsTakeOnlyNumbersThatFit) {
   db.AddJob({{"Filename", "J1"}, {"Released", "0"}});
   const struct {
     const char* column;
@@ -334,9 +344,9 @@ TEST_F(JobDbTest, NumberColumnsTakeOnlyNumbersThatFit) {
             dberr::FieldOverflow);
 }
 
-class Transactions : public JobDbTest {};
+using Transactions = OnEachEngine<JobDbTest>;
 
-TEST_F(Transactions, RollbackOnScopeExitCommitOnRequest) {
+TEST_P(Transactions, RollbackOnScopeExitCommitOnRequest) {
   auto conn = db.Open();
   {
     Transaction t(*conn);
@@ -360,7 +370,7 @@ TEST_F(Transactions, RollbackOnScopeExitCommitOnRequest) {
   conn->Close();
 }
 
-TEST_F(Transactions, LockHeldByAnotherConnectionFailsAfterTheBusyTimeout) {
+TEST_P(Transactions, LockHeldByAnotherConnectionFailsAfterTheBusyTimeout) {
   db.AddKeys("A", "1");
   const int saved = Engine().BusyTimeoutMs();
   Engine().BusyTimeoutMs(150);
@@ -379,6 +389,12 @@ TEST_F(Transactions, LockHeldByAnotherConnectionFailsAfterTheBusyTimeout) {
   EXPECT_EQ(other->Execute("UPDATE NCDATA SET Author = 'you'"), 1);
   Engine().BusyTimeoutMs(saved);
 }
+
+KX_ON_EACH_ENGINE(RecordsetTest);
+KX_ON_EACH_ENGINE(StatementErrors);
+KX_ON_EACH_ENGINE(KeysAndCase);
+KX_ON_EACH_ENGINE(Transactions);
+KX_ON_EACH_ENGINE(NumberColumns);
 
 }  // namespace
 }  // namespace kx::test
