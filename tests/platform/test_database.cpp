@@ -156,6 +156,7 @@ TEST_P(StatementErrors, FunctionErrorsKeepTheirNumbers) {
   // Unguarded CDbl of a text fails as a type mismatch; the guarded statements never do.
   EXPECT_EQ(ErrorOf([&] { conn->OpenRecordset("select CDbl(Filename) from data"); }).Number(),
             dberr::TypeMismatch);
+  EXPECT_EQ(ErrorOf([&] { conn->OpenRecordset("select CDbl(\"1e400\") from data"); }).Number(), err::Overflow);
   EXPECT_EQ(
       ErrorOf([&] { conn->OpenRecordset("select * from data where Filename like \"[Z-A]\""); }).Number(),
       dberr::Syntax);
@@ -168,6 +169,19 @@ TEST_P(StatementErrors, FunctionErrorsKeepTheirNumbers) {
   auto nullLike =
       conn->OpenRecordset("select count(*) from data where Null like \"*\" or Filename like Null");
   EXPECT_EQ(nullLike->Fields(0).Value(), Variant(0LL));
+}
+
+// IsNumeric and CDbl in statements are the client's number rules, whatever the engine.
+TEST_P(StatementErrors, IsNumericAndCDblAreTheClientsRules) {
+  auto conn = db.Open();
+  for (const char* text : {" 1.5e3 ", "5.", ".5", "+.5", "-0", "1e", "- 5", "1 2", "", "\t7\t", "1E+2", "&H10",
+                           "\u0663", "0x1A", "1,5", "Infinity", "NaN", "1e308", "-1e309", "1e-400", "0e999",
+                           "17976931348623158e292", "17976931348623159e292"}) {
+    const std::string x = QuoteSqlText(text, '"');
+    auto rs = conn->OpenRecordset("select IsNumeric(" + x + "), IIF(IsNumeric(" + x + "), CDbl(" + x + "), -1)");
+    EXPECT_EQ(rs->Fields(0).Value().ToNumber() != 0, IsNumeric(text)) << text;
+    EXPECT_EQ(rs->Fields(1).Value().ToNumber(), IsNumeric(text) ? CDbl(text) : -1.0) << text;
+  }
 }
 
 using KeysAndCase = OnEachEngine<JobDbTest>;

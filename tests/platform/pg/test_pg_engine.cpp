@@ -1,5 +1,6 @@
-// The PostgreSQL engine on a server of its own: opening, values, record sets, errors,
-// transactions, the command line; where SQLite answers the same, both are asked.
+// What only the PostgreSQL engine has: opening a server database, passwords, streamed record
+// sets, a spoilt transaction, lost and reused connections, the command line. The rest of the
+// engine runs on both engines in tests/platform/test_database.cpp.
 #include <gmock/gmock.h>
 #include <sys/stat.h>
 
@@ -8,7 +9,6 @@
 #include "cli_app.h"
 #include "pg_job_db.h"
 #include "platform/job_schema.h"
-#include "platform/sql_dialect.h"
 
 namespace kx::test {
 namespace {
@@ -71,69 +71,6 @@ TEST_F(PgEngine, PasswordsComeFromThePasswordFileOnly) {
   unsetenv("PGPASSFILE");
 }
 
-TEST_F(PgEngine, ValuesNullAndKindsAsSqliteGivesThem) {
-  Both([](const JobDatabase& d) {
-    d.AddJob({{"Filename", "0042"},
-              {"Version", 7},
-              {"Materialthickness", 1.5},
-              {"Createdate", "2024-01-02 03:04:05"}});
-    d.AddKeys(" 43 ", "P1");
-  });
-  const auto firstRow = [](const JobDatabase& d) {
-    auto conn = d.Open();
-    auto rs = conn->OpenRecordset(
-        "select Filename, Version, Materialthickness, Createdate, Author, IsNumeric(Filename), "
-        "CDbl(Filename), "
-        "IsNumeric(Null), CDbl(Null), IIF(IsNumeric(Author), 1, -2.5), Filename = \"0042\", DataType "
-        "from data order by Filename desc");
-    std::vector<Variant> values;
-    for (const Field& f : rs->AllFields()) values.push_back(f.Value());
-    values.push_back(conn->OpenRecordset("select count(*) from data")->Fields(0).Value());
-    return values;
-  };
-  const auto [sqlite, server] = OnEach(firstRow);
-  ASSERT_EQ(server.size(), sqlite.size());
-  for (std::size_t i = 0; i < server.size(); ++i)
-    EXPECT_TRUE(server[i] == sqlite[i]) << i << ": " << server[i].ToText() << " / " << sqlite[i].ToText();
-  EXPECT_EQ(server[3].GetKind(), Variant::Kind::Date);
-  EXPECT_TRUE(server[4].IsNull());
-}
-
-TEST_F(PgEngine, NumbersFollowTheClientsRules) {
-  for (const char* text : {" 1.5e3 ",
-                           "5.",
-                           ".5",
-                           "+.5",
-                           "-0",
-                           "1e",
-                           "- 5",
-                           "1 2",
-                           "",
-                           "\t7\t",
-                           "1E+2",
-                           "&H10",
-                           "٣",
-                           "0x1A",
-                           "1,5",
-                           "Infinity",
-                           "NaN",
-                           "1e308",
-                           "-1e309",
-                           "1e-400",
-                           "0e999",
-                           "17976931348623158e292",
-                           "17976931348623159e292"}) {
-    const std::string x = QuoteSqlText(text, '"');
-    const auto [sqlite, server] = OnEach([&](const JobDatabase& d) {
-      auto conn = d.Open();
-      auto rs =
-          conn->OpenRecordset("select IsNumeric(" + x + "), IIF(IsNumeric(" + x + "), CDbl(" + x + "), -1)");
-      return std::make_pair(rs->Fields(0).Value(), rs->Fields(1).Value().ToText());
-    });
-    EXPECT_TRUE(server == sqlite) << text << ": " << server.second << " / " << sqlite.second;
-  }
-}
-
 TEST_F(PgEngine, RecordSetsStreamAndShareTheConnection) {
   auto conn = pg.Open();
   conn->Execute("insert into NCDATA (Filename) select 'K' || g from generate_series(1, 3000) g");
@@ -162,83 +99,20 @@ TEST_F(PgEngine, RecordSetsStreamAndShareTheConnection) {
   EXPECT_EQ(ErrorOf([&] { open->Fields(0); }).Number(), dberr::ObjectClosed);
 }
 
-TEST_F(PgEngine, StatementErrorsHaveSqlitesNumbers) {
-  Both([](const JobDatabase& d) { d.AddKeys("AB", "1"); });
-  const std::pair<const char*, long> cases[] = {
-      {"select from where", dberr::Syntax},
-      {"select * from data where Filename = \"open", dberr::Syntax},
-      {"select [NoSuchColumn] from data", dberr::UnknownName},
-      {"select NoSuchFunc(Filename) from data", dberr::UndefinedFunction},
-      {"select * from NoSuchTable", dberr::TableNotFound},
-      {"select * from data; delete from data", dberr::TrailingText},
-      {"select CDbl(Filename) from data", dberr::TypeMismatch},
-      {"select * from data where Filename like \"[Z-A]\"", dberr::Syntax},
-      {"select CDbl(\"1e400\") from data", err::Overflow},
-      // Number columns take only numbers that fit them.
-      {"update NCDATA set Version = 'seven'", dberr::ConversionError},
-      {"insert into NCDATA (Filename, DataArchive) values ('n1', 40000)", dberr::FieldOverflow},
-      {"update NCDATA set Materialthickness = 'x'", dberr::ConversionError},
-  };
-  for (const auto& [sql, number] : cases) {
-    const auto [sqlite, server] = OnEach([sql = std::string(sql)](const JobDatabase& d) {
-      return ErrorOf([&] {
-               if (sql.starts_with("select"))
-                 d.Open()->OpenRecordset(sql);
-               else
-                 d.Execute(sql);
-             })
-          .Number();
-    });
-    EXPECT_EQ(sqlite, number) << sql;
-    EXPECT_EQ(server, number) << sql;
-  }
-  EXPECT_EQ(ErrorOf([&] { pg.Open()->Execute("select * from data"); }).Number(), dberr::SelectNotExecutable);
-  const KxError e = ErrorOf([&] { pg.Open()->OpenRecordset("select [Filenam] from data"); });
-  EXPECT_EQ(e.Source(), "DAO.Database");
-  EXPECT_THAT(e.Description(), HasSubstr("42703"));
-}
-
-TEST_F(PgEngine, TransactionsNestAndRollBack) {
+// A failed statement spoils the server's transaction: committing it says so. A lost
+// connection is the network's error.
+TEST_F(PgEngine, FailedTransactionsAndLostConnectionsAreReported) {
   auto conn = pg.Open();
-  {
-    Transaction t(*conn);
-    conn->Execute("INSERT INTO NCDATA (Filename) VALUES ('T1')");
-  }
-  {
-    Transaction t(*conn);
-    conn->Execute("INSERT INTO NCDATA (Filename) VALUES ('T2')");
-    {
-      Transaction inner(*conn);
-      conn->Execute("INSERT INTO NCDATA (Filename) VALUES ('T3')");
-    }
-    t.Commit();
-  }
-  EXPECT_EQ(pg.Rows("select Filename from data"), (std::vector<std::string>{"T2"}));
-  EXPECT_EQ(ErrorOf([&] { conn->CommitTrans(); }).Number(), dberr::NoTransaction);
-  // A failed statement spoils the server's transaction: committing it says so.
+  conn->Execute("INSERT INTO NCDATA (Filename) VALUES ('T2')");
   conn->BeginTrans();
   EXPECT_EQ(ErrorOf([&] { conn->Execute("INSERT INTO NCDATA (Filename) VALUES ('t2')"); }).Number(),
             dberr::DuplicateKey);
   EXPECT_EQ(ErrorOf([&] { conn->CommitTrans(); }).Number(), err::DatabaseError);
   EXPECT_EQ(pg.Count("select count(*) from data"), 1);
-}
 
-TEST_F(PgEngine, LockWaitsEndAndLostConnectionsAreReported) {
-  pg.AddKeys("A", "1");
-  const int saved = Engine().BusyTimeoutMs();
-  Engine().BusyTimeoutMs(150);
-  auto writer = pg.Open();
-  writer->BeginTrans();
-  writer->Execute("UPDATE NCDATA SET Author = 'me'");
-  auto other = pg.Open();
-  EXPECT_EQ(ErrorOf([&] { other->Execute("UPDATE NCDATA SET Author = 'you'"); }).Number(), dberr::Locked);
-  EXPECT_EQ(other->OpenRecordset("select count(*) from data")->Fields(0).Value(), Variant(1LL));
-  writer->Rollback();
-  Engine().BusyTimeoutMs(saved);
-
-  const Variant pid = other->OpenRecordset("select pg_backend_pid()")->Fields(0).Value();
+  const Variant pid = conn->OpenRecordset("select pg_backend_pid()")->Fields(0).Value();
   Server().Exec("SELECT pg_terminate_backend(" + pid.ToText() + ")");
-  const KxError e = ErrorOf([&] { other->OpenRecordset("select count(*) from data"); });
+  const KxError e = ErrorOf([&] { conn->OpenRecordset("select count(*) from data"); });
   EXPECT_EQ(e.Number(), dberr::DiskOrNetwork);
   EXPECT_EQ(e.Source(), "DAO.Database");
 }

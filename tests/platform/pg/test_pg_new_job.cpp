@@ -1,5 +1,5 @@
-// Confirming new jobs on the server: the three writes through the job grid, the copy and the
-// folders, and several workstations confirming one key at the same moment.
+// Several workstations confirming one key at the same moment on the server: one job, one winner.
+// (Confirming a job on each engine: tests/dialogs/test_new_job_record.cpp.)
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,36 +16,6 @@ class PgNewJob : public NewJobRecordTest {
  protected:
   PgNewJob() : NewJobRecordTest(PgServer::Get() ? PgServer::Get()->NewSchema() : "D:\\jobs.db") {}
 };
-
-TEST_F(PgNewJob, ConfirmedCopyIsACompleteRowWithFolders) {
-  db.AddJob({{"Filename", "A100"},
-             {"ProgramNumber", "P100"},
-             {"Machine", "Own"},
-             {"Machineset", "S1"},
-             {"Version", 7},
-             {"Material", "ST37"},
-             {"Createdate", "2001-02-03 04:05:06"}});
-  SelectInGrid("A100");
-  EXPECT_EQ(Grid().ColumnIndex("ID"), -1);  // the row id is no column to show or copy
-  view.checks["Check2(3)"] = true;
-  ASSERT_TRUE(Confirm()) << view.LastStatus();
-  const auto job = Job("a101");
-  EXPECT_EQ(job.at("ProgramNumber"), "P101");
-  EXPECT_EQ(job.at("Version"), "8");
-  EXPECT_EQ(job.at("Material"), "ST37");
-  EXPECT_EQ(job.at("Author"), "jdoe");
-  EXPECT_EQ(job.at("Adresstext"), "Addr1");
-  EXPECT_NE(job.at("Createdate"), "2001-02-03 04:05:06");
-  EXPECT_TRUE(std::filesystem::is_directory(env.Data("Jobs\\A101\\S1")));
-  EXPECT_TRUE(std::filesystem::is_directory(env.Data("Nc\\A101\\S1")));
-  EXPECT_TRUE(env.Ui().shown.empty());
-
-  // A key that differs only in letter case is taken.
-  view.texts = {{"Text1(0)", "p100"}, {"Text1(1)", "A999"}};
-  EXPECT_FALSE(Confirm());
-  EXPECT_EQ(view.LastStatus(), "Program number p100 exists");
-  EXPECT_EQ(JobCount(), 2);
-}
 
 TEST_F(PgNewJob, OneOfSeveralWorkstationsConfirmingOneKeyWins) {
   constexpr int kWorkstations = 4;
