@@ -263,8 +263,9 @@ void RaisePg(const PGresult* res, PGconn* conn, const std::string& name, const c
   if (state == "42P01")
     throw KxError(dberr::TableNotFound, source,
                   "Cannot find the input table or query (" + text + ")" + where + ".");
-  // Number columns take only numbers that fit them; CDbl of a text beyond double overflows.
-  if (state == "22P02")
+  // Number and date columns take only numbers that fit them and dates; CDbl of a text beyond
+  // double overflows.
+  if (state == "22P02" || state == "22007" || state == "22008")
     throw KxError(dberr::ConversionError, source, "Data type conversion error (" + text + ").");
   if (state == "22003") throw KxError(dberr::FieldOverflow, source, "Numeric field overflow (" + text + ").");
   if (state == "KX006")

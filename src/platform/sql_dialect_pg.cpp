@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/error.h"
+#include "core/numbers.h"
 #include "core/text.h"
 #include "platform/database.h"
 #include "platform/sql_pg_translator.h"
@@ -257,8 +258,26 @@ std::string PgTranslator::Update(std::size_t b, std::size_t e) {
     std::size_t eq = ab;
     while (eq < ae && !IsPunct(toks_[eq], '=')) ++eq;
     if (!first) out += ",";
-    out += eq < ae ? Expr(ab, eq) + "=" + Expr(eq + 1, ae) : Expr(ab, ae);
     first = false;
+    if (eq == ae) {
+      out += Expr(ab, ae);
+      continue;
+    }
+    Cls target = Cls::Other;
+    out += Expr(ab, eq, &target) + "=";
+    // A number in a text literal goes into a number column as the number, as SQLite stores
+    // "7.0" or "1e3" in a whole-number column (the server's input of the column's type would not).
+    const std::size_t v = Skip(eq + 1, ae);
+    if (target == Cls::NumCol && v < ae && Skip(v + 1, ae) == ae &&
+        (toks_[v].kind == sql::Tok::DoubleQuoted || toks_[v].kind == sql::Tok::SingleQuoted)) {
+      const std::string value = toks_[v].kind == sql::Tok::DoubleQuoted ? toks_[v].text : Unquote(toks_[v].text);
+      if (IsNumeric(value)) {
+        const std::size_t f = value.find_first_not_of(" \t");
+        out += Lead(v) + "(" + value.substr(f, value.find_last_not_of(" \t") - f + 1) + ")";
+        continue;
+      }
+    }
+    out += Expr(eq + 1, ae);
   }
   return out + Expr(where, e);
 }

@@ -339,7 +339,8 @@ TEST_P(NumberColumns, NumberColumnsTakeOnlyNumbersThatFit) {
       {"Materialthickness", "thick", dberr::ConversionError},
       {"Version", "3000000000", dberr::FieldOverflow},
       {"Released", "-32768", 0},
-      {"DataType", " 7 ", 0},
+      {"Version", "1e3", 0},
+      {"DataType", " 7.0 ", 0},
       {"Materialthickness", "2.5", 0},
   };
   for (const auto& c : cases) {
@@ -351,11 +352,17 @@ TEST_P(NumberColumns, NumberColumnsTakeOnlyNumbersThatFit) {
               db.AddJob({{"Filename", "J2"}, {"NestStatus", "x"}});
             }).Number(),
             dberr::ConversionError);
-  EXPECT_EQ(db.Rows("select Released, DataType, Materialthickness from data"), Strings{"-32768|7|2.5"});
+  EXPECT_EQ(db.Rows("select Released, Version, DataType, Materialthickness from data"),
+            Strings{"-32768|1000|7|2.5"});
   EXPECT_EQ(ErrorOf([&] {
               db.Execute("INSERT INTO MACHINE (Machine, DirectoryType) VALUES ('M', 40000)");
             }).Number(),
             dberr::FieldOverflow);
+  // The server's date column takes only dates; a SQLite file keeps any text there.
+  if (OnServer()) {
+    EXPECT_EQ(ErrorOf([&] { db.Execute("Update NcData SET [Createdate] = \"someday\""); }).Number(),
+              dberr::ConversionError);
+  }
 }
 
 using Transactions = OnEachEngine<JobDbTest>;
