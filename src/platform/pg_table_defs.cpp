@@ -25,6 +25,10 @@ ColumnLayout ColumnOfType(std::string name, std::string_view type, int typmod) {
     c.type = FieldType::Int32;
   } else if (type == "int8" || type == "oid") {
     c.type = FieldType::Int64;
+  } else if (type == "numeric" && typmod >= 4) {
+    c.type = FieldType::Decimal;  // typmod: ((precision << 16) | scale) + 4
+    c.size = ((typmod - 4) >> 16) & 0xffff;
+    c.scale = (typmod - 4) & 0xffff;
   } else if (type == "float4" || type == "float8" || type == "numeric" || type == "money") {
     c.type = FieldType::Double;
   } else if (type == "date" || type == "timestamp" || type == "timestamptz") {

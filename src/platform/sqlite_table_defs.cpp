@@ -60,6 +60,12 @@ ColumnLayout ColumnOfDecl(std::string name, const std::string& decl) {
     if (open != std::string::npos) c.size = std::atoi(t.c_str() + open + 1);
   } else if (has("date") || has("time")) {
     c.type = FieldType::DateTime;
+  } else if ((has("dec") || has("num")) && t.find('(') != std::string::npos) {
+    c.type = FieldType::Decimal;
+    const std::size_t open = t.find('(');
+    c.size = std::atoi(t.c_str() + open + 1);
+    const std::size_t comma = t.find(',', open);
+    if (comma != std::string::npos) c.scale = std::atoi(t.c_str() + comma + 1);
   } else if (has("real") || has("floa") || has("doub") || has("num") || has("dec") || has("curr") ||
              has("single")) {
     c.type = FieldType::Double;

@@ -10,12 +10,13 @@
 
 namespace kx {
 
-enum class FieldType { Bool, Int16, Int32, Int64, Double, DateTime, Text };
+enum class FieldType { Bool, Int16, Int32, Int64, Double, DateTime, Text, Decimal };
 
 struct ColumnLayout {
   std::string name;  // in its stored spelling
   FieldType type = FieldType::Text;
-  int size = 0;                         // characters of a text column; 0: no limit
+  int size = 0;                         // characters of a text column, digits of a decimal; 0: no limit
+  int scale = 0;                        // digits after the point of a decimal (currency: 19 and 4)
   bool required = false;                // NOT NULL
   bool autoNumber = false;              // numbered by the database (SQLite's rowid key, a server identity)
   std::optional<Variant> defaultValue;  // a constant default; expressions are not carried

@@ -9,6 +9,7 @@
 
 #include "core/error.h"
 #include "core/numbers.h"
+#include "core/text.h"
 #include "platform/database.h"
 #include "platform/pg_connection.h"
 #include "platform/pg_schema.h"
@@ -42,6 +43,8 @@ std::string TypeOf(const ColumnLayout& c) {
       return "double precision";
     case FieldType::DateTime:
       return "timestamp(0) without time zone";
+    case FieldType::Decimal:
+      return "numeric(" + std::to_string(c.size) + "," + std::to_string(c.scale) + ")";
     case FieldType::Text:
       break;
   }
@@ -258,6 +261,11 @@ class PgTableWriter final : public TableWriter {
         if (v.GetKind() == Variant::Kind::Double) return AppendNumber(out, v.AsDouble());
         if (!numericText) refuse("number");
         return AppendNumber(out, CDbl(v.AsText()));
+      case FieldType::Decimal:
+        if (v.GetKind() == Variant::Kind::Integer) return AppendWhole(out, v.AsInteger());
+        if (v.GetKind() == Variant::Kind::Double) return AppendNumber(out, v.AsDouble());
+        if (!numericText) refuse("number");
+        return AppendText(out, Trim(v.AsText()));  // the decimal text as it is: exact
       case FieldType::Bool:
         if (v.GetKind() == Variant::Kind::Bool) {
           out += v.AsBool() ? 't' : 'f';

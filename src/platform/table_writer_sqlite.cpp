@@ -64,6 +64,8 @@ std::string TypeOf(const ColumnLayout& c, bool rowidKey) {
       return "DOUBLE";
     case FieldType::DateTime:
       return "DATETIME";
+    case FieldType::Decimal:  // NUMERIC affinity: a whole number or a REAL (15 digits exact)
+      return "DECIMAL(" + std::to_string(c.size) + "," + std::to_string(c.scale) + ")";
     case FieldType::Text:
       break;
   }
