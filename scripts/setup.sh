@@ -5,6 +5,7 @@ packages=(
   build-essential cmake pkg-config
   libsqlite3-dev sqlite3 libicu-dev libfmt-dev libcli11-dev
   libpq-dev postgresql
+  mdbtools-dev mdbtools
   qt6-base-dev libgl-dev qt6-l10n-tools qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
