@@ -110,6 +110,7 @@ void AddReplaceCommand(CLI::App& app, CommandList& commands);
 void AddFilesCommand(CLI::App& app, CommandList& commands);
 void AddExpandCommand(CLI::App& app, CommandList& commands);
 void AddDbCommands(CLI::App& app, CommandList& commands);
+void AddDbImportCommand(CLI::App& db, CommandList& commands);
 void AddRegisterCommands(CLI::App& app, CommandList& commands);
 
 }  // namespace kx::cli

@@ -187,6 +187,7 @@ void AddDbCommands(CLI::App& app, CommandList& commands) {
       ->required();
   copyApp->add_flag("--json", copy->json, "Print the tables and their rows as JSON");
   commands.push_back({copyApp, [copy](CliIo& io) { RunCopy(copy->from, copy->to, copy->json, io); }});
+  AddDbImportCommand(*db, commands);
 }
 
 }  // namespace kx::cli
