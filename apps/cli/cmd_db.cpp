@@ -121,7 +121,8 @@ void RunCopy(const std::string& fromArg, const std::string& toArg, bool json, Cl
 }  // namespace
 
 void AddDbCommands(CLI::App& app, CommandList& commands) {
-  CLI::App* db = app.add_subcommand("db", "Create a job database, run a statement on one, or copy one");
+  CLI::App* db = app.add_subcommand(
+      "db", "Create a job database, run a statement on one, copy one, or import one from an Access file");
   db->require_subcommand(1);
 
   struct InitOptions {
