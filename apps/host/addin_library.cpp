@@ -3,9 +3,10 @@
 #include <dlfcn.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
-#include "ini_file.h"
+#include "kx_install_paths.h"
 
 namespace kxhost {
 
@@ -43,14 +44,14 @@ AddinLibrary::~AddinLibrary() {
 QString AddinRegistryFile() { return QFile::decodeName(QByteArray::fromStdString(kx::AddinRegistryFile())); }
 
 QString RegisteredLibrary(const QString& progId) {
-  const QString registry = AddinRegistryFile();
-  return registry.isEmpty() ? QString() : ReadIniValue(registry, progId, QStringLiteral("Library"));
+  const auto entry = kx::FindAddinRegistration(progId.toStdString());
+  return entry ? QFile::decodeName(QByteArray::fromStdString(entry->library)) : QString();
 }
 
 QString LibraryNearExecutable(const QString& executableDir) {
   const QDir dir(executableDir);
-  for (const char* rel : {"../../src/addin/libkestrafix.so", "libkestrafix.so", "../lib/libkestrafix.so",
-                          "../lib/kestrafix/libkestrafix.so"}) {
+  for (const char* rel : {KX_ADDIN_FROM_BIN "/libkestrafix.so", "../../src/addin/libkestrafix.so",
+                          "libkestrafix.so", "../lib/libkestrafix.so", "../lib/kestrafix/libkestrafix.so"}) {
     const QFileInfo candidate(dir.filePath(QString::fromLatin1(rel)));
     if (candidate.isFile()) return candidate.canonicalFilePath();
   }

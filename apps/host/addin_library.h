@@ -37,10 +37,12 @@ class AddinLibrary {
 
 // The per-user add-in registry file (kx::AddinRegistryFile), "" when there is none.
 QString AddinRegistryFile();
-// The library registered for a programmatic identifier, or "" when none is.
+// The library registered for a programmatic identifier (the user's registry, then the
+// system-wide ones), or "" when none is.
 QString RegisteredLibrary(const QString& progId);
-// The add-in library beside the host: in the build tree (<build>/src/addin) or installed
-// next to the executable or in ../lib. "" when none is found.
+// The add-in library beside the host: installed in its host folder
+// (../lib/<multiarch>/kestrafix/AddIns/Kestrafix), in the build tree (<build>/src/addin), next
+// to the executable or in ../lib. "" when none is found.
 QString LibraryNearExecutable(const QString& executableDir);
 // Registers a library file the way a registration tool does: loads it and calls its
 // kx_register_server. Returns "" on success, else the reason.

@@ -10,6 +10,10 @@ void QtHostPrompts::Error(QWidget* parent, const QString& title, const QString& 
   QMessageBox::critical(parent, title, text);
 }
 
+void QtHostPrompts::Warning(QWidget* parent, const QString& title, const QString& text) {
+  QMessageBox::warning(parent, title, text);
+}
+
 bool QtHostPrompts::Ask(QWidget* parent, const QString& title, const QString& text) {
   return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
          QMessageBox::Yes;

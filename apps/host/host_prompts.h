@@ -13,6 +13,8 @@ class HostPrompts {
  public:
   virtual ~HostPrompts() = default;
   virtual void Error(QWidget* parent, const QString& title, const QString& text) = 0;
+  // Something the window works without, but worse.
+  virtual void Warning(QWidget* parent, const QString& title, const QString& text) = 0;
   // A yes/no question; true for yes.
   virtual bool Ask(QWidget* parent, const QString& title, const QString& text) = 0;
   virtual void Info(QWidget* parent, const QString& title, const QString& text) = 0;
@@ -23,6 +25,7 @@ class HostPrompts {
 class QtHostPrompts : public HostPrompts {
  public:
   void Error(QWidget* parent, const QString& title, const QString& text) override;
+  void Warning(QWidget* parent, const QString& title, const QString& text) override;
   bool Ask(QWidget* parent, const QString& title, const QString& text) override;
   void Info(QWidget* parent, const QString& title, const QString& text) override;
   bool OpenDocument(const QString& file) override;

@@ -289,8 +289,19 @@ bool HostWindow::OpenConfiguration(const QString& file) {
     return false;
   }
   grid_ = std::unique_ptr<kx_grid, GridRelease>(grid, GridRelease{api.grid_release});
-  // Captions of the message file the add-in uses; without one the column names stay.
-  api.grid_use_message_captions(grid, QFile::encodeName(configFile_).constData());
+  // Captions of the message file the add-in uses; without one the column names stay, and the
+  // dialogs' texts are empty: said once per missing file.
+  if (api.grid_use_message_captions(grid, QFile::encodeName(configFile_).constData()) == KX_E_NOT_FOUND) {
+    const QString missing = api.LastError();
+    if (!warnedMessageFiles_.contains(missing)) {
+      warnedMessageFiles_.insert(missing);
+      prompts_.Warning(
+          this, tr("Message file"),
+          tr("The message file of this configuration is missing:\n%1\n\nThe new-job dialog shows "
+             "empty captions and messages until it is there.")
+              .arg(missing));
+    }
+  }
   model_->SetGrid(&api, grid);
   view_->resizeColumnsToContents();
   pages_->setCurrentWidget(view_);

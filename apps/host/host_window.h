@@ -3,6 +3,7 @@
 // sortable table with a search field, and the add-in's two commands, run the way any host
 // runs an add-in. It remembers its configurations and its window in QSettings.
 #include <QMainWindow>
+#include <QSet>
 #include <memory>
 
 #include "addin_library.h"
@@ -113,6 +114,7 @@ class HostWindow : public QMainWindow {
   HostOptions options_;
   HostPrompts& prompts_;
   QString configFile_;
+  QSet<QString> warnedMessageFiles_;
   // Declared before the grid: the library outlives every handle it made.
   std::unique_ptr<AddinLibrary> addin_;
   std::unique_ptr<kx_grid, GridRelease> grid_;

@@ -4,7 +4,9 @@
  * Finding the library: kx_register_server() writes the per-user add-in registry file
  *   $XDG_CONFIG_HOME/kestrafix/addins.ini   (XDG_CONFIG_HOME unset: $HOME/.config)
  * with the section [Kestrafix.IFace] and the key Library = the absolute path of this library.
- * A host reads Library there, dlopens it and resolves the functions below with dlsym.
+ * The package ships the same entry system-wide in /etc/xdg/kestrafix/addins.ini (each
+ * $XDG_CONFIG_DIRS entry is searched). A host reads Library from the user's file first, then
+ * from the system-wide ones, dlopens it and resolves the functions below with dlsym.
  *
  * Objects: kx_create_object("Kestrafix.IFace") gives an IFace object. Set its properties
  * (names compared without regard to case), call kx_object_run once, then release it.

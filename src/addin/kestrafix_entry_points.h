@@ -1,14 +1,13 @@
 #pragma once
-// Every C entry point of the add-in in one list, and where the add-in registry lies: for the
+// Every C entry point of the add-in in one list, and the add-in registry (addin_registry.h): for the
 // C++ programs that load the library (the host window, the command line, the tests) and for
 // the library itself. A C host needs only kestrafix.h.
 #include <dlfcn.h>
 
-#include <cstdlib>
-#include <string>
-
-#include "addin/kestrafix.h"
-#include "addin/kestrafix_testing.h"
+// Siblings by their own names: the headers are installed side by side.
+#include "addin_registry.h"
+#include "kestrafix.h"
+#include "kestrafix_testing.h"
 
 // X(name) for each exported function kx_<name>.
 #define KX_ENTRY_POINTS(X)     \
@@ -67,15 +66,5 @@ struct AddinEntryPoints {
     return missing;
   }
 };
-
-// The per-user add-in registry file: $XDG_CONFIG_HOME/kestrafix/addins.ini, else
-// $HOME/.config/kestrafix/addins.ini; "" when neither variable holds an absolute path.
-inline std::string AddinRegistryFile() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg && *xdg == '/') return std::string(xdg) + "/kestrafix/addins.ini";
-  const char* home = std::getenv("HOME");
-  if (!home || *home != '/') return {};
-  return std::string(home) + "/.config/kestrafix/addins.ini";
-}
 
 }  // namespace kx

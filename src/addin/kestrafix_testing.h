@@ -5,7 +5,7 @@
 #ifndef KESTRAFIX_TESTING_H
 #define KESTRAFIX_TESTING_H
 
-#include "addin/kestrafix.h"
+#include "kestrafix.h"
 
 #ifdef __cplusplus
 extern "C" {

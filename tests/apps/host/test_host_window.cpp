@@ -30,6 +30,7 @@
 #include "host_window.h"
 #include "job_database.h"
 #include "job_grid_model.h"
+#include "kx_install_paths.h"
 #include "modal_script.h"
 #include "translations.h"
 
@@ -46,6 +47,9 @@ class ScriptedPrompts : public HostPrompts {
     opened << file;
     return true;
   }
+  void Warning(QWidget*, const QString& title, const QString& text) override {
+    warnings << title + ": " + text;
+  }
   bool Ask(QWidget*, const QString& title, const QString& text) override {
     questions << title + ": " + text;
     if (answers.empty()) {
@@ -56,7 +60,7 @@ class ScriptedPrompts : public HostPrompts {
     answers.pop_front();
     return a;
   }
-  QStringList errors, questions, infos, opened;
+  QStringList errors, questions, infos, opened, warnings;
   std::deque<bool> answers;
 };
 
@@ -126,10 +130,14 @@ class HostWindowTest : public HostFixture {};
 TEST_F(HostWindowTest, ShowsTheJobTableWithMessageCaptionsAndSortsNumbersAsNumbers) {
   MakeJobs();
   Register();
+  HostWindow& w = Window();
+  ASSERT_TRUE(Open(w)) << Errors();  // without its message file: one warning naming it
+  ASSERT_TRUE(Open(w)) << Errors();
+  ASSERT_EQ(prompts.warnings.size(), 1);
+  EXPECT_TRUE(prompts.warnings[0].contains("torvel.044")) << prompts.warnings[0].toStdString();
   env.Write("host/ResStr/torvel.044",
             "NcData.Filename.Caption=File name\nNcData.Version.Caption=Version no.\n"
             "NcData.DataType(3).Caption=Macro\nNcData.DataType(1).Caption=Sheet\n");
-  HostWindow& w = Window();
   ASSERT_TRUE(Open(w)) << Errors();
   EXPECT_TRUE(prompts.errors.isEmpty()) << Errors();
   ASSERT_EQ(w.Model()->rowCount(), 3);
@@ -399,7 +407,7 @@ TEST_F(HostErrors, RegisteredLibraryThatCannotBeLoaded) {
   ExpectNoGrid(w);
 }
 
-TEST(HostLibrarySearch, FindsTheLibraryInTheBuildTreeOrBesideTheHost) {
+TEST(HostLibrarySearch, FindsTheLibraryInTheBuildTreeBesideTheHostOrInstalled) {
   kx::test::TempDir tmp;
   tmp.Write("build/src/addin/libkestrafix.so", "x");
   tmp.MakeDir("build/apps/host");
@@ -408,6 +416,11 @@ TEST(HostLibrarySearch, FindsTheLibraryInTheBuildTreeOrBesideTheHost) {
   tmp.Write("opt/bin/libkestrafix.so", "x");
   EXPECT_EQ(LibraryNearExecutable(QString::fromStdString((tmp / "opt/bin").string())).toStdString(),
             fs::canonical(tmp / "opt/bin/libkestrafix.so").string());
+  const fs::path installed = (tmp / "usr/bin" / KX_ADDIN_FROM_BIN / "libkestrafix.so").lexically_normal();
+  tmp.Write(installed.lexically_relative(tmp.Path()).string(), "x");
+  tmp.MakeDir("usr/bin");
+  EXPECT_EQ(LibraryNearExecutable(QString::fromStdString((tmp / "usr/bin").string())).toStdString(),
+            fs::canonical(installed).string());
   EXPECT_TRUE(LibraryNearExecutable(QString::fromStdString((tmp / "nowhere").string())).isEmpty());
 }
 
