@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: a normal build and an
-# AddressSanitizer + UndefinedBehaviorSanitizer build. CTest prints the summaries. Then every
-# fuzz target runs for a few seconds (KX_FUZZ_SECONDS, default 3) on its corpus.
+# Installs what is missing, builds, and runs every test: a normal build, its .deb packages
+# installed into a temp root and run from there, and an AddressSanitizer +
+# UndefinedBehaviorSanitizer build. CTest prints the summaries. Then every fuzz target runs
+# for a few seconds (KX_FUZZ_SECONDS, default 3) on its corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -19,6 +20,7 @@ run_build() {  # dir, extra cmake args...
   (cd "$dir" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
 }
 
-run_build build
+run_build build -DCMAKE_INSTALL_PREFIX=/usr
+bash scripts/package-test.sh build
 ASAN_OPTIONS=detect_leaks=0 run_build build-asan -DKX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 KX_WERROR=$werror KX_FUZZ_BUILD=build-fuzz bash fuzz/run.sh "${KX_FUZZ_SECONDS:-3}"

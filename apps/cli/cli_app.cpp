@@ -59,6 +59,10 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   AddExpandCommand(app, commands);
   AddDbCommands(app, commands);
   AddRegisterCommands(app, commands);
+  AddInitCommand(app, commands);
+  AddMachineCommands(app, commands);
+  AddDoctorCommand(app, commands);
+  AddPathCommand(app, commands);
   DressCommands(app, std::string("kestrafix ") + KX_VERSION_TEXT);
   app.footer(
       "Run 'kestrafix COMMAND --help' for the options of a command. Every command takes --json "
@@ -76,6 +80,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
 
   CliIo io{in, out, err, console};
   const bool colour = UseColour(console);
+  WarningScope warnings(err);
   // SQLite on a network file system: said once per run, however often the file is opened.
   bool warned = false;
   SetNetworkShareWarning([&](const std::string& dbName, const std::string& fileSystem) {

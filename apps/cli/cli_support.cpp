@@ -3,11 +3,13 @@
 #include <fmt/format.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <istream>
 #include <ostream>
+#include <set>
 
 #include "answer_words.h"
 #include "config/mdlPublic.h"
@@ -15,7 +17,10 @@
 #include "core/text.h"
 #include "dialogs/new_job_record.h"
 #include "embedded_messages.h"
+#include "fs/ini_profile.h"
 #include "fs/native_path.h"
+#include "installation.h"
+#include "kx_install_paths.h"
 #include "messages/clsResStrs.h"
 #include "platform/database.h"
 #include "platform/db_name.h"
@@ -53,7 +58,72 @@ class TempFile {
   std::string path_;
 };
 
+struct Warnings {
+  std::ostream* err = nullptr;
+  std::set<std::string> said;
+};
+thread_local Warnings* t_warnings = nullptr;
+
 }  // namespace
+
+void Warn(const std::string& text) {
+  if (t_warnings && t_warnings->said.insert(text).second)
+    *t_warnings->err << "kestrafix: warning: " << text << '\n';
+}
+
+WarningScope::WarningScope(std::ostream& err) { t_warnings = new Warnings{&err, {}}; }
+
+WarningScope::~WarningScope() {
+  delete t_warnings;
+  t_warnings = nullptr;
+}
+
+std::filesystem::path ExecutableFolder() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::filesystem::path() : exe.parent_path();
+}
+
+std::filesystem::path InstalledAddInFolder() {
+  std::error_code ec;
+  const std::filesystem::path dir = (ExecutableFolder() / KX_ADDIN_FROM_BIN).lexically_normal();
+  return std::filesystem::is_regular_file(dir / "libkestrafix.so", ec) ? dir : std::filesystem::path();
+}
+
+void UseInstalledAddIn() {
+  if (const std::filesystem::path dir = InstalledAddInFolder(); !dir.empty())
+    SetProgramAddInPath(dir.string());
+}
+
+bool NamesServerDatabase(std::string_view dbName) {
+  const std::string s = ToLower(Trim(dbName));
+  if (s.starts_with("postgresql://") || s.starts_with("postgres://")) return true;
+  // The keyword form: "host=srv dbname=jobs". A Windows path may hold "=" too, but never as
+  // the end of a leading word.
+  std::size_t end = 0;
+  while (end < s.size() && (std::isalnum(static_cast<unsigned char>(s[end])) || s[end] == '_')) ++end;
+  return end > 0 && end < s.size() && s[end] == '=';
+}
+
+std::string DriveMapShown() {
+  const std::filesystem::path file = DriveMapFile();
+  if (file.empty()) return "no drive map file; Z: is /";
+  const char* env = std::getenv("KESTRAFIX_DRIVE_MAP");
+  return env && *env ? file.string() + ", named by KESTRAFIX_DRIVE_MAP" : file.string();
+}
+
+std::string DriveEntrySource(const std::string& key) {
+  const std::filesystem::path file = DriveMapFile();
+  if (!file.empty()) {
+    for (const auto& entry : GetPrivateProfileSectionNative(file, "Drives")) {
+      std::string t = ReplaceAll(Trim(entry.first), "/", "\\");
+      while (t.size() > 2 && t.back() == '\\') t.pop_back();
+      if (t.size() == 1) t += ':';
+      if (EqualsNoCase(t, key)) return "drive map " + file.string();
+    }
+  }
+  return EqualsNoCase(key, "Z:") ? "the default" : "set by the program";
+}
 
 std::string InputPath(const std::string& arg) {
   if (arg.empty() || LooksWindows(arg) || IsServerDbName(arg)) return arg;
@@ -67,10 +137,15 @@ std::string OneLine(const std::string& text) {
   return ReplaceAll(s, "\n", "; ");
 }
 
+std::string MessageFileOf(const std::string& iniFile, const TorvelSettings& torvel) {
+  return GetAppPath() + "\\ResStr\\" + Fso().GetBaseName(iniFile) + "." + torvel.CountryExtension;
+}
+
 std::string LoadMessageTable(const std::string& iniFile, const TorvelSettings& torvel) {
   const std::string base = Fso().GetBaseName(iniFile);
-  const std::string file = GetAppPath() + "\\ResStr\\" + base + "." + torvel.CountryExtension;
+  const std::string file = MessageFileOf(iniFile, torvel);
   if (ResStrs().Load(file)) return file;
+  const std::string shown = ToNative(file).string();
   // Not installed beside the host: the shipped text of the same country.
   const EmbeddedFile* pick = nullptr;
   for (const EmbeddedFile& f : EmbeddedMessageFiles()) {
@@ -78,13 +153,21 @@ std::string LoadMessageTable(const std::string& iniFile, const TorvelSettings& t
     if (f.name.size() < ext.size() || !EqualsNoCase(f.name.substr(f.name.size() - ext.size()), ext)) continue;
     if (!pick || EqualsNoCase(f.name, base + "." + torvel.CountryExtension)) pick = &f;
   }
-  if (!pick) return {};
+  if (!pick) {
+    Warn(fmt::format("the message file {} is missing; messages and captions are empty", shown));
+    return {};
+  }
+  Warn(fmt::format("the message file {} is missing; the built-in texts of {} are used", shown, pick->name));
   TempFile copy(pick->bytes);
   if (copy.path().empty() || !ResStrs().Load(copy.path())) return {};
   return std::string("<built-in ") + std::string(pick->name) + ">";
 }
 
 HostConfig OpenHostConfig(const std::string& arg) {
+  if (!arg.empty() && !LooksWindows(arg)) {
+    std::error_code ec;
+    ApplyEnvironmentBeside(std::filesystem::absolute(arg, ec));
+  }
   HostConfig c;
   c.iniFile = InputPath(arg);
   if (!Fso().FileExists(c.iniFile)) throw UsageError(fmt::format("configuration file '{}' not found", arg));

@@ -1,11 +1,13 @@
 #pragma once
 // What the sub-commands share: their streams, the two kinds of refusal, the host
 // configuration they start from, and the console stand-in for message boxes.
+#include <filesystem>
 #include <functional>
 #include <iosfwd>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli_app.h"
@@ -39,22 +41,55 @@ struct Command {
 };
 using CommandList = std::vector<Command>;
 
+// Warnings of one run ("kestrafix: warning: <text>" on the error stream), each text once.
+// RunCli opens the scope; without one a warning goes nowhere.
+void Warn(const std::string& text);
+class WarningScope {
+ public:
+  explicit WarningScope(std::ostream& err);
+  ~WarningScope();
+  WarningScope(const WarningScope&) = delete;
+  WarningScope& operator=(const WarningScope&) = delete;
+};
+
+// The folder of the running program.
+std::filesystem::path ExecutableFolder();
+// The installed add-in's folder (lib/<multiarch>/kestrafix/AddIns/Kestrafix, found from the
+// program's own place), "" when the program is not installed.
+std::filesystem::path InstalledAddInFolder();
+// Makes the installed add-in's folder the add-in folder of this program (its folder functions
+// then find the host folder and ResStr there), when there is one.
+void UseInstalledAddIn();
+
+// True for a DbName that names a database server (a libpq connection string) rather than a file.
+bool NamesServerDatabase(std::string_view dbName);
+
+// The drive map file in effect and how it was found, for people ("no drive map file" when none).
+std::string DriveMapShown();
+// Where a drive-map entry ("D:", "\\srv\share") comes from: "drive map <file>" or "the default".
+std::string DriveEntrySource(const std::string& key);
+
 // A path argument as the add-in takes paths: a native path made absolute and turned into
 // Windows form through the drive map; a Windows-form path ("D:\x", "\\srv\x") unchanged.
 std::string InputPath(const std::string& arg);
 
 // The host configuration a command works with, applied as the new-job dialog applies it
-// when it opens: gsIniFile, the shared [TORVEL] values, the [FSO] settings and the message
-// table. A configuration without DbName is refused.
+// when it opens: the kestrafix.env beside it (ApplyEnvironmentBeside), gsIniFile, the shared
+// [TORVEL] values, the [FSO] settings and the message table. A configuration without DbName
+// is refused.
 struct HostConfig {
   std::string iniFile;  // Windows form
   TorvelSettings torvel;
 };
 HostConfig OpenHostConfig(const std::string& arg);
 
-// Loads goResStrs from the host's ResStr folder ("<AppPath>\ResStr\<base name>.<country>");
-// when that file is missing, from the copy of the shipped file compiled into the binary.
-// Returns the file loaded ("" when there was none).
+// The message file the add-in loads for a host configuration:
+// "<AppPath>\ResStr\<base name of the configuration>.<country>".
+std::string MessageFileOf(const std::string& iniFile, const TorvelSettings& torvel);
+
+// Loads goResStrs from MessageFileOf; when that file is missing, warns once naming it and
+// loads the copy of the shipped file compiled into the binary. Returns the file loaded ("" when
+// there was none).
 std::string LoadMessageTable(const std::string& iniFile, const TorvelSettings& torvel);
 
 // Refuses (UsageError) a job name that no row of the job table carries.
@@ -112,5 +147,9 @@ void AddExpandCommand(CLI::App& app, CommandList& commands);
 void AddDbCommands(CLI::App& app, CommandList& commands);
 void AddDbImportCommand(CLI::App& db, CommandList& commands);
 void AddRegisterCommands(CLI::App& app, CommandList& commands);
+void AddInitCommand(CLI::App& app, CommandList& commands);
+void AddMachineCommands(CLI::App& app, CommandList& commands);
+void AddDoctorCommand(CLI::App& app, CommandList& commands);
+void AddPathCommand(CLI::App& app, CommandList& commands);
 
 }  // namespace kx::cli

@@ -7,14 +7,12 @@
 #include <fstream>
 #include <random>
 
-#include "config/mdlIniFile.h"
 #include "config/shared_state.h"
 #include "core/error.h"
-#include "embedded_messages.h"
 #include "fs/native_path.h"
+#include "installation.h"
 #include "jobdata/clsRsData.h"
 #include "platform/database.h"
-#include "platform/job_schema.h"
 #include "platform/sql_dialect.h"
 
 namespace kx::cli {
@@ -24,9 +22,7 @@ namespace fsys = std::filesystem;
 namespace {
 
 constexpr const char* kSource = "kestrafix demo";
-constexpr long kFileAlreadyExists = 58;
 constexpr long kPathNotFound = 76;
-constexpr const char* kDbName = "D:\\jobs.db";
 
 constexpr std::array kAddresses = {"Becker GmbH", "Kunze AG", "Nordblech"};
 constexpr std::array kOrders = {"2024-001", "2024-002", "2024-003", "2024-004"};
@@ -85,55 +81,7 @@ void WriteText(const fsys::path& file, std::string_view text) {
   if (!out) throw KxError(kPathNotFound, kSource, "Cannot write '" + file.string() + "'.");
 }
 
-std::string ShellQuote(std::string_view s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
 std::string Lit(const std::string& value) { return QuoteSqlText(value); }
-
-// The shipped message files: from the source tree when it is there, else the built-in copy.
-std::string CopyMessageFiles(const fsys::path& target) {
-  std::error_code ec;
-  fsys::create_directories(target, ec);
-#ifdef KX_SOURCE_RESSTR_DIR
-  const fsys::path source = KX_SOURCE_RESSTR_DIR;
-  if (fsys::is_directory(source, ec)) {
-    int copied = 0;
-    for (const auto& e : fsys::directory_iterator(source, ec)) {
-      if (!e.is_regular_file()) continue;
-      fsys::copy_file(e.path(), target / e.path().filename(), fsys::copy_options::overwrite_existing, ec);
-      if (ec)
-        throw KxError(kPathNotFound, kSource, "Cannot copy '" + e.path().string() + "': " + ec.message());
-      ++copied;
-    }
-    if (copied > 0) return source.string();
-  }
-#endif
-  for (const EmbeddedFile& f : EmbeddedMessageFiles()) WriteText(target / std::string(f.name), f.bytes);
-  return "built-in";
-}
-
-void WriteAddInIni() {
-  const AddInIniPath ini = GetAddInIniFile();
-  const std::pair<const char*, std::pair<const char*, const char*>> values[] = {
-      {"frmMain", {"Caption", "Neuer Auftrag"}},
-      {"frmMain", {"Label2(0).Caption", "Basisordner..."}},
-      {"frmMain", {"Check2(3).Caption", "Auftragsdateien kopieren"}},
-      {"frmMain", {"Text2(0).Text", "D:\\Kunden"}},
-      {"frmReplace", {"Caption", "Spalte ersetzen"}},
-      {"frmReplace", {"Label1(0).Caption", "Spalte"}},
-      {"frmReplace", {"Label1(1).Caption", "Wie (Muster)"}},
-      {"frmReplace", {"Label1(2).Caption", "Neuer Wert"}},
-      {"MSG", {"Question", "Rückfrage"}},
-      {"MSG", {"Update", "/1 Aufträge werden geändert. Fortfahren?"}},
-  };
-  for (const auto& [section, kv] : values) {
-    if (!WriteIniValue(ini, section, kv.first, kv.second))
-      throw KxError(kPathNotFound, kSource, "Cannot write the add-in INI '" + ini.str() + "'.");
-  }
-}
 
 struct JobRow {
   std::string filename, programNumber, machine, machineset, material, address, order;
@@ -253,78 +201,45 @@ int WriteJobFiles(const std::string& dbName, const std::string& filename) {
 
 }  // namespace
 
-void ApplyDemoEnvironment(const DemoResult& demo) {
-  for (const auto& [name, value] : demo.environment) ::setenv(name.c_str(), value.c_str(), 1);
-}
+void ApplyDemoEnvironment(const DemoResult& demo) { ApplyEnvironment(demo.environment); }
 
-std::string DemoExportLines(const DemoResult& demo) {
-  std::string out;
-  for (const auto& [name, value] : demo.environment) out += "export " + name + "=" + ShellQuote(value) + "\n";
-  return out;
-}
+std::string DemoExportLines(const DemoResult& demo) { return ExportLines(demo.environment); }
 
 DemoResult BuildDemo(const DemoOptions& options) {
+  // The demo is an installation with German texts, two sub-folder levels and electrodes.
+  InstallationOptions io;
+  io.dir = options.dir;
+  io.country = "49";
+  io.userId = "demo";
+  io.torvel = {{"SubFolderCount", "2"}, {"ShowElectrode", "1"}};
+  io.what = "a demo";
+  io.source = kSource;
+  const Installation inst = CreateInstallation(io);
   DemoResult r;
-  std::error_code ec;
-  r.dir = fsys::absolute(options.dir, ec).lexically_normal();
-  if (ec) throw KxError(kPathNotFound, kSource, "Bad demo folder '" + options.dir.string() + "'.");
-  if (r.dir.filename().empty()) r.dir = r.dir.parent_path();
-  r.config = r.dir / "torvel.cfg";
-  r.driveMap = r.dir / "drives.ini";
-  r.database = r.dir / "data" / "jobs.db";
-  r.envFile = r.dir / "kestrafix.env";
-  for (const fsys::path& p : {r.config, r.database}) {
-    if (fsys::exists(p, ec))
-      throw KxError(kFileAlreadyExists, kSource,
-                    "'" + r.dir.string() + "' already holds a demo; remove it or choose another folder.");
-  }
-  for (const char* sub : {"data", "host/AddIns/Kestrafix", "documents"}) {
-    fsys::create_directories(r.dir / sub, ec);
-    if (ec)
-      throw KxError(kPathNotFound, kSource,
-                    "Cannot create '" + (r.dir / sub).string() + "': " + ec.message());
-  }
-
-  WriteText(r.driveMap, "[Drives]\r\nD:=" + (r.dir / "data").string() + "\r\n");
-  r.environment = {{"KESTRAFIX_DRIVE_MAP", r.driveMap.string()},
-                   {"KESTRAFIX_ADDIN_PATH", (r.dir / "host" / "AddIns" / "Kestrafix").string()},
-                   {"KESTRAFIX_COMMON_DOCUMENTS", (r.dir / "documents").string()}};
-  ApplyDemoEnvironment(r);
-  WriteText(r.envFile, "# Points kestrafix and kestrafix-host at this demo: . " + r.envFile.string() + "\n" +
-                           DemoExportLines(r));
-
-  WriteText(r.config,
-            "[TORVEL]\r\n"
-            "DbName=D:\\jobs.db\r\n"
-            "Country=49\r\n"
-            "SubFolderCount=2\r\n"
-            "UserId=demo\r\n"
-            "Synchron=0\r\n"
-            "ShowElectrode=1\r\n"
-            "AutoValueType=0\r\n"
-            "AutoValueNumericLength=0\r\n"
-            "KeyValueUpperAndLowerCase=0\r\n"
-            "OpenRecordsetOptions=0\r\n");
-  r.messageSource = CopyMessageFiles(r.dir / "host" / "ResStr");
-  WriteAddInIni();
-  r.addInIni = ToNative(GetAddInIniFile().str());
+  r.dir = inst.dir;
+  r.config = inst.config;
+  r.driveMap = inst.driveMap;
+  r.database = inst.database;
+  r.envFile = inst.envFile;
+  r.addInIni = inst.addInIni;
+  r.messageSource = inst.messageSource;
+  r.environment = inst.environment;
 
   // The base folder of the new-job dialog: addresses with their orders.
+  std::error_code ec;
   for (const char* address : kAddresses)
-    for (const char* order : kOrders)
-      fsys::create_directories(r.dir / "data" / "Kunden" / address / order, ec);
+    for (const char* order : kOrders) fsys::create_directories(inst.baseFolder / address / order, ec);
 
-  CreateJobDatabase(r.database.string());
   const std::vector<Machine> machines = DemoMachines();
   const std::vector<JobRow> jobs = MakeJobs(options.jobCount, options.seed, machines);
-  InsertDemoRows(kDbName, machines, jobs, options.seed);
+  InsertDemoRows(inst.dbName, machines, jobs, options.seed);
   r.machines = static_cast<int>(machines.size());
   r.jobs = static_cast<int>(jobs.size());
 
   // Files for every seventh job and for the last one, which a host shows selected.
   for (std::size_t i = 0; i < jobs.size(); ++i) {
     if (i % 7 != 0 && i + 1 != jobs.size()) continue;
-    const int n = WriteJobFiles(kDbName, jobs[i].filename);
+    const int n = WriteJobFiles(inst.dbName, jobs[i].filename);
     if (n > 0) ++r.jobsWithFiles;
     r.files += n;
   }

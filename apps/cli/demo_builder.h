@@ -1,18 +1,10 @@
 #pragma once
-// A complete demo installation in one folder: host configuration, add-in INI, message files,
-// a drive map with D: on the folder's data, a job database with machines and a few hundred
-// jobs, and job folders with real files for some of them. Used by `kestrafix demo`, the host
-// window and the tests.
+// A complete demo: the installation of `kestrafix init` (installation.h) with German texts,
+// and in it machines, a few hundred jobs, the base folder's addresses and orders, and job
+// folders with real files for some of the jobs. Used by `kestrafix demo`, the host window and
+// the tests.
 //
-// Layout under DIR:
-//   torvel.cfg                         host configuration ([TORVEL], DbName=D:\jobs.db)
-//   drives.ini                         drive map: D: = DIR/data
-//   kestrafix.env                      the export lines below, for a shell to source
-//   host/AddIns/Kestrafix              the add-in's folder   (KESTRAFIX_ADDIN_PATH)
-//   host/ResStr/torvel.<country>       message files         (GetAppPath() = DIR/host)
-//   documents/                         common documents      (KESTRAFIX_COMMON_DOCUMENTS)
-//   documents/host/AddIns/Kestrafix/Kestrafix.ini   the add-in INI (GetAddInIniFile())
-//   data/jobs.db                       job database (D:\jobs.db)
+// Layout under DIR, beside that of the installation:
 //   data/Kunden/<address>/<order>      base folder of the new-job dialog (D:\Kunden)
 //   data/Jobs, data/NC                 job, NC and optimised NC files
 #include <cstdint>

@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "cli_app.h"
+#include "cli_support.h"
 
 int main(int argc, char** argv) {
+  kx::cli::UseInstalledAddIn();
   std::vector<std::string> args(argv + 1, argv + argc);
   kx::cli::Console console;
   console.errIsTerminal = ::isatty(STDERR_FILENO) == 1;

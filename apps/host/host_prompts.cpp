@@ -41,6 +41,10 @@ void ShowOnlyPrompts::Error(QWidget* parent, const QString& title, const QString
   Show(parent, QMessageBox::Critical, title, text);
 }
 
+void ShowOnlyPrompts::Warning(QWidget* parent, const QString& title, const QString& text) {
+  Show(parent, QMessageBox::Warning, title, text);
+}
+
 bool ShowOnlyPrompts::Ask(QWidget* parent, const QString& title, const QString& text) {
   Show(parent, QMessageBox::Question, title, text);
   return false;

@@ -37,6 +37,7 @@ class ShowOnlyPrompts : public HostPrompts {
  public:
   ~ShowOnlyPrompts() override;
   void Error(QWidget* parent, const QString& title, const QString& text) override;
+  void Warning(QWidget* parent, const QString& title, const QString& text) override;
   bool Ask(QWidget* parent, const QString& title, const QString& text) override;
   void Info(QWidget* parent, const QString& title, const QString& text) override;
   bool OpenDocument(const QString&) override { return false; }

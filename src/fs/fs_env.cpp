@@ -32,6 +32,7 @@ constexpr std::string_view kAddInsMarker = "\\AddIns\\";
 struct AddInOverride {
   std::mutex mutex;
   std::optional<std::string> path;
+  std::optional<std::string> program;
 };
 AddInOverride& Override() {
   static AddInOverride o;
@@ -45,13 +46,21 @@ void SetAddInPathForTests(std::optional<std::string> path) {
   Override().path = std::move(path);
 }
 
+void SetProgramAddInPath(std::optional<std::string> path) {
+  std::lock_guard lock(Override().mutex);
+  Override().program = std::move(path);
+}
+
 std::string AddInPath() {
   std::optional<std::string> given;
+  std::optional<std::string> program;
   {
     std::lock_guard lock(Override().mutex);
     given = Override().path;
+    program = Override().program;
   }
   if (std::string env = Env("KESTRAFIX_ADDIN_PATH"); !given && !env.empty()) given = env;
+  if (!given) given = std::move(program);
   if (given) {
     std::string path = NormalizeInputPath(*given);
     while (path.size() > 1 && path.back() == '\\') path.pop_back();  // "...\Tools\" is "...\Tools"

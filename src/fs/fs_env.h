@@ -31,9 +31,14 @@ std::filesystem::path HomeFolder();
 class clsFso;
 
 // The add-in's own folder (Windows form): SetAddInPathForTests, else KESTRAFIX_ADDIN_PATH
-// (native or Windows form), else the folder of the loaded library; "" when unknown.
+// (native or Windows form), else SetProgramAddInPath, else the folder of the loaded library;
+// "" when unknown.
 std::string AddInPath();
 void SetAddInPathForTests(std::optional<std::string> path);
+// For a program with the add-in linked in (the command line): the folder of the installed
+// add-in library, taken instead of the program's own folder. The variable and the test
+// override still win.
+void SetProgramAddInPath(std::optional<std::string> path);
 // The host's folder: AddInPath() cut before its last "\AddIns\" (case ignored), or all of it.
 std::string HostPath();
 // The add-in's mirror folder under the common documents (not created): the host folder's name,

@@ -207,7 +207,7 @@ std::optional<std::string> FindEntryNoCase(const fsys::path& dir, std::string_vi
   return found.front();
 }
 
-fsys::path ToNative(std::string_view windowsPath) {
+fsys::path ToNative(std::string_view windowsPath, PathTrace* trace) {
   if (windowsPath.empty()) return {};
   if (IsNativeAbsolute(windowsPath)) return fsys::path(windowsPath);
   std::string text(windowsPath);
@@ -221,12 +221,14 @@ fsys::path ToNative(std::string_view windowsPath) {
     std::size_t b = a == std::string::npos ? a : text.find('\\', a + 1);
     std::string key = text.substr(0, b);
     auto root = Lookup(entries, DriveKey(key));
+    if (trace) trace->entry = DriveKey(key);
     if (!root) return Unmapped(key) / text.substr(b == std::string::npos ? text.size() : b + 1);
     base = *root;
     rest = std::string_view(text).substr(b == std::string::npos ? text.size() : b);
   } else if (text.size() >= 2 && text[1] == ':' && std::isalpha(static_cast<unsigned char>(text[0]))) {
     std::string key = DriveKey(text.substr(0, 2));
     auto root = Lookup(entries, key);
+    if (trace) trace->entry = key;
     if (!root) return Unmapped(key) / text.substr(2);
     base = *root;
     rest = std::string_view(text).substr(2);
@@ -239,6 +241,7 @@ fsys::path ToNative(std::string_view windowsPath) {
     std::string cwdWin = ToWindows(CurrentDir());
     auto root = cwdWin.size() >= 2 && cwdWin[1] == ':' ? Lookup(entries, cwdWin.substr(0, 2)) : std::nullopt;
     base = root ? *root : fsys::path("/");
+    if (trace && root) trace->entry = cwdWin.substr(0, 2);
     rest = text;
   } else {
     base = CurrentDir();
@@ -262,10 +265,20 @@ fsys::path ToNative(std::string_view windowsPath) {
       base = base.parent_path();
     }
   }
-  return fs_detail::ResolveNoCase(base, comps).path;
+  fs_detail::Resolved r = fs_detail::ResolveNoCase(base, comps);
+  if (trace) {
+    trace->root = base;
+    // The resolved path ends in one name per component: the first `found` are names on disk.
+    std::vector<std::string> names;
+    fsys::path p = r.path;
+    for (std::size_t i = 0; i < comps.size(); ++i, p = p.parent_path()) names.push_back(p.filename().string());
+    for (std::size_t i = 0; i < comps.size(); ++i)
+      trace->components.emplace_back(std::string(comps[i]), i < r.found ? names[comps.size() - 1 - i] : "");
+  }
+  return std::move(r.path);
 }
 
-std::string ToWindows(const fsys::path& nativeIn) {
+std::string ToWindows(const fsys::path& nativeIn, PathTrace* trace) {
   if (nativeIn.empty()) return {};
   fsys::path native = nativeIn.is_absolute() ? nativeIn : CurrentDir() / nativeIn;
   native = CleanRoot(native);
@@ -285,6 +298,10 @@ std::string ToWindows(const fsys::path& nativeIn) {
     }
   }
   if (!best) return s;
+  if (trace) {
+    trace->entry = best->key;
+    trace->root = best->root;
+  }
   std::string tail = s.substr(std::min(s.size(), bestLen));
   while (!tail.empty() && tail.front() == '/') tail.erase(0, 1);
   std::replace(tail.begin(), tail.end(), '/', '\\');

@@ -14,17 +14,26 @@
 
 namespace kx {
 
+// How a path was mapped, for people: the drive-map entry ("D:", "\\srv\share"; "" for a
+// relative path or one below no root) with its root, and each component as typed with the
+// name used on disk ("" from the first one that does not exist on: the rest is kept as typed).
+struct PathTrace {
+  std::string entry;
+  std::filesystem::path root;
+  std::vector<std::pair<std::string, std::string>> components;
+};
+
 // A Windows-form path ("C:\dir\f", "\\srv\share\x", "rel\f", "\abs") as a native path.
 // Each component is taken exactly when it exists, else an entry that equals it without
 // regard to case; of folders in several spellings the first (in byte order) whose rest
 // exists is taken. The missing tail is kept as typed.
 // "." and ".." are applied to the text. A path that starts with "/" is already native and is
 // returned unchanged. An unmapped drive or share gives a path that never exists.
-std::filesystem::path ToNative(std::string_view windowsPath);
+std::filesystem::path ToNative(std::string_view windowsPath, PathTrace* trace = nullptr);
 
 // A native path in Windows form through the longest matching root ("/srv/jobs/A1" gives
 // "Z:\srv\jobs\A1" by default). A path below no root comes back in its native text.
-std::string ToWindows(const std::filesystem::path& native);
+std::string ToWindows(const std::filesystem::path& native, PathTrace* trace = nullptr);
 
 // Native absolute paths (starting with "/") into Windows form; anything else unchanged.
 std::string NormalizeInputPath(std::string_view path);

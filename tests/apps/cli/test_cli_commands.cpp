@@ -1,6 +1,6 @@
 // The command line's contract: exit codes, one-line errors, --help, --version, colour, and the
-// database and registry commands by their output and the state they leave
-// (tests/data/cli/commands.txt).
+// database, registry and installation commands by their output and the state they leave
+// (tests/data/cli/commands.txt, install.txt).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,6 +8,7 @@
 
 #include "addin_loader.h"
 #include "cli_fixture.h"
+#include "config/config_keys.h"
 #include "core/text.h"
 #include "fs/ini_profile.h"
 #include "kx_version.h"
@@ -19,6 +20,7 @@ namespace {
 TEST_F(CliTest, Commands) {
   env.Write("host.cfg", "[TORVEL]\r\nCountry=49\r\n");
   env.Write("gone.cfg", "[TORVEL]\r\nDbName=C:\\gone.db\r\n");
+  env.Write("host/ResStr/gone.000", "");
   env.Write("libfake.so", "not an ELF file");
   vars["version"] = KX_VERSION_TEXT;
   vars["lib"] = AddinLibraryFile();
@@ -73,7 +75,27 @@ TEST_F(CliTest, EveryCommandsHelpFitsEightyColumnsAndItHasAVersion) {
       listing = line == "Commands:" || (listing && !line.empty());
     }
   }
-  EXPECT_GE(seen, 13);
+  EXPECT_GE(seen, 21);
+}
+
+// init, machine, path and doctor on one installation (tests/data/cli/install.txt), and what
+// they leave.
+TEST_F(CliTest, Installation) {
+  env.MakeDir("shop/data/Kunden/ACME/2024-001");
+  env.Write("shop/other.cfg", "[TORVEL]\r\nDbName=D:\\jobs.db\r\nCountry=49\r\n");  // no other.049
+  vars["cfg"] = (env / "shop/torvel.cfg").string();
+  vars["lib"] = AddinLibraryFile();
+  vars["libn"] = std::filesystem::path(AddinLibraryFile()).lexically_normal().string();
+  RunScenario("install.txt");
+  const TorvelSettings t = ReadTorvelSettings(vars["cfg"]);
+  EXPECT_EQ(t.DbName + "|" + t.Country + "|" + t.UserId, "D:\\jobs.db|049|anna");
+  EXPECT_EQ(
+      JobDatabase((env / "shop/data/jobs.db").string(), false)
+          .Rows("select Machine, DirectoryType, KelbDirectory, NcDirectory, DatFileExtension from Machine"),
+      std::vector<std::string>{"Laser1|1|D:\\Jobs\\$(Filename)|D:\\NC\\$(Left(2))|dat"});
+  EXPECT_TRUE(std::filesystem::is_directory(env / "shop/data/NC/A1/A100"));
+  EXPECT_EQ(GetPrivateProfileSectionNative(env / "xdg-dirs/kestrafix/addins.ini", "Kestrafix.IFace"),
+            (std::vector<std::pair<std::string, std::string>>{{"Library", vars["libn"]}}));
 }
 
 }  // namespace

@@ -109,14 +109,17 @@ TEST_F(CliDemoTest, RoadsThroughTheCommands) {
   EXPECT_EQ(db.Count("select Count(*) from NcData where ProgramNumber = '1'"), 0);
 }
 
-// Without the host's message files (and add-in INI) the built-in copy gives the same texts.
-TEST_F(CliDemoTest, BuiltInMessagesWithoutTheHostsFiles) {
-  env.Unset("KESTRAFIX_ADDIN_PATH");
+// Without the host's message file the built-in copy gives the same texts, after a warning that
+// names the file.
+TEST_F(CliDemoTest, BuiltInMessagesWithoutTheHostsFileAndAWarning) {
+  std::filesystem::remove(env / "demo/host/ResStr/torvel.049");
   const CliResult r = Run({"new-job", "--config", vars["cfg"], "--program-number", "", "--filename", "N101",
                            "--type", "0", "--machine", "Laser1", "--address", "Becker GmbH", "--order",
                            "2024-001", "--base-folder", vars["demo"] + "/data/Kunden"});
   EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(r.err, "kestrafix: Bitte Programmnummer eingeben.\n");
+  EXPECT_EQ(r.err, "kestrafix: warning: the message file " + vars["demo"] +
+                       "/host/ResStr/torvel.049 is missing; the built-in texts of torvel.049 are used\n"
+                       "kestrafix: Bitte Programmnummer eingeben.\n");
 }
 
 }  // namespace
