@@ -3,7 +3,6 @@
 #include <fmt/format.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -93,16 +92,6 @@ std::filesystem::path InstalledAddInFolder() {
 void UseInstalledAddIn() {
   if (const std::filesystem::path dir = InstalledAddInFolder(); !dir.empty())
     SetProgramAddInPath(dir.string());
-}
-
-bool NamesServerDatabase(std::string_view dbName) {
-  const std::string s = ToLower(Trim(dbName));
-  if (s.starts_with("postgresql://") || s.starts_with("postgres://")) return true;
-  // The keyword form: "host=srv dbname=jobs". A Windows path may hold "=" too, but never as
-  // the end of a leading word.
-  std::size_t end = 0;
-  while (end < s.size() && (std::isalnum(static_cast<unsigned char>(s[end])) || s[end] == '_')) ++end;
-  return end > 0 && end < s.size() && s[end] == '=';
 }
 
 std::string DriveMapShown() {

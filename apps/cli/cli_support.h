@@ -61,9 +61,6 @@ std::filesystem::path InstalledAddInFolder();
 // then find the host folder and ResStr there), when there is one.
 void UseInstalledAddIn();
 
-// True for a DbName that names a database server (a libpq connection string) rather than a file.
-bool NamesServerDatabase(std::string_view dbName);
-
 // The drive map file in effect and how it was found, for people ("no drive map file" when none).
 std::string DriveMapShown();
 // Where a drive-map entry ("D:", "\\srv\share") comes from: "drive map <file>" or "the default".

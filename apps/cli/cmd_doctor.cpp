@@ -21,6 +21,7 @@
 #include "json_writer.h"
 #include "kx_version.h"
 #include "platform/database.h"
+#include "platform/db_name.h"
 
 namespace kx::cli {
 
@@ -132,7 +133,7 @@ void JobDatabase(Report& r, const TorvelSettings& t) {
     r.Add("DbName", "missing", "", "[TORVEL] names no job database");
     return;
   }
-  const bool server = NamesServerDatabase(t.DbName);
+  const bool server = IsServerDbName(t.DbName);
   std::string where = server ? "PostgreSQL" : "SQLite " + NativeDbPath(t.DbName);
   try {
     auto db = Engine().OpenDatabase(t.DbName);

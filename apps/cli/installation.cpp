@@ -14,6 +14,7 @@
 #include "embedded_messages.h"
 #include "fs/native_path.h"
 #include "platform/database.h"
+#include "platform/db_name.h"
 #include "platform/job_schema.h"
 
 namespace kx::cli {
@@ -234,7 +235,7 @@ Installation CreateInstallation(const InstallationOptions& o) {
   r.baseFolder = ToNative(base);
   fsys::create_directories(r.baseFolder, ec);
 
-  r.database = NamesServerDatabase(r.dbName) ? r.dbName : NativeDbPath(r.dbName);
+  r.database = IsServerDbName(r.dbName) ? r.dbName : NativeDbPath(r.dbName);
   try {
     CreateJobDatabase(r.dbName);
     r.databaseCreated = true;
