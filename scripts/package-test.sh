@@ -19,6 +19,7 @@ for deb in "$build"/packages/*.deb; do
 done
 depends() { dpkg-deb -f "$build"/packages/"$1"_*.deb Depends; }
 depends kestrafix | grep -q libsqlite3 || fail "kestrafix does not depend on libsqlite3"
+depends kestrafix | grep -q libpq5 || fail "kestrafix does not depend on libpq (the server engine)"
 depends kestrafix | grep -q libqt6widgets6 || fail "kestrafix does not depend on Qt (the add-in's dialogs)"
 depends kestrafix-host | grep -q 'kestrafix (= ' || fail "kestrafix-host does not depend on kestrafix"
 dpkg-deb --ctrl-tarfile "$build"/packages/kestrafix_*.deb | tar -xO ./conffiles |
