@@ -23,9 +23,6 @@ namespace fsys = std::filesystem;
 
 namespace {
 
-constexpr long kFileAlreadyExists = 58;
-constexpr long kPathNotFound = 76;
-
 // Every [TORVEL] key with its comment and the value of a new installation.
 struct TorvelKey {
   const char* key;
@@ -78,7 +75,7 @@ void WriteText(const fsys::path& file, std::string_view text, const std::string&
   fsys::create_directories(file.parent_path(), ec);
   std::ofstream out(file, std::ios::binary);
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  if (!out) throw KxError(kPathNotFound, source, "Cannot write '" + file.string() + "'.");
+  if (!out) throw KxError(err::PathNotFound, source, "Cannot write '" + file.string() + "'.");
 }
 
 std::string ShellQuote(std::string_view s) {
@@ -134,7 +131,7 @@ std::string CopyMessageFiles(const fsys::path& target, std::vector<std::string>&
       if (!e.is_regular_file()) continue;
       fsys::copy_file(e.path(), target / e.path().filename(), fsys::copy_options::overwrite_existing, ec);
       if (ec)
-        throw KxError(kPathNotFound, source, "Cannot copy '" + e.path().string() + "': " + ec.message());
+        throw KxError(err::PathNotFound, source, "Cannot copy '" + e.path().string() + "': " + ec.message());
       names.push_back(e.path().filename().string());
     }
     if (!names.empty()) {
@@ -154,7 +151,7 @@ void WriteAddInIni(const Captions& captions, const std::string& baseFolder, cons
   const AddInIniPath ini = GetAddInIniFile();
   auto write = [&](std::string_view section, std::string_view key, std::string_view value) {
     if (!WriteIniValue(ini, section, key, value))
-      throw KxError(kPathNotFound, source, "Cannot write the add-in INI '" + ini.str() + "'.");
+      throw KxError(err::PathNotFound, source, "Cannot write the add-in INI '" + ini.str() + "'.");
   };
   for (const auto& [section, kv] : captions.values) write(section, kv.first, kv.second);
   write("frmMain", "Text2(0).Text", baseFolder);
@@ -192,7 +189,7 @@ Installation CreateInstallation(const InstallationOptions& o) {
   Installation r;
   std::error_code ec;
   r.dir = fsys::absolute(o.dir, ec).lexically_normal();
-  if (ec) throw KxError(kPathNotFound, o.source, "Bad folder '" + o.dir.string() + "'.");
+  if (ec) throw KxError(err::PathNotFound, o.source, "Bad folder '" + o.dir.string() + "'.");
   if (r.dir.filename().empty()) r.dir = r.dir.parent_path();
   r.config = r.dir / "torvel.cfg";
   r.driveMap = r.dir / "drives.ini";
@@ -202,13 +199,13 @@ Installation CreateInstallation(const InstallationOptions& o) {
   for (const fsys::path& p : {r.config, r.data / "jobs.db"}) {
     if (fsys::exists(p, ec))
       throw KxError(
-          kFileAlreadyExists, o.source,
+          err::FileAlreadyExists, o.source,
           "'" + r.dir.string() + "' already holds " + o.what + "; remove it or choose another folder.");
   }
   for (const char* sub : {"data", "host/AddIns/Kestrafix", "documents"}) {
     fsys::create_directories(r.dir / sub, ec);
     if (ec)
-      throw KxError(kPathNotFound, o.source,
+      throw KxError(err::PathNotFound, o.source,
                     "Cannot create '" + (r.dir / sub).string() + "': " + ec.message());
   }
 
