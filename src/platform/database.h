@@ -18,6 +18,7 @@
 
 #include "core/error.h"
 #include "core/variant.h"
+#include "platform/sql_dialect.h"
 #include "platform/table_layout.h"
 
 namespace kx {
@@ -125,6 +126,14 @@ class Database {
   // DAO's TableDefs: the tables of the job database with their columns, keys and indexes, in
   // the order they were made (the engine's own bookkeeping tables left out).
   virtual std::vector<TableLayout> TableDefs() = 0;
+
+  // The add-in's own bookkeeping (the replace history) in the engine's SQL, untranslated:
+  // which engine it is, what a statement of the dialect becomes there, and running such SQL.
+  // ExecuteNative returns the rows affected; OpenNative reads rows (also of INSERT ... RETURNING).
+  virtual SqlEngine Kind() const = 0;
+  virtual std::string NativeSql(const std::string& statement) = 0;
+  virtual long ExecuteNative(const std::string& sql) = 0;
+  virtual std::unique_ptr<Recordset> OpenNative(const std::string& sql) = 0;
 
   virtual void BeginTrans() = 0;
   virtual void CommitTrans() = 0;

@@ -314,7 +314,30 @@ class PgDatabase final : public Database {
 
   long Execute(const std::string& statement, long /*options*/) override {
     CheckOpen("DAO.Database");
-    const std::string sql = Translate(statement, 0);
+    return Run(Translate(statement, 0), statement);
+  }
+
+  SqlEngine Kind() const override { return SqlEngine::Postgres; }
+  std::string NativeSql(const std::string& statement) override {
+    CheckOpen("DAO.Database");
+    return Translate(statement, 0);
+  }
+  long ExecuteNative(const std::string& sql) override {
+    CheckOpen("DAO.Database");
+    Free();
+    return Run(sql, sql);
+  }
+  std::unique_ptr<Recordset> OpenNative(const std::string& sql) override {
+    CheckOpen("DAO.Database");
+    Free();
+    if (!StartsWithWord(sql, "select") && !StartsWithWord(sql, "with")) conn_->plainSession = false;
+    auto rs = std::make_unique<PgRecordset>(conn_, sql);
+    rs->Start(sql);
+    return rs;
+  }
+
+ private:
+  long Run(const std::string& sql, const std::string& statement) {
     if (StartsWithWord(sql, "select"))
       throw KxError(dberr::SelectNotExecutable, "DAO.Database",
                     "Cannot execute a select query " + Quoted(statement) + ".");
@@ -331,6 +354,7 @@ class PgDatabase final : public Database {
     return rows && *rows ? std::atol(rows) : 0;
   }
 
+ public:
   std::vector<TableLayout> TableDefs() override {
     CheckOpen("DAO.Database");
     Free();

@@ -281,19 +281,26 @@ class SqliteDatabase final : public Database {
 
   long Execute(const std::string& statement, long /*options*/) override {
     CheckOpen("DAO.Database");
-    StmtHandle stmt = Prepare(*conn_, TranslateStatement(statement, Options()), statement, "DAO.Database");
-    if (sqlite3_column_count(stmt.get()) > 0 && sqlite3_stmt_readonly(stmt.get()))
-      throw KxError(dberr::SelectNotExecutable, "DAO.Database",
-                    "Cannot execute a select query " + Quoted(statement) + ".");
+    return Run(Prepare(*conn_, TranslateStatement(statement, Options()), statement, "DAO.Database"),
+               statement);
+  }
+
+  SqlEngine Kind() const override { return SqlEngine::Sqlite; }
+  std::string NativeSql(const std::string& statement) override {
+    CheckOpen("DAO.Database");
+    return TranslateStatement(statement, Options());
+  }
+  long ExecuteNative(const std::string& sql) override {
+    CheckOpen("DAO.Database");
+    return Run(Prepare(*conn_, sql, sql, "DAO.Database"), sql);
+  }
+  std::unique_ptr<Recordset> OpenNative(const std::string& sql) override {
+    CheckOpen("DAO.Database");
+    StmtHandle stmt = Prepare(*conn_, sql, sql, "DAO.Database");
     if (!sqlite3_stmt_readonly(stmt.get())) BeforeWrite();
-    sqlite3* db = conn_->db.get();
-    const auto before = sqlite3_total_changes64(db);
-    int rc;
-    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE) Raise(*conn_, rc, "DAO.Database", statement);
-    // DDL changes no rows; DML reports its own rows, not those of triggers.
-    return sqlite3_total_changes64(db) == before ? 0 : static_cast<long>(sqlite3_changes64(db));
+    auto rs = std::make_unique<SqliteRecordset>(conn_, std::move(stmt), sql);
+    rs->Start();
+    return rs;
   }
 
   std::vector<TableLayout> TableDefs() override {
@@ -358,6 +365,20 @@ class SqliteDatabase final : public Database {
   }
   // The journal is chosen once, outside a transaction (SQLite cannot switch inside one). A switch
   // that fails (another connection reading) leaves the journal as it was; the write goes on.
+  long Run(StmtHandle stmt, const std::string& statement) {
+    if (sqlite3_column_count(stmt.get()) > 0 && sqlite3_stmt_readonly(stmt.get()))
+      throw KxError(dberr::SelectNotExecutable, "DAO.Database",
+                    "Cannot execute a select query " + Quoted(statement) + ".");
+    if (!sqlite3_stmt_readonly(stmt.get())) BeforeWrite();
+    sqlite3* db = conn_->db.get();
+    const auto before = sqlite3_total_changes64(db);
+    int rc;
+    while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) Raise(*conn_, rc, "DAO.Database", statement);
+    // DDL changes no rows; DML reports its own rows, not those of triggers.
+    return sqlite3_total_changes64(db) == before ? 0 : static_cast<long>(sqlite3_changes64(db));
+  }
   void BeforeWrite() {
     if (conn_->journalChosen || conn_->transDepth > 0 || !conn_->readOnlyWhy.empty()) return;
     conn_->journalChosen = true;
