@@ -1,5 +1,6 @@
 #include "config/config_keys.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "config/mdlIniFile.h"
@@ -67,6 +68,8 @@ TorvelSettings ReadTorvelSettings(const std::string& f) {
   s.AutoValueType = IniInt(Torvel(f, "AutoValueType"));
   s.AutoValueNumericLength = IniInt(Torvel(f, "AutoValueNumericLength"));
   s.KeyValueUpperAndLowerCase = IniInt(Torvel(f, "KeyValueUpperAndLowerCase"));
+  if (const std::string keep = Torvel(f, "ReplaceHistory"); !keep.empty())
+    s.ReplaceHistory = std::max<std::int32_t>(0, IniLong(keep));
   return s;
 }
 

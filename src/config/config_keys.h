@@ -60,6 +60,8 @@ struct TorvelSettings {
   std::int16_t AutoValueType = 0;
   std::int16_t AutoValueNumericLength = 0;
   std::int16_t KeyValueUpperAndLowerCase = 0;
+  // Bulk replaces kept in the job database for an undo; 0 records none. Missing: 50.
+  std::int32_t ReplaceHistory = 50;
 };
 // Reads the file each time: a caller that needs a key at a given moment calls it then, since
 // the file may change between reads.

@@ -1,12 +1,18 @@
 #include "dialogs/replace_column.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 
+#include "config/config_keys.h"
 #include "config/mdlPublic.h"
 #include "core/error.h"
 #include "core/text.h"
 #include "platform/database.h"
+#include "platform/replace_history.h"
 #include "platform/sql_dialect.h"
 
 namespace kx {
@@ -88,9 +94,45 @@ long CountMatching(Database& db, std::string_view column, std::string_view patte
   return std::lround(k.ToNumber());
 }
 
+ReplaceLog ReplaceLogOf(const TorvelSettings& torvel) {
+  ReplaceLog log{torvel.UserId, torvel.ReplaceHistory};
+  if (log.user.empty()) {
+    // The login name, as the operating system knows the user.
+    if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_name) log.user = pw->pw_name;
+    if (log.user.empty()) {
+      const char* env = std::getenv("USER");
+      log.user = env ? env : "";
+    }
+  }
+  return log;
+}
+
 long ReplaceMatching(Database& db, std::string_view column, std::string_view pattern, std::string_view value,
-                     long options) {
-  return db.Execute(ReplaceUpdateStatement(column, pattern, value), options);
+                     long options, const ReplaceLog& log) {
+  const std::string statement = ReplaceUpdateStatement(column, pattern, value);  // checks the column
+  if (log.keep <= 0) return db.Execute(statement, options);
+  ReplaceRecord r;
+  r.column = column;
+  r.condition = ReplaceCondition(column, pattern);
+  r.valueLiteral = ReplaceValueLiteral(value);
+  r.pattern = pattern;
+  r.value = value;
+  r.user = log.user;
+  r.keep = log.keep;
+  return RecordedReplace(db, r);
+}
+
+std::vector<MatchedJob> MatchingJobs(Database& db, std::string_view column, std::string_view pattern,
+                                     std::size_t limit, long options) {
+  const std::string c = Bracketed(column);
+  auto rs = db.OpenRecordset("select [Filename], [ProgramNumber], " + c + " from NcData where " +
+                                 ReplaceCondition(column, pattern) + " order by [Filename]",
+                             dbOpenForwardOnly, options, static_cast<long>(limit));
+  std::vector<MatchedJob> out;
+  for (; !rs->Eof(); rs->MoveNext())
+    out.push_back({rs->Fields(0).Value(), rs->Fields(1).Value(), rs->Fields(2).Value()});
+  rs->Close();
+  return out;
 }
 
 long CountMatching(const std::string& dbName, std::string_view column, std::string_view pattern,
@@ -102,11 +144,11 @@ long CountMatching(const std::string& dbName, std::string_view column, std::stri
 }
 
 long ReplaceMatching(const std::string& dbName, std::string_view column, std::string_view pattern,
-                     std::string_view value, long options) {
-  const std::string statement = ReplaceUpdateStatement(column, pattern, value);
+                     std::string_view value, long options, const ReplaceLog& log) {
+  ReplaceUpdateStatement(column, pattern, value);  // refuses a column before anything is opened
   auto db = Engine().OpenDatabase(dbName);
   Closer closer(*db);
-  return db->Execute(statement, options);
+  return ReplaceMatching(*db, column, pattern, value, options, log);
 }
 
 }  // namespace kx

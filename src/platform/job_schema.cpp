@@ -11,6 +11,7 @@
 #include "platform/database_sqlite.h"
 #include "platform/db_name.h"
 #include "platform/pg_schema.h"
+#include "platform/replace_history.h"
 #include "platform/sql_dialect_functions.h"
 
 namespace kx {
@@ -158,7 +159,8 @@ namespace detail {
 // to a database of an older format, whose indexes would otherwise be read in the old order. A
 // current database is not touched by a read; a file opened read-only is read as it is.
 void UpgradeJobDatabase(sqlite3* db) {
-  auto current = [db] { return QueryNumber(db, "PRAGMA user_version") >= kJobDatabaseFormat; };
+  auto format = [db] { return QueryNumber(db, "PRAGMA user_version"); };
+  auto current = [&] { return format() >= kJobDatabaseFormat; };
   if (current() || sqlite3_db_readonly(db, "main") != 0) return;
   if (QueryNumber(
           db, "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'NCDATA' COLLATE NOCASE") ==
@@ -167,8 +169,10 @@ void UpgradeJobDatabase(sqlite3* db) {
   if (Exec(db, "BEGIN IMMEDIATE") != SQLITE_OK) return;  // locked by another user: next time
   // Another workstation may have upgraded it while we waited for the lock.
   const bool done =
-      current() || (Exec(db, std::string("REINDEX ") + kNoCaseCollation) == SQLITE_OK &&
-                    Exec(db, NumberGuardsSql(db)) == SQLITE_OK && Exec(db, FormatPragma()) == SQLITE_OK);
+      current() ||
+      ((format() >= 1 || (Exec(db, std::string("REINDEX ") + kNoCaseCollation) == SQLITE_OK &&
+                          Exec(db, NumberGuardsSql(db)) == SQLITE_OK)) &&
+       Exec(db, SqliteReplaceHistorySql()) == SQLITE_OK && Exec(db, FormatPragma()) == SQLITE_OK);
   // A failed upgrade leaves the file as it was; it is still read as before.
   Exec(db, done ? "COMMIT" : "ROLLBACK");
 }
@@ -193,7 +197,8 @@ void CreateJobDatabase(const std::string& path) {
     std::unique_ptr<sqlite3, DbCloser> db(raw);
     if (rc == SQLITE_OK) rc = detail::ConfigureConnection(db.get(), Engine().BusyTimeoutMs(), nullptr);
     if (rc == SQLITE_OK) rc = detail::ChooseJournal(db.get(), placement.wal);
-    if (rc == SQLITE_OK) rc = Exec(db.get(), std::string("BEGIN;") + kSchema, &error);
+    if (rc == SQLITE_OK)
+      rc = Exec(db.get(), std::string("BEGIN;") + kSchema + SqliteReplaceHistorySql(), &error);
     if (rc == SQLITE_OK) rc = Exec(db.get(), detail::CurrentFormatSql(db.get()) + "COMMIT;", &error);
     if (rc != SQLITE_OK && error.empty()) error = db ? sqlite3_errmsg(db.get()) : sqlite3_errstr(rc);
   }

@@ -21,12 +21,12 @@ namespace detail {
 
 // Format of a job database file, kept in PRAGMA user_version. 0: made before the text
 // collation followed case folding (its indexes are in the old order) and before number
-// columns refused texts and values that do not fit.
-inline constexpr int kJobDatabaseFormat = 1;
+// columns refused texts and values that do not fit. 1: made before the replace history.
+inline constexpr int kJobDatabaseFormat = 2;
 
 // Brings an open job database (one with a job table) to kJobDatabaseFormat when the file
-// can be written: the collation's indexes rebuilt, the number guards added, the format
-// recorded, all in one transaction. A file opened read-only, or one another user keeps
+// can be written: from format 0 the collation's indexes rebuilt and the number guards added,
+// then the replace history's tables, the format recorded, all in one transaction. A file opened read-only, or one another user keeps
 // locked, is left as it is and read as it is.
 void UpgradeJobDatabase(sqlite3* db);
 

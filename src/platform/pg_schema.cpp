@@ -9,6 +9,7 @@
 #include "core/text.h"
 #include "platform/database.h"
 #include "platform/pg_connection.h"
+#include "platform/replace_history.h"
 
 namespace kx::detail {
 namespace {
@@ -395,7 +396,7 @@ std::string PgVersionSql() {
 }
 
 std::string PgJobSchemaSql(const std::string& schema) {
-  return PgFunctionsSql(schema) + kTables + PgVersionSql();
+  return PgFunctionsSql(schema) + kTables + PgReplaceHistorySql() + PgVersionSql();
 }
 
 std::string PgTargetSchema(PGconn* conn, const std::string& name, bool refuseAnyTable) {

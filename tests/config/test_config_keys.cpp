@@ -45,16 +45,16 @@ class TorvelKeys : public EnvTest {
 
 // Every key of the section in one line: Synchron ShowElectrode DbName OpenRecordsetOptions
 // OpenRecordsetOptions16 UserId Country CountryExtension SubFolderCount AutoValueType
-// AutoValueNumericLength KeyValueUpperAndLowerCase.
+// AutoValueNumericLength KeyValueUpperAndLowerCase ReplaceHistory.
 std::string Keys(const TorvelSettings& s) {
   std::ostringstream out;
   out << s.Synchron << ' ' << s.ShowElectrode << " '" << s.DbName << "' " << s.OpenRecordsetOptions << ' '
       << s.OpenRecordsetOptions16 << " '" << s.UserId << "' " << s.Country << ' ' << s.CountryExtension << ' '
       << s.SubFolderCount << ' ' << s.AutoValueType << ' ' << s.AutoValueNumericLength << ' '
-      << s.KeyValueUpperAndLowerCase;
+      << s.KeyValueUpperAndLowerCase << ' ' << s.ReplaceHistory;
   return out.str();
 }
-constexpr const char* kMissing = "0 0 '' 0 0 '' 000 000 0 0 0 0";
+constexpr const char* kMissing = "0 0 '' 0 0 '' 000 000 0 0 0 0 50";
 
 // Typed, with the documented values for odd numbers; options too wide for a data source's are
 // 0 there.
@@ -63,9 +63,9 @@ TEST_F(TorvelKeys, KeysReadTypedOddNumbersAsDocumented) {
       "[TORVEL]\r\nSynchron=1\r\nShowElectrode=-1\r\nDbName=\"D:\\Jobs\\nc.mdb\"\r\nOpenRecordsetOptions="
       "70000\r\n"
       "UserId= mk \r\nCountry=49\r\nSubFolderCount=2.5\r\nAutoValueType=3\r\nAutoValueNumericLength=6\r\n"
-      "KeyValueUpperAndLowerCase=1\r\n");
+      "KeyValueUpperAndLowerCase=1\r\nReplaceHistory=7.5\r\n");
   const TorvelSettings s = ReadTorvelSettings();
-  EXPECT_EQ(Keys(s), "1 1 'D:\\Jobs\\nc.mdb' 70000 0 'mk' 049 049 2 3 6 1");
+  EXPECT_EQ(Keys(s), "1 1 'D:\\Jobs\\nc.mdb' 70000 0 'mk' 049 049 2 3 6 1 8");
   EXPECT_EQ(s.CountryText, "49");
   ApplyToSharedState(s);
   EXPECT_EQ(Shared().glOpenRecordsetOptions, 70000);
@@ -74,8 +74,8 @@ TEST_F(TorvelKeys, KeysReadTypedOddNumbersAsDocumented) {
   Host(
       "[TORVEL]\r\nSynchron=abc\r\nOpenRecordsetOptions=1e3\r\nSubFolderCount= "
       "42abc\r\nAutoValueType=-0.5\r\n"
-      "AutoValueNumericLength=99999\r\nCountry=de\r\nKeyValueUpperAndLowerCase=1.5\r\n");
-  EXPECT_EQ(Keys(ReadTorvelSettings()), "0 0 '' 1000 1000 '' 000 de 42 0 0 2");
+      "AutoValueNumericLength=99999\r\nCountry=de\r\nKeyValueUpperAndLowerCase=1.5\r\nReplaceHistory=-3\r\n");
+  EXPECT_EQ(Keys(ReadTorvelSettings()), "0 0 '' 1000 1000 '' 000 de 42 0 0 2 0");
 }
 
 // How a broken file parses is the profile reader's; the keys are read from [TORVEL] only.

@@ -1,0 +1,91 @@
+#pragma once
+// The record of bulk replaces in the job database, so that a replace can be undone.
+//
+// KX_REPLACE holds one row per replace (column, pattern, new value, user, time, jobs changed);
+// KX_REPLACE_JOB the jobs it changed (their ID) with the value each held before, of its own
+// type. A replace is recorded in the transaction of its update, and the older entries beyond the
+// history's size are pruned in it too. An undo restores the old values of the jobs that still
+// hold the value the replace wrote and leaves the others alone; it is recorded the same way
+// (UndoOf names the replace), so it is listed, and the replace is not undone twice. An undo is
+// not undone itself: the next undo takes the replace before.
+//
+// Both engines run the same statements where they agree; the tables, the locking and the type
+// of an old value differ (SQLite keeps the value as stored, the server keeps its text and casts
+// it back to the column's type).
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/variant.h"
+
+namespace kx {
+
+class Database;
+
+// Replaces kept by default ([TORVEL] ReplaceHistory).
+inline constexpr int kDefaultReplaceHistory = 50;
+
+struct ReplaceEntry {
+  long long id = 0;
+  std::string column;
+  Variant pattern;   // Null for an undo
+  Variant newValue;  // Null when the replace cleared the column, and for an undo
+  std::string user;
+  Variant time;  // a date
+  long long jobs = 0;
+  long long undoOf = 0;    // an undo: the replace it took back
+  long long undoneBy = 0;  // a replace: the undo that took it back
+};
+
+// One recorded replace to run.
+struct ReplaceRecord {
+  std::string column;        // a replaceable column of the job table
+  std::string condition;     // of the dialect: the jobs it sets
+  std::string valueLiteral;  // of the dialect: the new value, or Null
+  std::string pattern;       // as the user gave them
+  std::string value;         // "" = Null
+  std::string user;
+  int keep = kDefaultReplaceHistory;  // entries kept, this one included
+};
+
+// A job of an undone replace that was left alone: changed since, or deleted.
+struct UntouchedJob {
+  long long id = 0;
+  bool deleted = false;
+  Variant filename, programNumber, value;  // as they are now
+};
+
+struct UndoResult {
+  ReplaceEntry replace;                     // the replace taken back
+  long long undoId = 0;                     // the entry of the undo; 0 for a preview
+  long long restored = 0;                   // jobs set back (or that would be)
+  long long untouched = 0;                  // jobs left alone
+  std::vector<UntouchedJob> untouchedJobs;  // the first of them, by ID
+};
+
+// KX_REPLACE and KX_REPLACE_JOB, made when missing (an older job database gets them on its first
+// recorded replace).
+void EnsureReplaceHistory(Database& db);
+// The statements that make them on SQLite, for a new job database.
+const char* SqliteReplaceHistorySql();
+const char* PgReplaceHistorySql();
+
+// Sets the column of the jobs the condition selects and records them, in one transaction that
+// holds off other writers of the job table. Returns the jobs changed.
+long RecordedReplace(Database& db, const ReplaceRecord& r);
+
+// Newest first; empty when the database has no history yet.
+std::vector<ReplaceEntry> ReplaceHistoryEntries(Database& db);
+// The replace an undo without an ID takes: the newest that is no undo and not undone.
+std::optional<ReplaceEntry> LastUndoableReplace(Database& db);
+
+// What undoing replace id would do, changing nothing. Raises KxError for an id that is no
+// recorded replace, is an undo, or was undone already.
+UndoResult PreviewUndo(Database& db, long long id, std::size_t listLimit = 100);
+// Restores the old values of the jobs of replace id that still hold the value it wrote; records
+// the undo and prunes the history to keep entries, in one transaction. Raises as PreviewUndo.
+UndoResult UndoReplace(Database& db, long long id, const std::string& user, int keep,
+                       std::size_t listLimit = 100);
+
+}  // namespace kx
