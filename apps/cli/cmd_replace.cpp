@@ -1,8 +1,10 @@
-// kestrafix replace: the replace dialog's confirmation, through the same statements.
+// kestrafix replace: the replace dialog's confirmation, through the same statements; a look at the
+// matching jobs before (--dry-run), the replaces recorded (--history) and their undo (--undo).
 #include <fmt/format.h>
 
 #include <CLI/CLI.hpp>
 #include <memory>
+#include <optional>
 #include <ostream>
 
 #include "cli_support.h"
@@ -11,6 +13,7 @@
 #include "json_writer.h"
 #include "platform/database.h"
 #include "platform/job_table_grid.h"
+#include "platform/replace_history.h"
 #include "platform/ui_services.h"
 
 namespace kx::cli {
@@ -22,6 +25,11 @@ struct Options {
   bool yes = false;
   bool dryRun = false;
   bool json = false;
+  bool history = false;
+  CLI::Option* likeGiven = nullptr;
+  CLI::Option* valueGiven = nullptr;
+  CLI::Option* undo = nullptr;
+  long long undoId = 0;
 };
 
 // The column as the dialog's list offers it: a column of the grid that is not a key.
@@ -35,26 +43,157 @@ std::string OfferedColumn(const std::string& dbName, const std::string& column) 
   return name;
 }
 
-Json::Array MatchingJobs(const std::string& dbName, const std::string& column, const std::string& pattern,
-                         long options, std::vector<std::pair<std::string, std::string>>& rows) {
+std::string Shown(const Variant& v) { return v.IsNull() ? std::string("Null") : v.ToText(); }
+
+std::string ShownValue(const Variant& v) {
+  return v.IsNull() ? std::string("Null") : "\"" + v.ToText() + "\"";
+}
+
+void DryRun(const Options& o, const std::string& dbName, const std::string& column,
+            const std::string& pattern, const std::string& value, long count, long options, CliIo& io) {
   auto db = Engine().OpenDatabase(dbName);
-  auto rs = db->OpenRecordset("select [Filename], [" + column + "] from NcData where " +
-                                  ReplaceCondition(column, pattern) + " order by [Filename]",
-                              dbOpenForwardOnly, options);
-  Json::Array out;
-  for (; !rs->Eof(); rs->MoveNext()) {
-    const Variant name = rs->Fields(0).Value();
-    const Variant value = rs->Fields(1).Value();
-    rows.emplace_back(name.ToText(), value.IsNull() ? std::string("Null") : value.ToText());
-    out.emplace_back(Json::Object{{"filename", name.ToText()}, {"value", Json::FromVariant(value)}});
-  }
-  rs->Close();
+  const std::vector<MatchedJob> jobs = MatchingJobs(*db, column, pattern, 0, options);
   db->Close();
-  return out;
+  if (o.json) {
+    Json::Array list;
+    for (const MatchedJob& j : jobs)
+      list.emplace_back(Json::Object{{"filename", Json::FromVariant(j.filename)},
+                                     {"programNumber", Json::FromVariant(j.programNumber)},
+                                     {"value", Json::FromVariant(j.value)}});
+    io.out << Json(Json::Object{{"column", column},
+                                {"pattern", pattern},
+                                {"value", value.empty() ? Json() : Json(value)},
+                                {"count", count},
+                                {"updated", 0L},
+                                {"jobs", Json(std::move(list))}})
+                  .Dump()
+           << '\n';
+    return;
+  }
+  const std::string condition = pattern.empty() ? std::string("empty or Null") : "like \"" + pattern + "\"";
+  io.out << fmt::format("{} jobs with [{}] {} (dry run, nothing changed):\n", count, column, condition);
+  for (const MatchedJob& j : jobs)
+    io.out << fmt::format("  {}\t{}\t{}\n", Shown(j.filename), Shown(j.programNumber), Shown(j.value));
+}
+
+Json EntryJson(const ReplaceEntry& e) {
+  return Json::Object{{"id", e.id},
+                      {"column", e.column},
+                      {"pattern", Json::FromVariant(e.pattern)},
+                      {"value", Json::FromVariant(e.newValue)},
+                      {"user", e.user},
+                      {"time", Json::FromVariant(e.time)},
+                      {"jobs", e.jobs},
+                      {"undoOf", e.undoOf ? Json(e.undoOf) : Json()},
+                      {"undoneBy", e.undoneBy ? Json(e.undoneBy) : Json()}};
+}
+
+void History(const Options& o, const std::string& dbName, CliIo& io) {
+  auto db = Engine().OpenDatabase(dbName);
+  const std::vector<ReplaceEntry> entries = ReplaceHistoryEntries(*db);
+  db->Close();
+  if (o.json) {
+    Json::Array list;
+    for (const ReplaceEntry& e : entries) list.push_back(EntryJson(e));
+    io.out << Json(std::move(list)).Dump() << '\n';
+    return;
+  }
+  if (entries.empty()) {
+    io.out << "No replace recorded.\n";
+    return;
+  }
+  for (const ReplaceEntry& e : entries) {
+    const std::string what = e.undoOf ? fmt::format("undo of {}: [{}] set back", e.undoOf, e.column)
+                                      : fmt::format("[{}] like \"{}\" set to {}", e.column,
+                                                    e.pattern.ToText(), ShownValue(e.newValue));
+    io.out << fmt::format("{}\t{}\t{}\t{} in {} jobs{}\n", e.id, e.time.ToText(), e.user, what, e.jobs,
+                          e.undoneBy ? fmt::format(" (undone by {})", e.undoneBy) : std::string());
+  }
+}
+
+void Undo(const Options& o, const HostConfig& cfg, CliIo& io) {
+  const ReplaceLog log = ReplaceLogOf(cfg.torvel);
+  auto db = Engine().OpenDatabase(cfg.torvel.DbName);
+  long long id = o.undoId;
+  if (id == 0) {
+    const std::optional<ReplaceEntry> last = LastUndoableReplace(*db);
+    if (!last) {
+      db->Close();
+      if (o.json) {
+        io.out << Json(Json::Object{{"undo", Json()}, {"replace", Json()}}).Dump() << '\n';
+      } else {
+        io.out << "No replace to undo.\n";
+      }
+      return;
+    }
+    id = last->id;
+  }
+  UndoResult r = PreviewUndo(*db, id, 0);
+  const ReplaceEntry& e = r.replace;
+  bool done = false;
+  if (r.restored > 0) {
+    if (!o.yes && !io.console.ttyIn) {
+      throw UsageError(fmt::format(
+          "replace {} would be undone in {} jobs and there is no terminal to ask: confirm with --yes", e.id,
+          r.restored));
+    }
+    ScopedConsoleUi ui(io, o.yes);
+    const std::string question = fmt::format(
+        "Undo replace {} ([{}] like \"{}\" set to {} by {} at {})? {} of its {} jobs get their old "
+        "value back; {} changed since are left alone.",
+        e.id, e.column, e.pattern.ToText(), ShownValue(e.newValue), e.user, e.time.ToText(), r.restored,
+        e.jobs, r.untouched);
+    if (Ui().MessageBox(question, "Undo replace", MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes) {
+      r = UndoReplace(*db, id, log.user, log.keep, 0);
+      done = true;
+    }
+  }
+  db->Close();
+  if (o.json) {
+    Json::Array left;
+    for (const UntouchedJob& j : r.untouchedJobs)
+      left.emplace_back(Json::Object{{"id", j.id},
+                                     {"deleted", j.deleted},
+                                     {"filename", Json::FromVariant(j.filename)},
+                                     {"programNumber", Json::FromVariant(j.programNumber)},
+                                     {"value", Json::FromVariant(j.value)}});
+    io.out << Json(Json::Object{{"undo", done ? Json(r.undoId) : Json()},
+                                {"replace", e.id},
+                                {"column", e.column},
+                                {"restored", done ? r.restored : 0LL},
+                                {"untouched", r.untouched},
+                                {"jobs", Json(std::move(left))}})
+                  .Dump()
+           << '\n';
+    return;
+  }
+  if (done) {
+    io.out << fmt::format("Replace {} undone (entry {}): [{}] set back in {} jobs.\n", e.id, r.undoId,
+                          e.column, r.restored);
+  } else if (r.restored == 0) {
+    io.out << fmt::format("Replace {}: no job still holds the value it wrote; nothing changed.\n", e.id);
+  } else {
+    io.out << "Nothing changed.\n";
+  }
+  if (r.untouched > 0) {
+    io.out << fmt::format("{} jobs left alone (changed since or deleted):\n", r.untouched);
+    for (const UntouchedJob& j : r.untouchedJobs) {
+      io.out << (j.deleted ? fmt::format("  job {}\tdeleted\n", j.id)
+                           : fmt::format("  {}\t{}\t{}\n", Shown(j.filename), Shown(j.programNumber),
+                                         Shown(j.value)));
+    }
+  }
 }
 
 void Run(const Options& o, CliIo& io) {
   const HostConfig cfg = OpenHostConfig(o.config);
+  if (o.history || o.undo->count() > 0) {
+    if (o.history && o.undo->count() > 0) throw UsageError("--history and --undo are separate commands");
+    if (o.history) return History(o, cfg.torvel.DbName, io);
+    return Undo(o, cfg, io);
+  }
+  if (o.column.empty() || o.likeGiven->count() == 0 || o.valueGiven->count() == 0)
+    throw UsageError("a replace needs --column, --like and --value");
   const std::string& dbName = cfg.torvel.DbName;
   const long options = cfg.torvel.OpenRecordsetOptions;
   const std::string column = OfferedColumn(dbName, o.column);
@@ -64,24 +203,7 @@ void Run(const Options& o, CliIo& io) {
   const long count = CountMatching(dbName, column, pattern, options);
   const std::string condition = pattern.empty() ? std::string("empty or Null") : "like \"" + pattern + "\"";
 
-  if (o.dryRun) {
-    std::vector<std::pair<std::string, std::string>> rows;
-    Json::Array jobs = MatchingJobs(dbName, column, pattern, options, rows);
-    if (o.json) {
-      io.out << Json(Json::Object{{"column", column},
-                                  {"pattern", pattern},
-                                  {"value", value.empty() ? Json() : Json(value)},
-                                  {"count", count},
-                                  {"updated", 0L},
-                                  {"jobs", Json(std::move(jobs))}})
-                    .Dump()
-             << '\n';
-      return;
-    }
-    io.out << fmt::format("{} jobs with [{}] {} (dry run, nothing changed):\n", count, column, condition);
-    for (const auto& [name, current] : rows) io.out << fmt::format("  {}\t{}\n", name, current);
-    return;
-  }
+  if (o.dryRun) return DryRun(o, dbName, column, pattern, value, count, options, io);
 
   long updated = 0;
   if (count > 0) {
@@ -96,7 +218,7 @@ void Run(const Options& o, CliIo& io) {
     if (question.empty()) question = fmt::format("Set [{}] of {} jobs?", column, count);
     ScopedConsoleUi ui(io, o.yes);
     if (Ui().MessageBox(question, texts.Question, MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes)
-      updated = ReplaceMatching(dbName, column, pattern, value, options);
+      updated = ReplaceMatching(dbName, column, pattern, value, options, ReplaceLogOf(cfg.torvel));
   }
   if (o.json) {
     io.out << Json(Json::Object{{"column", column},
@@ -128,24 +250,29 @@ void AddReplaceCommand(CLI::App& app, CommandList& commands) {
       "replace dialog does: count the jobs, ask, then change them all at once. The question is "
       "asked on the terminal; without one, --yes confirms. File name and program number are never "
       "replaced. Pattern and value lose their outer blanks; an empty pattern selects empty values, "
-      "an empty value empties the column.");
+      "an empty value empties the column. Each replace is recorded in the job database ([TORVEL] "
+      "ReplaceHistory replaces are kept, 50 when missing, 0: none), so --undo can set it back.");
   sub->add_option("--config", o->config, "Host configuration file (torvel.cfg)")
       ->required()
       ->type_name("FILE");
-  sub->add_option("--column", o->column, "Column to set (its name in the job table)")
-      ->required()
-      ->type_name("NAME");
-  sub->add_option("--like", o->like,
-                  "Jobs whose column matches this pattern: * any text, ? one character, # one digit, "
-                  "[list] one of, [!list] none of; without case")
-      ->required()
-      ->type_name("PATTERN");
-  sub->add_option("--value", o->value, "New value (empty: the column is emptied)")
-      ->required()
-      ->type_name("TEXT");
+  sub->add_option("--column", o->column, "Column to set (its name in the job table)")->type_name("NAME");
+  o->likeGiven = sub->add_option("--like", o->like,
+                                 "Jobs whose column matches this pattern: * any text, ? one character, # one "
+                                 "digit, [list] one of, [!list] none of; without case")
+                     ->type_name("PATTERN");
+  o->valueGiven =
+      sub->add_option("--value", o->value, "New value (empty: the column is emptied)")->type_name("TEXT");
   sub->add_flag("--yes,-y", o->yes, "Change the jobs without asking");
-  sub->add_flag("--dry-run", o->dryRun, "List the matching jobs and change nothing");
+  sub->add_flag("--dry-run", o->dryRun,
+                "List the matching jobs (file name, program number, value) and change nothing");
   sub->add_flag("--json", o->json, "Print the result as JSON");
+  sub->add_flag("--history", o->history, "List the recorded replaces and undos, newest first");
+  o->undo =
+      sub->add_option("--undo", o->undoId,
+                      "Undo the last replace not undone yet, or the one with this ID: jobs that still hold "
+                      "the value it wrote get their old value back; jobs changed since are listed and left "
+                      "alone. The undo is recorded; undo again to take back the replace before it.")
+          ->expected(0, 1);
   commands.push_back({sub, [o](CliIo& io) { Run(*o, io); }});
 }
 
