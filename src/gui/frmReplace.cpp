@@ -1,10 +1,13 @@
 #include "gui/frmReplace.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QShowEvent>
+#include <QTableWidget>
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -57,6 +60,10 @@ constexpr Geometry kText[2] = {{frmReplace::kInputLeft, 480, 3375, 315},
                                {frmReplace::kInputLeft, 900, 3375, 315}};
 constexpr Geometry kOk = {2160, 1380, 1215, 375};
 constexpr Geometry kCancel = {3420, 1380, 1215, 375};
+constexpr Geometry kShowJobs = {60, 1380, 1215, 375};
+constexpr Geometry kJobCount = {60, 1860, 4575, 255};
+
+QString Shown(const Variant& v) { return v.IsNull() ? QStringLiteral("Null") : Q(v.ToText()); }
 
 }  // namespace
 
@@ -64,7 +71,7 @@ frmReplace::frmReplace(QWidget* parent) : QDialog(parent) {
   setObjectName("frmReplace");
   BuildControls();
   Form_Load();
-  AssignMnemonics({Label1_[0], Label1_[1], Label1_[2], OKButton_, CancelButton_});
+  AssignMnemonics({Label1_[0], Label1_[1], Label1_[2], ShowJobsButton_, OKButton_, CancelButton_});
 }
 
 frmReplace::~frmReplace() {
@@ -95,6 +102,11 @@ void frmReplace::BuildControls() {
     Text1_[i]->setObjectName(QString("Text1(%1)").arg(i));
     place(Text1_[i], kText[i]);
   }
+  // Before OK: the buttons are read, and tabbed through, from the left.
+  ShowJobsButton_ = new QPushButton(tr("Show jobs…"), this);
+  ShowJobsButton_->setObjectName("ShowJobsButton");
+  ShowJobsButton_->setAutoDefault(false);
+  place(ShowJobsButton_, kShowJobs);
   OKButton_ = new QPushButton("OK", this);
   OKButton_->setObjectName("OKButton");
   OKButton_->setDefault(true);
@@ -105,6 +117,20 @@ void frmReplace::BuildControls() {
   Label1_[0]->setBuddy(SSDBCombo1_);
   Label1_[1]->setBuddy(Text1_[0]);
   Label1_[2]->setBuddy(Text1_[1]);
+  JobCount_ = new QLabel(this);
+  JobCount_->setObjectName("JobCount");
+  place(JobCount_, kJobCount);
+  JobList_ = new QTableWidget(this);
+  JobList_->setObjectName("JobList");
+  JobList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  JobList_->setSelectionMode(QAbstractItemView::NoSelection);
+  JobList_->verticalHeader()->hide();
+  JobList_->horizontalHeader()->setStretchLastSection(true);
+  JobList_->setGeometry(Px(kJobCount.left), Px(kJobCount.top + kJobCount.height + 60), Px(4575),
+                        Px(kJobListHeight));
+  JobCount_->hide();
+  JobList_->hide();
+  connect(ShowJobsButton_, &QPushButton::clicked, this, [this] { ShowJobsButton_Click(); });
   connect(OKButton_, &QPushButton::clicked, this, [this] { OKButton_Click(); });
   connect(CancelButton_, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
   resize(Px(kInnerWidth), Px(kInnerHeight));
@@ -157,6 +183,41 @@ void frmReplace::FillColumnList() {
   Text1_[0]->setText(grid.Rows() > 0 ? Q(grid.Columns(start).Text()) : QString());
 }
 
+void frmReplace::ShowJobsButton_Click() {
+  try {
+    const DbCombo& list = *SSDBCombo1_;
+    const int row = RowNamed(list, list.Value());
+    if (list.Value().empty() || !list.IsItemInList() || row < 0) return;
+    const std::string c = list.CellText(0, row);
+    const std::string p = Trim(Str(*Text1_[0]));
+    auto db = Engine().OpenDatabase(dbName_);
+    const long k = CountMatching(*db, c, p, openRecordsetOptions_);
+    const std::vector<MatchedJob> jobs = MatchingJobs(*db, c, p, kShownJobs, openRecordsetOptions_);
+    db->Close();
+    JobList_->clear();
+    JobList_->setColumnCount(3);
+    JobList_->setHorizontalHeaderLabels({"Filename", "ProgramNumber", Q(list.CellText(1, row))});
+    JobList_->setRowCount(static_cast<int>(jobs.size()));
+    for (int r = 0; r < static_cast<int>(jobs.size()); ++r) {
+      const MatchedJob& j = jobs[static_cast<std::size_t>(r)];
+      JobList_->setItem(r, 0, new QTableWidgetItem(Shown(j.filename)));
+      JobList_->setItem(r, 1, new QTableWidgetItem(Shown(j.programNumber)));
+      JobList_->setItem(r, 2, new QTableWidgetItem(Shown(j.value)));
+    }
+    const long more = k - static_cast<long>(jobs.size());
+    JobCount_->setText(more > 0
+                           ? tr("%1 jobs; the first %2 shown, and %3 more").arg(k).arg(jobs.size()).arg(more)
+                           : tr("%1 jobs").arg(k));
+    if (JobList_->isHidden()) {
+      JobCount_->show();
+      JobList_->show();
+      resize(width(), height() + JobList_->y() + JobList_->height() - Px(kInnerHeight) + Px(60));
+    }
+  } catch (const std::exception& e) {
+    Report(e, "ShowJobsButton_Click");
+  }
+}
+
 void frmReplace::Form_Activate() {
   // Errors ignored: the focus is a convenience.
   Text1_[1]->setFocus(Qt::OtherFocusReason);
@@ -180,7 +241,7 @@ void frmReplace::OKButton_Click() {
       const FrmReplaceTexts texts = ReadFrmReplaceTexts();
       if (Ui().MessageBox(ReplaceQuestionText(texts.Update, k), texts.Question, MsgButtons::YesNo,
                           MsgIcon::Question) == MsgAnswer::Yes) {
-        recordsAffected_ = ReplaceMatching(*db, c, p, v, openRecordsetOptions_);
+        recordsAffected_ = ReplaceMatching(*db, c, p, v, openRecordsetOptions_, ReplaceLogOf(ReadTorvelSettings()));
       }
     }
     db->Close();
@@ -230,6 +291,12 @@ void frmReplace::Resize() {
   };
   for (QLineEdit* box : Text1_) fit(box);
   fit(SSDBCombo1_);
+  // The job list spans the window below the buttons.
+  const int listWidth = width() - 2 * m;
+  if (listWidth > 0) {
+    JobCount_->resize(listWidth, JobCount_->height());
+    if (!JobList_->isHidden()) JobList_->resize(listWidth, std::max(Px(600), height() - JobList_->y() - m));
+  }
   const int shown = SSDBCombo1_->FirstVisibleColumn();
   if (w > 0 && shown >= 0) SSDBCombo1_->SetColumnWidth(shown, w);
 }

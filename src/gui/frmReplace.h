@@ -11,6 +11,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTableWidget;
 
 namespace kx {
 
@@ -39,6 +40,9 @@ class frmReplace : public QDialog {
   void OKButton_Click();
   void CancelButton_Click();
   void FillColumnList();
+  // Shows the jobs the OK button would change (their keys and the column's value; the first
+  // kShownJobs of them, and how many more) below the buttons.
+  void ShowJobsButton_Click();
 
   // The settings read on load.
   const std::string& DbName() const { return dbName_; }
@@ -49,6 +53,9 @@ class frmReplace : public QDialog {
   static constexpr int kInnerHeight = 1860;
   static constexpr int kLabelLeft = 60;
   static constexpr int kInputLeft = 1260;
+  // The job list: rows shown and its height in twips.
+  static constexpr int kShownJobs = 100;
+  static constexpr int kJobListHeight = 2700;
 
  public slots:
   void done(int r) override;
@@ -74,6 +81,9 @@ class frmReplace : public QDialog {
   std::array<QLineEdit*, 2> Text1_{};
   QPushButton* OKButton_ = nullptr;
   QPushButton* CancelButton_ = nullptr;
+  QPushButton* ShowJobsButton_ = nullptr;
+  QLabel* JobCount_ = nullptr;
+  QTableWidget* JobList_ = nullptr;
 };
 
 }  // namespace kx

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QTableWidget>
 #include <QTest>
 #include <filesystem>
 #include <string>
@@ -143,6 +144,31 @@ TEST_F(FrmReplaceTest, OkAsksWithTheCountAndSetsOnYes) {
     EXPECT_TRUE(dialog.RetVal());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
   }
+}
+
+// The jobs the replace would change, before it: keys and value, the first 100, how many more.
+TEST_F(FrmReplaceTest, ShowJobsListsTheMatchingJobsAndChangesNothing) {
+  for (int i = 0; i < 100; ++i)
+    db.AddJob({{"Filename", "Z" + std::to_string(1000 + i)}, {"Material", "ST1"}});
+  UseGrid(0, "Material");
+  frmReplace dialog;
+  ASSERT_TRUE(test::ShowActive(dialog));
+  Box(dialog, 0).setText(" ST* ");
+  dialog.ShowJobsButton_Click();
+  const auto& list = Find<QTableWidget>(dialog, "JobList");
+  ASSERT_EQ(list.rowCount(), 100);
+  const auto row = [&](int r) {
+    return list.item(r, 0)->text() + "|" + list.item(r, 1)->text() + "|" + list.item(r, 2)->text();
+  };
+  EXPECT_EQ(row(0), "A|PA|ST52");
+  EXPECT_EQ(row(1), "B|PB|ST37");
+  EXPECT_EQ(row(2), "Z1000|Null|ST1");
+  EXPECT_EQ(list.horizontalHeaderItem(2)->text(), "Cap Material");
+  EXPECT_EQ(Find<QLabel>(dialog, "JobCount").text(), "102 jobs; the first 100 shown, and 2 more");
+  test::ExpectCaptionsFit(dialog, "frmReplace-jobs");
+  EXPECT_EQ(Materials().front(), "ST52");
+  EXPECT_TRUE(env.Ui().shown.empty());
+  dialog.close();
 }
 
 TEST_F(FrmReplaceTest, AColumnThatIsNoRowOfTheListDoesNothing) {
