@@ -109,6 +109,9 @@ void HostWindow::BuildMenus() {
   replace_ = new QAction(s->standardIcon(QStyle::SP_FileDialogContentsView), tr("&Replace…"), this);
   replace_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
   connect(replace_, &QAction::triggered, this, [this] { ReplaceJobs(); });
+  undoReplace_ = new QAction(s->standardIcon(QStyle::SP_ArrowBack), tr("&Undo last replace…"), this);
+  undoReplace_->setObjectName(QStringLiteral("UndoReplaceAction"));
+  connect(undoReplace_, &QAction::triggered, this, [this] { UndoLastReplace(); });
   refresh_ = new QAction(s->standardIcon(QStyle::SP_BrowserReload), tr("Re&fresh"), this);
   refresh_->setShortcut(QKeySequence::Refresh);
   connect(refresh_, &QAction::triggered, this, &HostWindow::RefreshGrid);
@@ -136,6 +139,7 @@ void HostWindow::BuildMenus() {
   QMenu* jobs = menuBar()->addMenu(tr("&Jobs"));
   jobs->addAction(newJob_);
   jobs->addAction(replace_);
+  jobs->addAction(undoReplace_);
   jobs->addSeparator();
   jobs->addAction(find);
   jobs->addAction(refresh_);
@@ -178,6 +182,7 @@ void HostWindow::UpdateActions() {
   const bool ready = grid_ != nullptr;
   newJob_->setEnabled(ready);
   replace_->setEnabled(ready);
+  undoReplace_->setEnabled(ready);
   refresh_->setEnabled(ready);
   search_->setEnabled(ready);
   UpdateJobCount();
@@ -446,6 +451,55 @@ int HostWindow::RunAddin(const QString& parameter) {
       ShowStatus(tr("Cancelled"));
   }
   return result;
+}
+
+int HostWindow::UndoLastReplace() {
+  const QString title = tr("Undo last replace");
+  if (!grid_) {
+    prompts_.Error(this, title, tr("Open a host configuration with a job database first."));
+    return -1;
+  }
+  const AddinApi& api = addin_->Api();
+  const QByteArray ini = QFile::encodeName(configFile_);
+  int64_t id = 0;
+  int32_t restorable = 0, untouched = 0;
+  char column[512] = "";
+  if (api.replace_undo_preview(ini.constData(), &id, &restorable, &untouched, column, sizeof column,
+                               nullptr) != KX_OK) {
+    prompts_.Error(this, title, tr("The replace history could not be read:\n%1").arg(api.LastError()));
+    return -1;
+  }
+  if (id == 0) {
+    prompts_.Error(this, title, tr("No replace to undo."));
+    ShowStatus(tr("No replace to undo"));
+    return 0;
+  }
+  const QString name = QString::fromUtf8(column);
+  if (restorable == 0) {
+    prompts_.Error(
+        this, title,
+        tr("Replace %1 of [%2] cannot be undone: every job it changed was changed again or deleted.")
+            .arg(id)
+            .arg(name));
+    ShowStatus(tr("Nothing to undo"));
+    return 0;
+  }
+  QString question =
+      tr("Undo replace %1 of [%2]?\n\n%3 job(s) get their old value back.").arg(id).arg(name).arg(restorable);
+  if (untouched > 0) question += tr("\n%1 job(s) changed since or deleted are left alone.").arg(untouched);
+  if (!prompts_.Ask(this, title, question)) {
+    ShowStatus(tr("Cancelled"));
+    return 0;
+  }
+  int32_t restored = 0, left = 0;
+  const int rc = api.replace_undo(ini.constData(), id, &restored, &left);
+  RefreshGrid();
+  if (rc != KX_OK) {
+    prompts_.Error(this, title, tr("Replace %1 could not be undone:\n%2").arg(id).arg(api.LastError()));
+    return -1;
+  }
+  ShowStatus(tr("Replace %1 undone: %2 job(s) set back, %3 left alone").arg(id).arg(restored).arg(left));
+  return restored;
 }
 
 }  // namespace kxhost

@@ -62,6 +62,10 @@ class HostWindow : public QMainWindow {
   int RunAddin(const QString& parameter);
   int NewJob() { return RunAddin(QString()); }
   int ReplaceJobs() { return RunAddin(QStringLiteral("/Replace")); }
+  // Takes the last replace back after a confirmation that states how many jobs get their old
+  // value (jobs changed since stay as they are). The jobs set back, 0 when nothing was done,
+  // -1 on an error.
+  int UndoLastReplace();
 
   // Rereads the job table.
   void RefreshGrid();
@@ -85,6 +89,7 @@ class HostWindow : public QMainWindow {
   QAction* NewJobAction() const { return newJob_; }
   QAction* ReplaceAction() const { return replace_; }
   QMenu* RecentMenu() const { return recent_; }
+  QAction* UndoReplaceAction() const { return undoReplace_; }
   QString StatusText() const;
   QString JobCountText() const;
   QStringList RecentConfigurations() const;
@@ -128,6 +133,7 @@ class HostWindow : public QMainWindow {
   QLabel* jobCount_ = nullptr;
   QAction* newJob_ = nullptr;
   QAction* replace_ = nullptr;
+  QAction* undoReplace_ = nullptr;
   QAction* refresh_ = nullptr;
   QMenu* recent_ = nullptr;
 };

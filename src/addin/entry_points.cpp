@@ -18,11 +18,13 @@
 #include "core/error.h"
 #include "core/text.h"
 #include "dialogs/dialog_factory.h"
+#include "dialogs/replace_column.h"
 #include "fs/ini_profile.h"
 #include "fs/native_path.h"
 #include "messages/clsResStrs.h"
 #include "platform/database.h"
 #include "platform/job_table_grid.h"
+#include "platform/replace_history.h"
 
 #ifdef KX_WITH_DIALOGS
 #include "gui/dialog_registration.h"
@@ -484,6 +486,42 @@ KX_API int kx_grid_use_message_captions(kx_grid* grid, const char* ini_file) {
       values[key.substr(7, open - 7)][key.substr(open + 1, close - open - 1)] = entry.Text();
     }
     TableOf(grid)->SetValueCaptions(std::move(values));
+    return KX_OK;
+  });
+}
+
+KX_API int kx_replace_undo_preview(const char* ini_file, int64_t* id, int32_t* restorable, int32_t* untouched,
+                                   char* column, size_t size, size_t* needed) {
+  return Guard([&] {
+    if (!ini_file || !id) return KX_E_INVALID_ARG;
+    *id = 0;
+    if (restorable) *restorable = 0;
+    if (untouched) *untouched = 0;
+    const kx::TorvelSettings torvel = kx::ReadTorvelSettings(kx::NormalizeInputPath(ini_file));
+    auto db = kx::Engine().OpenDatabase(torvel.DbName);
+    std::string name;
+    if (const auto last = kx::LastUndoableReplace(*db)) {
+      const kx::UndoResult r = kx::PreviewUndo(*db, last->id, 0);
+      *id = last->id;
+      if (restorable) *restorable = static_cast<int32_t>(r.restored);
+      if (untouched) *untouched = static_cast<int32_t>(r.untouched);
+      name = last->column;
+    }
+    db->Close();
+    return column || needed ? CopyOut(name, column, size, needed) : KX_OK;
+  });
+}
+
+KX_API int kx_replace_undo(const char* ini_file, int64_t id, int32_t* restored, int32_t* untouched) {
+  return Guard([&] {
+    if (!ini_file || id <= 0) return KX_E_INVALID_ARG;
+    const kx::TorvelSettings torvel = kx::ReadTorvelSettings(kx::NormalizeInputPath(ini_file));
+    const kx::ReplaceLog log = kx::ReplaceLogOf(torvel);
+    auto db = kx::Engine().OpenDatabase(torvel.DbName);
+    const kx::UndoResult r = kx::UndoReplace(*db, id, log.user, log.keep, 0);
+    db->Close();
+    if (restored) *restored = static_cast<int32_t>(r.restored);
+    if (untouched) *untouched = static_cast<int32_t>(r.untouched);
     return KX_OK;
   });
 }

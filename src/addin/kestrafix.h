@@ -163,6 +163,20 @@ KX_API int kx_grid_set_caption_fn(kx_grid* grid, kx_caption_fn fn, void* context
  * (captions are then the names and values). */
 KX_API int kx_grid_use_message_captions(kx_grid* grid, const char* ini_file);
 
+/* ---- Replace history ---- */
+
+/* The replace that an undo without an ID takes back in the job database of the host
+ * configuration ini_file ([TORVEL] DbName): the newest one that is no undo and not undone.
+ * *id its entry (0 when there is none), *restorable (optional) the jobs that still hold the
+ * value it wrote, *untouched (optional) those changed since or deleted; its column name is
+ * copied into column like kx_object_get_string (column NULL: not wanted). */
+KX_API int kx_replace_undo_preview(const char* ini_file, int64_t* id, int32_t* restorable, int32_t* untouched,
+                                   char* column, size_t size, size_t* needed);
+/* Undoes replace id: the jobs that still hold the value it wrote get their old values back,
+ * the others are left alone; the undo is recorded under [TORVEL] UserId (else the login name).
+ * *restored and *untouched (optional) tell how it went. */
+KX_API int kx_replace_undo(const char* ini_file, int64_t id, int32_t* restored, int32_t* untouched);
+
 /* Pointer types of the entry points, for hosts that resolve them with dlsym. */
 typedef int (*kx_api_version_fn)(void);
 typedef int (*kx_register_server_fn)(void);
@@ -197,6 +211,8 @@ typedef int (*kx_grid_set_col_fn)(kx_grid*, int32_t);
 typedef int (*kx_grid_refresh_fn)(kx_grid*);
 typedef int (*kx_grid_set_caption_fn_fn)(kx_grid*, kx_caption_fn, void*);
 typedef int (*kx_grid_use_message_captions_fn)(kx_grid*, const char*);
+typedef int (*kx_replace_undo_preview_fn)(const char*, int64_t*, int32_t*, int32_t*, char*, size_t, size_t*);
+typedef int (*kx_replace_undo_fn)(const char*, int64_t, int32_t*, int32_t*);
 
 #ifdef __cplusplus
 }

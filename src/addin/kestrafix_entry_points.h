@@ -44,6 +44,8 @@
   X(grid_refresh)              \
   X(grid_set_caption_fn)       \
   X(grid_use_message_captions) \
+  X(replace_undo_preview)      \
+  X(replace_undo)              \
   X(testing_set_dialog)
 
 namespace kx {

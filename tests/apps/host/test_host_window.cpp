@@ -26,6 +26,7 @@
 
 #include "addin_library.h"
 #include "addin_loader.h"
+#include "dialogs/replace_column.h"
 #include "host_prompts.h"
 #include "host_window.h"
 #include "job_database.h"
@@ -323,6 +324,30 @@ TEST_F(HostWindowTest, AnEmptyJobTableRunsWithoutACurrentJob) {
   ASSERT_EQ(w.Api()->testing_set_dialog(KX_DIALOG_NEW_JOB, FakeDialog::Play, &newJob), KX_OK);
   EXPECT_EQ(w.NewJob(), 0);
   EXPECT_EQ(newJob.filename, "");
+}
+
+// "Undo last replace": the confirmation states how many jobs get their old value and how many
+// changed since are left alone; No changes nothing, Yes sets them back and the grid shows it.
+TEST_F(HostWindowTest, UndoLastReplaceConfirmsTheCountAndSetsTheJobsBack) {
+  MakeJobs();
+  Register();
+  HostWindow& w = Window();
+  ASSERT_TRUE(Open(w)) << Errors();
+  EXPECT_EQ(w.UndoLastReplace(), 0);
+  EXPECT_EQ(Errors(), "Undo last replace: No replace to undo.");
+  ASSERT_EQ(kx::ReplaceMatching(db.string(), "Machine", "Laser1", "Laser9", 0, {"tester", 50}), 2);
+  Jobs().Execute("update NcData set Machine = 'Laser7' where Filename = 'A100'");
+  prompts.answers = {false, true};
+  EXPECT_EQ(w.UndoLastReplace(), 0);
+  w.UndoReplaceAction()->trigger();
+  const QString question =
+      "Undo last replace: Undo replace 1 of [Machine]?\n\n1 job(s) get their old value back.\n1 job(s) "
+      "changed "
+      "since or deleted are left alone.";
+  EXPECT_EQ(prompts.questions, QStringList({question, question}));
+  EXPECT_EQ(Shown(w, 0, "Machine"), "Laser7");
+  EXPECT_EQ(Shown(w, 2, "Machine"), "Laser1");
+  EXPECT_EQ(w.StatusText().toStdString(), "Replace 1 undone: 1 job(s) set back, 1 left alone");
 }
 
 class HostErrors : public HostFixture {
