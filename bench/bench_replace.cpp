@@ -1,0 +1,120 @@
+// The bulk replace with its history beside the same replace without it, on one job database
+// (an SQLite file or a server database, --kx_db), with --kx_jobs jobs of which every
+// --kx_every-th matches (1: all): every round sets [Material] of the matching jobs, once without
+// a record and once recorded (the jobs and
+// their old values inserted before the update, the history kept at 50), and once recorded with a
+// history of 1 (so every round also deletes the rows of the round before), in turn, so
+// all sides meet the same file, cache and server. Prints the median seconds and the ratios.
+//   bench_replace --kx_db=DB [--kx_jobs=1000000] [--kx_every=1] [--kx_rounds=5]
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dialogs/replace_column.h"
+#include "platform/database.h"
+#include "platform/job_schema.h"
+#include "platform/replace_history.h"
+
+namespace {
+
+std::string Arg(int argc, char** argv, std::string_view name, std::string fallback) {
+  const std::string prefix = "--" + std::string(name) + "=";
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i];
+    if (a.substr(0, prefix.size()) == prefix) return std::string(a.substr(prefix.size()));
+  }
+  return fallback;
+}
+
+long long Count(kx::Database& db, const std::string& where = "1 = 1") {
+  auto rs = db.OpenRecordset("select count(*) from NcData where " + where);
+  const long long n = static_cast<long long>(rs->Fields(0).Value().ToNumber());
+  rs->Close();
+  return n;
+}
+
+// Jobs J1..Jn on machine Laser1, every every-th of material ST37 and the others AL99, made on
+// the engine in one statement.
+void Fill(kx::Database& db, long long jobs, long long every) {
+  const std::string n = std::to_string(jobs);
+  const std::string material = "CASE WHEN x % " + std::to_string(every) + " = 0 THEN 'ST37' ELSE 'AL99' END";
+  const std::string rows =
+      db.Kind() == kx::SqlEngine::Postgres
+          ? "SELECT 'J' || x, 'Q' || x, 'Laser1', " + material + " FROM generate_series(1, " + n + ") x"
+          : "WITH RECURSIVE s(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM s WHERE x < " + n +
+                ") SELECT 'J' || x, 'Q' || x, 'Laser1', " + material + " FROM s";
+  kx::Transaction t(db);
+  db.ExecuteNative("INSERT INTO \"NCDATA\" (\"Filename\", \"ProgramNumber\", \"Machine\", \"Material\") " +
+                   rows);
+  t.Commit();
+  if (db.Kind() == kx::SqlEngine::Postgres) db.ExecuteNative("VACUUM ANALYZE \"NCDATA\"");
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string name = Arg(argc, argv, "kx_db", "");
+  const long long jobs = std::atoll(Arg(argc, argv, "kx_jobs", "1000000").c_str());
+  const long long every = std::atoll(Arg(argc, argv, "kx_every", "1").c_str());
+  const int rounds = std::atoi(Arg(argc, argv, "kx_rounds", "5").c_str());
+  if (name.empty() || jobs <= 0 || every <= 0 || rounds <= 0) {
+    std::cerr << "usage: bench_replace --kx_db=DB [--kx_jobs=N] [--kx_rounds=N]\n";
+    return 2;
+  }
+  try {
+    try {
+      kx::CreateJobDatabase(name);
+    } catch (const kx::KxError&) {
+      // It exists: filled by an earlier run, or made by the caller.
+    }
+    auto db = kx::Engine().OpenDatabase(name);
+    if (Count(*db) == 0) {
+      std::cerr << "filling " << jobs << " jobs...\n";
+      Fill(*db, jobs, every);
+    }
+    const long long total = Count(*db);
+    const long long n = Count(*db, "Material like \"ST*\"");
+    std::vector<double> plain, recorded, pruned;
+    const std::string values[2] = {"ST37", "ST52"};
+    int from = 0;
+    // Each side from the value the other left, so each round changes every matching job.
+    const auto run = [&](int keep, std::vector<double>& times) {
+      const auto start = std::chrono::steady_clock::now();
+      const long count = kx::CountMatching(*db, "Material", values[from]);
+      const long changed =
+          kx::ReplaceMatching(*db, "Material", values[from], values[1 - from], 0, {"bench", keep});
+      times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+      if (count != n || changed != n) throw std::runtime_error("not every matching job changed");
+      from = 1 - from;
+    };
+    run(0, plain);  // warm-up: the pages of the job table in the cache
+    plain.clear();
+    for (int r = 0; r < rounds; ++r) {
+      run(0, plain);
+      run(kx::kDefaultReplaceHistory, recorded);
+      run(1, pruned);
+    }
+    const double p = Median(plain), h = Median(recorded), q = Median(pruned);
+    std::cout << (db->Kind() == kx::SqlEngine::Postgres ? "PostgreSQL" : "SQLite") << ", " << total
+              << " jobs, count + replace of the " << n << " that match, median of " << rounds << ":\n"
+              << "  without history  " << p << " s\n"
+              << "  with history     " << h << " s\n"
+              << "  with history, pruning the last replace's rows  " << q << " s\n"
+              << "  ratio            " << h / p << " (pruning: " << q / p << ")\n";
+    db->Close();
+    return h / p <= 1.5 && q / p <= 1.5 ? 0 : 1;
+  } catch (const std::exception& e) {
+    std::cerr << "bench_replace: " << e.what() << '\n';
+    return 2;
+  }
+}
