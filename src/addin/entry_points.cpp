@@ -508,7 +508,7 @@ KX_API int kx_replace_undo_preview(const char* ini_file, int64_t* id, int32_t* r
       name = last->column;
     }
     db->Close();
-    return column || needed ? CopyOut(name, column, size, needed) : KX_OK;
+    return column ? CopyOut(name, column, size, needed) : KX_OK;
   });
 }
 
