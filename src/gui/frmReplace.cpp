@@ -128,6 +128,7 @@ void frmReplace::BuildControls() {
   JobList_->horizontalHeader()->setStretchLastSection(true);
   JobList_->setGeometry(Px(kJobCount.left), Px(kJobCount.top + kJobCount.height + 60), Px(4575),
                         Px(kJobListHeight));
+  JobCount_->setBuddy(JobList_);
   JobCount_->hide();
   JobList_->hide();
   connect(ShowJobsButton_, &QPushButton::clicked, this, [this] { ShowJobsButton_Click(); });
@@ -208,6 +209,8 @@ void frmReplace::ShowJobsButton_Click() {
     JobCount_->setText(more > 0
                            ? tr("%1 jobs; the first %2 shown, and %3 more").arg(k).arg(jobs.size()).arg(more)
                            : tr("%1 jobs").arg(k));
+    AssignMnemonics(
+        {Label1_[0], Label1_[1], Label1_[2], ShowJobsButton_, JobCount_, OKButton_, CancelButton_});
     if (JobList_->isHidden()) {
       JobCount_->show();
       JobList_->show();
@@ -241,7 +244,8 @@ void frmReplace::OKButton_Click() {
       const FrmReplaceTexts texts = ReadFrmReplaceTexts();
       if (Ui().MessageBox(ReplaceQuestionText(texts.Update, k), texts.Question, MsgButtons::YesNo,
                           MsgIcon::Question) == MsgAnswer::Yes) {
-        recordsAffected_ = ReplaceMatching(*db, c, p, v, openRecordsetOptions_, ReplaceLogOf(ReadTorvelSettings()));
+        recordsAffected_ =
+            ReplaceMatching(*db, c, p, v, openRecordsetOptions_, ReplaceLogOf(ReadTorvelSettings()));
       }
     }
     db->Close();

@@ -164,7 +164,8 @@ TEST_F(FrmReplaceTest, ShowJobsListsTheMatchingJobsAndChangesNothing) {
   EXPECT_EQ(row(1), "B|PB|ST37");
   EXPECT_EQ(row(2), "Z1000|Null|ST1");
   EXPECT_EQ(list.horizontalHeaderItem(2)->text(), "Cap Material");
-  EXPECT_EQ(Find<QLabel>(dialog, "JobCount").text(), "102 jobs; the first 100 shown, and 2 more");
+  EXPECT_EQ(WithoutMnemonic(Find<QLabel>(dialog, "JobCount").text()),
+            "102 jobs; the first 100 shown, and 2 more");
   test::ExpectCaptionsFit(dialog, "frmReplace-jobs");
   EXPECT_EQ(Materials().front(), "ST52");
   EXPECT_TRUE(env.Ui().shown.empty());
