@@ -10,6 +10,7 @@
 #include "platform/database.h"
 #include "platform/pg_connection.h"
 #include "platform/replace_history.h"
+#include "platform/sql_dialect.h"
 
 namespace kx::detail {
 namespace {
@@ -21,14 +22,7 @@ std::string Utf8(UChar32 c) {
   return std::string(buf, static_cast<std::size_t>(len));
 }
 
-std::string Ident(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + "\"";
-}
+std::string Ident(const std::string& name) { return QuoteSqlText(name, '"'); }
 
 // The code points that the client's case folding (FoldCase) changes, by block. A fold never lands on a
 // code point that folds again, so the blocks may be applied in any order.

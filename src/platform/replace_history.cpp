@@ -56,14 +56,7 @@ std::string JoinedSql(const char* const (&statements)[2]) {
 
 bool OnServer(const Database& db) { return db.Kind() == SqlEngine::Postgres; }
 
-std::string Ident(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + "\"";
-}
+std::string Ident(const std::string& name) { return QuoteSqlText(name, '"'); }
 
 std::string Lit(const std::string& text) { return QuoteSqlText(text, '\''); }
 
