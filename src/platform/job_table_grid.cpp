@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "core/error.h"
 #include "core/like.h"
@@ -15,6 +16,8 @@ namespace kx {
 namespace {
 
 constexpr const char* kSource = "JobTableGrid";
+constexpr long kPageRows = 100;
+constexpr std::size_t kPagesKept = 8;
 constexpr long kInvalidBookmark = 3159;  // "Not a valid bookmark."
 constexpr long kRecordDeleted = 3167;    // "Record is deleted."
 
@@ -81,6 +84,39 @@ JobTableGrid::JobTableGrid(std::string dbName, CaptionSource captions, std::stri
 
 JobTableGrid::~JobTableGrid() = default;
 
+// The rows of the condition, without those added here: these follow them, as the grid's last
+// rows. (Each part stays a condition an index serves.)
+std::string JobTableGrid::Condition() const {
+  std::string condition = filterCondition_;
+  if (rowCondition_.empty()) return condition;
+  condition = "(" + rowCondition_ + ")" + (condition.empty() ? "" : " and " + condition);
+  if (!added_.empty()) {
+    condition += " and rowid not in (";
+    for (std::size_t i = 0; i < added_.size(); ++i) condition += (i ? ", " : "") + std::to_string(added_[i]);
+    condition += ")";
+  }
+  return condition;
+}
+
+// The condition's rows, and of them those that also meet `also` when it is given.
+std::string JobTableGrid::Where(const std::string& also) const {
+  const std::string condition = Condition();
+  if (condition.empty()) return also.empty() ? std::string() : " where " + also;
+  return " where " + condition + (also.empty() ? std::string() : " and " + also);
+}
+
+long JobTableGrid::Count(Database& db, const std::string& also) const {
+  auto rs = db.OpenRecordset("select count(*) from NcData" + Where(also));
+  const long n = static_cast<long>(rs->Fields(0).Value().ToNumber());
+  rs->Close();
+  return n;
+}
+
+void JobTableGrid::Forget() const {
+  pages_.clear();
+  bookmarked_.reset();
+}
+
 void JobTableGrid::Refresh() {
   auto db = Engine().OpenDatabase(dbName_);
 
@@ -105,16 +141,7 @@ void JobTableGrid::Refresh() {
     key.clear();
   }
 
-  // The rows the grid holds: every row, or those of the condition; the search keeps some of them.
-  const std::string selected = rowCondition_.empty() ? std::string() : "(" + rowCondition_ + ")";
-  const auto where = [&](const std::string& more) {
-    const std::string both = selected.empty() || more.empty() ? selected + more : selected + " and " + more;
-    return both.empty() ? both : " where " + both;
-  };
-  // Without a search one statement gives columns and rows; a search names every column, so
-  // the columns come first.
-  auto rs =
-      db->OpenRecordset(RowsStatement() + (filter_.empty() ? where("") + " order by rowid" : " where 1 = 0"));
+  auto rs = db->OpenRecordset(RowsStatement() + " where 1 = 0");
   std::vector<std::string> names;
   std::vector<int> fields;
   for (int i = 0; i < rs->FieldCount(); ++i) {
@@ -123,24 +150,40 @@ void JobTableGrid::Refresh() {
     names.push_back(name);
     fields.push_back(i);
   }
-  long total = 0;
-  if (!filter_.empty()) {
-    rs->Close();
-    auto count = db->OpenRecordset("select count(*) from NcData" + where(""));
-    total = static_cast<long>(count->Fields(0).Value().ToNumber());
-    count->Close();
-    rs = db->OpenRecordset(RowsStatement() + where(FilterCondition(names)) + " order by rowid");
-  }
-  std::vector<Row> rows;
-  for (; !rs->Eof(); rs->MoveNext()) {
-    Row row;
-    row.rowid = RowIdOf(*rs);
-    row.values.reserve(fields.size());
-    for (int f : fields) row.values.push_back(rs->Fields(f).Value());
-    rows.push_back(std::move(row));
-  }
+  // The search names every column: its condition is made once the columns are known.
+  filterCondition_ = filter_.empty() ? std::string() : FilterCondition(names);
   rs->Close();
+  // Rows added here that another user has deleted since are gone from the grid too.
+  if (!added_.empty()) {
+    std::string list;
+    for (Bookmark b : added_) list += (list.empty() ? "" : ", ") + std::to_string(b);
+    std::vector<Bookmark> still;
+    auto left = db->OpenRecordset("select rowid as [" + std::string(kRowIdField) + "] from NcData where rowid in (" +
+                                  list + ") order by rowid");
+    for (; !left->Eof(); left->MoveNext()) still.push_back(RowIdOf(*left));
+    left->Close();
+    added_ = std::move(still);
+  }
+  const long counted = Count(*db, {});
+  long total = counted;
+  if (!filterCondition_.empty()) {
+    // The rows the grid would hold without the search.
+    const std::string search = std::exchange(filterCondition_, std::string());
+    total = Count(*db, {});
+    filterCondition_ = search;
+  }
+  const std::optional<Bookmark> keep = currentRow_ ? std::optional<Bookmark>(currentRow_->rowid) : std::nullopt;
+  long at = -1;
+  if (keep) {
+    const auto it = std::find(added_.begin(), added_.end(), *keep);
+    if (it != added_.end()) {
+      at = counted + static_cast<long>(it - added_.begin());
+    } else if (Count(*db, "rowid = " + std::to_string(*keep)) == 1) {
+      at = Count(*db, "rowid < " + std::to_string(*keep));  // the rows before it in key order
+    }
+  }
   db->Close();
+  const long rows = counted + static_cast<long>(added_.size());
 
   // Column objects survive a refresh that finds the same columns.
   bool same = names.size() == columns_.size();
@@ -151,14 +194,87 @@ void JobTableGrid::Refresh() {
       columns_.push_back(std::make_unique<Column>(*this, static_cast<long>(i), names[i]));
     if (col_ >= ColumnCount()) col_ = -1;
   }
-
-  const std::optional<Bookmark> keep =
-      current_ >= 0 ? std::optional<Bookmark>(rows_[static_cast<std::size_t>(current_)].rowid) : std::nullopt;
-  rows_ = std::move(rows);
-  total_ = filter_.empty() ? Rows() : total;
+  fields_ = std::move(fields);
+  rows_ = rows;
+  counted_ = counted;
+  total_ = total + static_cast<long>(added_.size());
   edit_.reset();
-  current_ = keep ? RowOf(*keep) : -1;
-  if (current_ < 0 && !rows_.empty()) current_ = 0;
+  Forget();
+  currentRow_.reset();
+  current_ = -1;
+  if (at < 0 && rows_ > 0) at = 0;
+  if (at >= 0) MoveTo(at);
+}
+
+JobTableGrid::Row JobTableGrid::RowFrom(const Recordset& rs) const {
+  Row row;
+  row.rowid = RowIdOf(rs);
+  row.values.reserve(fields_.size());
+  for (int f : fields_) row.values.push_back(rs.Fields(f).Value());
+  return row;
+}
+
+// A page of rows by position: after or before a neighbouring page read already (keyset), else
+// counted off from the nearer end of the table.
+const JobTableGrid::Page& JobTableGrid::LoadPage(long index) const {
+  for (auto it = pages_.begin(); it != pages_.end(); ++it) {
+    if (it->first == index * kPageRows) {
+      pages_.splice(pages_.begin(), pages_, it);
+      return pages_.front();
+    }
+  }
+  const long first = index * kPageRows;
+  const long n = std::min(kPageRows, counted_ - first);
+  std::string sql;
+  bool reversed = false;
+  const auto near = [&](long start) {
+    return std::find_if(pages_.begin(), pages_.end(), [&](const Page& p) { return p.first == start; });
+  };
+  if (auto before = near(first - kPageRows); before != pages_.end() && !before->rows.empty()) {
+    sql = RowsStatement() + Where("rowid > " + std::to_string(before->rows.back().rowid)) + " order by rowid";
+  } else if (auto after = near(first + kPageRows); after != pages_.end() && !after->rows.empty()) {
+    sql = RowsStatement() + Where("rowid < " + std::to_string(after->rows.front().rowid)) +
+          " order by rowid desc";
+    reversed = true;
+  } else if (first <= counted_ - first - n) {
+    sql = RowsStatement() + Where() + " order by rowid limit " + std::to_string(n) + " offset " +
+          std::to_string(first);
+  } else {
+    sql = RowsStatement() + Where() + " order by rowid desc limit " + std::to_string(n) + " offset " +
+          std::to_string(counted_ - first - n);
+    reversed = true;
+  }
+  Page page;
+  page.first = first;
+  {
+    auto db = Engine().OpenDatabase(dbName_);
+    auto rs = db->OpenRecordset(sql, dbOpenForwardOnly, 0, n);
+    for (; !rs->Eof() && static_cast<long>(page.rows.size()) < n; rs->MoveNext()) page.rows.push_back(RowFrom(*rs));
+    rs->Close();
+    db->Close();
+  }
+  if (reversed) std::reverse(page.rows.begin(), page.rows.end());
+  pages_.push_front(std::move(page));
+  if (pages_.size() > kPagesKept) pages_.pop_back();
+  return pages_.front();
+}
+
+const JobTableGrid::Row& JobTableGrid::RowAt(long row) const {
+  if (row < 0 || row >= Rows()) throw KxError(dberr::NoCurrentRecord, kSource, "No current record.");
+  if (row >= counted_) {
+    const Bookmark b = added_[static_cast<std::size_t>(row - counted_)];
+    if (!bookmarked_ || bookmarked_->rowid != b) {
+      auto db = Engine().OpenDatabase(dbName_);
+      bookmarked_ = ReadRow(*db, b);
+      db->Close();
+    }
+    return *bookmarked_;
+  }
+  const Page& page = LoadPage(row / kPageRows);
+  const auto offset = static_cast<std::size_t>(row - page.first);
+  // Rows deleted by another user since the count leave the page short.
+  if (offset >= page.rows.size()) throw KxError(kRecordDeleted, kSource, "Record is deleted.");
+  return page.rows[offset];
 }
 
 // Wildcards of a value taken literally: "[*]" for "*".
@@ -251,44 +367,57 @@ void JobTableGrid::SetCol(long col) {
 }
 
 Bookmark JobTableGrid::GetBookmark() const {
-  if (current_ < 0) throw KxError(dberr::NoCurrentRecord, kSource, "No current record.");
-  return rows_[static_cast<std::size_t>(current_)].rowid;
+  if (!currentRow_) throw KxError(dberr::NoCurrentRecord, kSource, "No current record.");
+  return currentRow_->rowid;
 }
 
-Bookmark JobTableGrid::BookmarkAt(long row) const {
-  if (row < 0 || row >= Rows()) throw KxError(dberr::NoCurrentRecord, kSource, "No current record.");
-  return rows_[static_cast<std::size_t>(row)].rowid;
-}
+Bookmark JobTableGrid::BookmarkAt(long row) const { return RowAt(row).rowid; }
 
 long JobTableGrid::RowOf(Bookmark bookmark) const {
-  // Rows are kept in rowid order, and a new row's rowid is above every row read.
-  const auto it = std::lower_bound(rows_.begin(), rows_.end(), bookmark,
-                                   [](const Row& r, Bookmark b) { return r.rowid < b; });
-  if (it == rows_.end() || it->rowid != bookmark) return -1;
-  return static_cast<long>(it - rows_.begin());
+  for (const Page& p : pages_) {
+    for (std::size_t i = 0; i < p.rows.size(); ++i)
+      if (p.rows[i].rowid == bookmark) return p.first + static_cast<long>(i);
+  }
+  const auto added = std::find(added_.begin(), added_.end(), bookmark);
+  if (added != added_.end()) return counted_ + static_cast<long>(added - added_.begin());
+  auto db = Engine().OpenDatabase(dbName_);
+  long at = -1;
+  if (Count(*db, "rowid = " + std::to_string(bookmark)) == 1) at = Count(*db, "rowid < " + std::to_string(bookmark));
+  db->Close();
+  return at;
 }
 
-const Variant& JobTableGrid::Cell(long row, long column) const {
-  if (row < 0 || row >= Rows()) throw KxError(dberr::NoCurrentRecord, kSource, "No current record.");
+Variant JobTableGrid::Cell(long row, long column) const {
   if (column < 0 || column >= ColumnCount())
     throw KxError(dberr::ItemNotFound, kSource, "Item not found in this collection.");
-  return rows_[static_cast<std::size_t>(row)].values[static_cast<std::size_t>(column)];
+  return RowAt(row).values[static_cast<std::size_t>(column)];
 }
 
 void JobTableGrid::MoveTo(long row) {
-  if (row < 0 || row >= Rows()) throw KxError(dberr::NoCurrentRecord, kSource, "No current record.");
+  Row r = RowAt(row);
   edit_.reset();
   current_ = row;
+  currentRow_ = std::move(r);
 }
 
 void JobTableGrid::MoveFirst() {
   edit_.reset();
-  current_ = rows_.empty() ? -1 : 0;
+  if (rows_ == 0) {
+    current_ = -1;
+    currentRow_.reset();
+    return;
+  }
+  MoveTo(0);
 }
 
 void JobTableGrid::MoveLast() {
   edit_.reset();
-  current_ = rows_.empty() ? -1 : Rows() - 1;
+  if (rows_ == 0) {
+    current_ = -1;
+    currentRow_.reset();
+    return;
+  }
+  MoveTo(rows_ - 1);
 }
 
 void JobTableGrid::CancelUpdate() { edit_.reset(); }
@@ -303,9 +432,9 @@ void JobTableGrid::AddNew() {
 
 JobTableGrid::Edit& JobTableGrid::BeginEdit() {
   if (!edit_) {
-    if (current_ < 0) throw KxError(dberr::NoCurrentRecord, kSource, "No current record.");
+    if (!currentRow_) throw KxError(dberr::NoCurrentRecord, kSource, "No current record.");
     Edit edit;
-    edit.values = rows_[static_cast<std::size_t>(current_)].values;
+    edit.values = currentRow_->values;
     edit.changed.assign(columns_.size(), false);
     edit_ = std::move(edit);
   }
@@ -314,8 +443,8 @@ JobTableGrid::Edit& JobTableGrid::BeginEdit() {
 
 Variant JobTableGrid::ValueOf(long column) const {
   if (edit_) return edit_->values[static_cast<std::size_t>(column)];
-  if (current_ < 0) throw KxError(dberr::NoCurrentRecord, kSource, "No current record.");
-  return rows_[static_cast<std::size_t>(current_)].values[static_cast<std::size_t>(column)];
+  if (!currentRow_) throw KxError(dberr::NoCurrentRecord, kSource, "No current record.");
+  return currentRow_->values[static_cast<std::size_t>(column)];
 }
 
 void JobTableGrid::SetValueOf(long column, const Variant& value) {
@@ -325,11 +454,21 @@ void JobTableGrid::SetValueOf(long column, const Variant& value) {
 }
 
 Variant JobTableGrid::CellValueOf(long column, Bookmark bookmark) const {
-  const long row = RowOf(bookmark);
-  if (row < 0) throw KxError(kInvalidBookmark, kSource, "Not a valid bookmark.");
-  return rows_[static_cast<std::size_t>(row)].values[static_cast<std::size_t>(column)];
+  const auto c = static_cast<std::size_t>(column);
+  if (currentRow_ && currentRow_->rowid == bookmark) return currentRow_->values[c];
+  if (bookmarked_ && bookmarked_->rowid == bookmark) return bookmarked_->values[c];
+  for (const Page& p : pages_) {
+    for (const Row& r : p.rows)
+      if (r.rowid == bookmark) return r.values[c];
+  }
+  auto db = Engine().OpenDatabase(dbName_);
+  auto rs = db->OpenRecordset(RowsStatement() + " where rowid = " + std::to_string(bookmark));
+  if (rs->Eof()) throw KxError(kInvalidBookmark, kSource, "Not a valid bookmark.");
+  bookmarked_ = RowFrom(*rs);
+  rs->Close();
+  db->Close();
+  return bookmarked_->values[c];
 }
-
 std::string JobTableGrid::CaptionOf(long column) const {
   const std::string name = columns_[static_cast<std::size_t>(column)]->Name();
   return captions_ ? captions_(name) : name;
@@ -348,9 +487,7 @@ void JobTableGrid::Update() {
 JobTableGrid::Row JobTableGrid::ReadRow(Database& db, Bookmark rowid) const {
   auto rs = db.OpenRecordset(RowsStatement() + " where rowid = " + std::to_string(rowid));
   if (rs->Eof()) throw KxError(kRecordDeleted, kSource, "Record is deleted.");
-  Row row;
-  row.rowid = rowid;
-  for (const auto& c : columns_) row.values.push_back(rs->Fields(c->Name()).Value());
+  Row row = RowFrom(*rs);
   rs->Close();
   return row;
 }
@@ -372,16 +509,20 @@ void JobTableGrid::StoreNew(const Edit& edit) {
   db->Execute(names.empty() ? "insert into NcData default values"
                             : "insert into NcData (" + names + ") values (" + values + ")");
   auto rs = db->OpenRecordset("select last_insert_rowid()");
-  const Variant id = rs->Fields(0).Value();
+  const auto id = static_cast<Bookmark>(rs->Fields(0).Value().ToNumber());
   rs->Close();
-  Row row = ReadRow(*db, static_cast<Bookmark>(id.ToNumber()));
   db->Close();
-
-  const auto at = std::upper_bound(rows_.begin(), rows_.end(), row.rowid,
-                                   [](Bookmark b, const Row& r) { return b < r.rowid; });
-  const long index = static_cast<long>(at - rows_.begin());
-  rows_.insert(at, std::move(row));
-  if (current_ >= index) ++current_;
+  // The new row is the grid's last (its key is above every other); the rows before it keep
+  // their places, and so does the current row.
+  ++total_;
+  if (rowCondition_.empty() && filterCondition_.empty()) {
+    ++counted_;
+    const long lastPage = (counted_ - 1) / kPageRows;
+    pages_.remove_if([&](const Page& p) { return p.first >= (lastPage - 1) * kPageRows; });
+  } else {
+    added_.push_back(id);
+  }
+  ++rows_;
 }
 
 void JobTableGrid::StoreChanges(const Edit& edit) {
@@ -391,14 +532,18 @@ void JobTableGrid::StoreChanges(const Edit& edit) {
     if (!sets.empty()) sets += ", ";
     sets += Bracketed(columns_[i]->Name()) + " = " + SqlLiteral(edit.values[i]);
   }
-  Row& target = rows_[static_cast<std::size_t>(current_)];
+  const Bookmark rowid = currentRow_->rowid;
   auto db = Engine().OpenDatabase(dbName_);
-  const long changed =
-      db->Execute("update NcData set " + sets + " where rowid = " + std::to_string(target.rowid));
+  const long changed = db->Execute("update NcData set " + sets + " where rowid = " + std::to_string(rowid));
   if (changed == 0) throw KxError(kRecordDeleted, kSource, "Record is deleted.");
-  Row stored = ReadRow(*db, target.rowid);
+  Row stored = ReadRow(*db, rowid);
   db->Close();
-  target = std::move(stored);
+  for (Page& p : pages_) {
+    for (Row& r : p.rows)
+      if (r.rowid == rowid) r = stored;
+  }
+  if (bookmarked_ && bookmarked_->rowid == rowid) bookmarked_ = stored;
+  currentRow_ = std::move(stored);
 }
 
 }  // namespace kx

@@ -1,8 +1,12 @@
 #pragma once
 // The library's job grid: the rows of a job database's job table in table order, with a
 // current row, a current column, and writes that go straight to the table through the engine.
+// Rows are read lazily, a page at a time by their position in key order, and only a few pages
+// are kept: a grid costs the same memory over ten jobs or a million.
+#include <cstddef>
 #include <functional>
 #include <map>
+#include <list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,15 +19,17 @@
 namespace kx {
 
 class Database;
+class Recordset;
 
 class JobTableGrid : public IHostGrid {
  public:
   // The title of a column as the host shows it; the column's name when none is given.
   using CaptionSource = std::function<std::string(std::string_view column)>;
 
-  // Reads the job table of the database (DbName, Windows form or native): every row, or those
-  // the condition rows selects (in the dialect; a tool that works on one job reads no more).
-  // Engine errors (missing file, no job table) raise KxError.
+  // Opens the job table of the database (DbName, Windows form or native): every row, or those
+  // the condition rows selects (in the dialect), and the rows this grid adds. It reads the
+  // columns, the row count and the first row. Engine errors (missing file, no job table)
+  // raise KxError.
   explicit JobTableGrid(std::string dbName, CaptionSource captions = {}, std::string rows = {});
   ~JobTableGrid() override;
   JobTableGrid(const JobTableGrid&) = delete;
@@ -40,7 +46,7 @@ class JobTableGrid : public IHostGrid {
   // -1 (no current column) or a column position; anything else raises KxError.
   void SetCol(long col);
 
-  long Rows() const override { return static_cast<long>(rows_.size()); }
+  long Rows() const override { return rows_; }  // counted on opening and Refresh
   // The row's rowid. No current row raises KxError(dberr::NoCurrentRecord).
   Bookmark GetBookmark() const override;
   // Starts a new row; a pending change of the current row is dropped.
@@ -54,7 +60,8 @@ class JobTableGrid : public IHostGrid {
 
   // Drops a pending new row or change.
   void CancelUpdate() override;
-  // Rereads the table. The current row stays when it still exists, else the first row.
+  // Counts the rows anew and forgets the rows read. The current row stays when it still
+  // exists, else the first row.
   void Refresh();
 
   // Captions a host shows instead of values: column name (any case) -> value text -> caption.
@@ -76,7 +83,7 @@ class JobTableGrid : public IHostGrid {
   void MoveFirst();
   Bookmark BookmarkAt(long row) const;
   long RowOf(Bookmark bookmark) const;  // -1 when no row carries it
-  const Variant& Cell(long row, long column) const;
+  Variant Cell(long row, long column) const;
   bool IsAddingNew() const { return edit_ && edit_->isNew; }
 
   const std::string& DbName() const { return dbName_; }
@@ -92,6 +99,10 @@ class JobTableGrid : public IHostGrid {
     std::vector<Variant> values;
     std::vector<bool> changed;
   };
+  struct Page {
+    long first = 0;  // position of rows[0]
+    std::vector<Row> rows;
+  };
 
   Variant ValueOf(long column) const;
   void SetValueOf(long column, const Variant& value);
@@ -103,18 +114,33 @@ class JobTableGrid : public IHostGrid {
   Row ReadRow(Database& db, Bookmark rowid) const;
   std::string FilterCondition(const std::vector<std::string>& names) const;
   const std::map<std::string, std::string>* CaptionsOfColumn(const std::string& name) const;
+  Row RowFrom(const Recordset& rs) const;
+  std::string Condition() const;
+  std::string Where(const std::string& also = {}) const;
+  long Count(Database& db, const std::string& also) const;
+  const Row& RowAt(long row) const;
+  const Page& LoadPage(long index) const;
+  void Forget() const;
 
   std::string dbName_;
   CaptionSource captions_;
   std::string rowCondition_;
+  std::vector<Bookmark> added_;  // rows stored here, after the condition's rows
   std::vector<std::unique_ptr<Column>> columns_;
-  std::vector<Row> rows_;
+  std::vector<int> fields_;  // statement field of each column
+  long rows_ = 0;
+  long counted_ = 0;  // the rows read by page; the added ones follow
   long current_ = -1;
+  std::optional<Row> currentRow_;  // the current row as read when it became current
   long col_ = -1;
   std::optional<Edit> edit_;
   ValueCaptions valueCaptions_;
   std::string filter_;
+  std::string filterCondition_;  // the search as a condition of the statement, "" for none
   long total_ = 0;
+  // The pages read, most recently used first, and the last row read by bookmark.
+  mutable std::list<Page> pages_;
+  mutable std::optional<Row> bookmarked_;
 };
 
 // The literal of a value in a statement of the engine's dialect: Null, a number, or a quoted text.

@@ -235,6 +235,9 @@ std::string PgTranslator::Tail(std::size_t b, std::size_t e) {
     std::string key;
     Cls cls = Cls::Other;
     if (auto name = SingleName(kb, end)) {
+      // The key stands in for SQLite's rowid and is never Null: a Nulls order would keep the
+      // server from reading it in index order.
+      if (IsWord(toks_[*name], "rowid")) nulls = true;
       key = Trimmed(Expr(kb, end, &cls));
       if (cls == Cls::TextCol) key = FoldKey(key, cls, kOrderCollation);
     } else {
@@ -245,7 +248,8 @@ std::string PgTranslator::Tail(std::size_t b, std::size_t e) {
     if (!nulls) out += desc ? " NULLS LAST" : " NULLS FIRST";
     firstKey = false;
   }
-  return out + Expr(limit, e);
+  // The last key's range ends before the blank that led to LIMIT or OFFSET.
+  return limit < e ? out + " " + Trimmed(Expr(limit, e)) : out;
 }
 
 std::string PgTranslator::Update(std::size_t b, std::size_t e) {

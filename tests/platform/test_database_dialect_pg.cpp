@@ -36,6 +36,9 @@ TEST(PgDialect, NamesTakeTheStoredSpellingAndAliasesKeepTheirs) {
   EXPECT_EQ(T("select rowid as [KxGridRowId], * from NcData where rowid = 5"),
             "select \"ID\" as \"KxGridRowId\", * from \"NCDATA\" where \"ID\" = 5");
   EXPECT_EQ(T("Machine"), "SELECT * FROM \"MACHINE\"");
+  // A page of the job grid: the key in index order (never Null), then the page's bounds.
+  EXPECT_EQ(T("select rowid as [KxGridRowId], * from NcData order by rowid desc limit 100 offset 200", 100),
+            "select \"ID\" as \"KxGridRowId\", * from \"NCDATA\" order by \"ID\" desc limit 100 offset 200");
 }
 
 TEST(PgDialect, TextComparisonsAndSortsUseTheFolds) {

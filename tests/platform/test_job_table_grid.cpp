@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/error.h"
 #include "job_database.h"
@@ -203,6 +204,60 @@ TEST_P(JobTableGridTest, RefreshKeepsTheCurrentRowAndSeesOtherUsersRows) {
   EXPECT_EQ(filename.Text(), "B200");  // column references survive a refresh
   grid.MoveLast();
   EXPECT_EQ(filename.Text(), "D400");
+}
+
+// More rows than the grid keeps: every visit order reads the same row at each position.
+TEST_F(JobTableGridTest, RowsArePagedInKeyOrderWhateverTheVisitOrder) {
+  constexpr long kJobs = 1234;
+  {
+    auto conn = db.Open();
+    Transaction tx(*conn);
+    for (long i = 1; i <= kJobs; ++i)
+      conn->Execute("insert into NcData ([Filename], [ProgramNumber]) values ('J" + std::to_string(i) + "', '" +
+                    std::to_string(i) + "')");
+    conn->Execute("delete from NcData where [ProgramNumber] in ('7', '500')");  // keys with gaps
+    tx.Commit();
+  }
+  const auto expected = [](long row) { return "J" + std::to_string(row + 1 + (row >= 6) + (row >= 498)); };
+  const std::vector<std::vector<long>> visits = {
+      {0, 1, 99, 100, 101, 250, 1000, 1231},  // forward
+      {1231, 1200, 1131, 1130, 640, 3, 0},    // backward from the end
+      {617, 616, 618, 5, 1229, 300, 900, 12, 1100, 410, 700, 1210, 617}};  // jumps, many pages
+  for (const auto& visit : visits) {
+    JobTableGrid grid(db.Path());
+    ASSERT_EQ(grid.Rows(), kJobs - 2);
+    const long column = grid.ColumnIndex("Filename");
+    for (long row : visit) {
+      ASSERT_EQ(grid.Cell(row, column).ToText(), expected(row)) << "row " << row;
+      EXPECT_EQ(grid.RowOf(grid.BookmarkAt(row)), row);
+    }
+    grid.MoveTo(visit.back());
+    const Bookmark b = grid.GetBookmark();
+    grid.Refresh();  // forgets the pages, keeps the row
+    EXPECT_EQ(grid.CurrentRow(), visit.back());
+    EXPECT_EQ(grid.GetBookmark(), b);
+    EXPECT_THROW(grid.Cell(kJobs - 2, column), KxError);
+  }
+}
+
+// A grid of the rows a condition selects holds the rows it adds too, as the new-job road needs.
+TEST_F(JobTableGridTest, AGridOfSelectedRowsKeepsTheRowsItAdds) {
+  SeedTwoJobs();
+  JobTableGrid grid(db.Path(), {}, "[Filename] = 'B200'");
+  ASSERT_EQ(grid.Rows(), 1);
+  const Bookmark source = grid.GetBookmark();
+  grid.AddNew();
+  grid.Columns("Filename").Value(Variant("C300"));
+  grid.Columns("ProgramNumber").Value(Variant("300"));
+  grid.Update();
+  EXPECT_EQ(grid.Rows(), 2);
+  EXPECT_EQ(grid.GetBookmark(), source);
+  grid.MoveLast();
+  EXPECT_EQ(grid.Columns("Filename").Text(), "C300");
+  EXPECT_EQ(grid.Columns("Machine").CellValue(source).ToText(), "Mazak");
+  grid.Refresh();
+  EXPECT_EQ(grid.Rows(), 2);
+  EXPECT_EQ(grid.Columns("Filename").Text(), "C300");
 }
 
 TEST(SqlLiteral, ValuesNeverReachAStatementUnquoted) {
