@@ -88,10 +88,11 @@ JobTableGrid::~JobTableGrid() = default;
 // rows. (Each part stays a condition an index serves.)
 std::string JobTableGrid::Condition() const {
   std::string condition = filterCondition_;
-  if (rowCondition_.empty()) return condition;
-  condition = "(" + rowCondition_ + ")" + (condition.empty() ? "" : " and " + condition);
+  if (!rowCondition_.empty())
+    condition = "(" + rowCondition_ + ")" + (condition.empty() ? "" : " and " + condition);
   if (!added_.empty()) {
-    condition += " and rowid not in (";
+    if (!condition.empty()) condition += " and ";
+    condition += "rowid not in (";
     for (std::size_t i = 0; i < added_.size(); ++i) condition += (i ? ", " : "") + std::to_string(added_[i]);
     condition += ")";
   }
@@ -153,13 +154,16 @@ void JobTableGrid::Refresh() {
   // The search names every column: its condition is made once the columns are known.
   filterCondition_ = filter_.empty() ? std::string() : FilterCondition(names);
   rs->Close();
-  // Rows added here that another user has deleted since are gone from the grid too.
+  // Rows added here stay after a condition's rows while they exist and meet the search; without
+  // a condition they are among the table's rows.
+  if (rowCondition_.empty()) added_.clear();
   if (!added_.empty()) {
     std::string list;
     for (Bookmark b : added_) list += (list.empty() ? "" : ", ") + std::to_string(b);
     std::vector<Bookmark> still;
-    auto left = db->OpenRecordset("select rowid as [" + std::string(kRowIdField) + "] from NcData where rowid in (" +
-                                  list + ") order by rowid");
+    auto left = db->OpenRecordset(
+        "select rowid as [" + std::string(kRowIdField) + "] from NcData where rowid in (" + list + ")" +
+        (filterCondition_.empty() ? "" : " and " + filterCondition_) + " order by rowid");
     for (; !left->Eof(); left->MoveNext()) still.push_back(RowIdOf(*left));
     left->Close();
     added_ = std::move(still);
@@ -172,7 +176,8 @@ void JobTableGrid::Refresh() {
     total = Count(*db, {});
     filterCondition_ = search;
   }
-  const std::optional<Bookmark> keep = currentRow_ ? std::optional<Bookmark>(currentRow_->rowid) : std::nullopt;
+  const std::optional<Bookmark> keep =
+      currentRow_ ? std::optional<Bookmark>(currentRow_->rowid) : std::nullopt;
   long at = -1;
   if (keep) {
     const auto it = std::find(added_.begin(), added_.end(), *keep);
@@ -249,7 +254,8 @@ const JobTableGrid::Page& JobTableGrid::LoadPage(long index) const {
   {
     auto db = Engine().OpenDatabase(dbName_);
     auto rs = db->OpenRecordset(sql, dbOpenForwardOnly, 0, n);
-    for (; !rs->Eof() && static_cast<long>(page.rows.size()) < n; rs->MoveNext()) page.rows.push_back(RowFrom(*rs));
+    for (; !rs->Eof() && static_cast<long>(page.rows.size()) < n; rs->MoveNext())
+      page.rows.push_back(RowFrom(*rs));
     rs->Close();
     db->Close();
   }
@@ -382,7 +388,8 @@ long JobTableGrid::RowOf(Bookmark bookmark) const {
   if (added != added_.end()) return counted_ + static_cast<long>(added - added_.begin());
   auto db = Engine().OpenDatabase(dbName_);
   long at = -1;
-  if (Count(*db, "rowid = " + std::to_string(bookmark)) == 1) at = Count(*db, "rowid < " + std::to_string(bookmark));
+  if (Count(*db, "rowid = " + std::to_string(bookmark)) == 1)
+    at = Count(*db, "rowid < " + std::to_string(bookmark));
   db->Close();
   return at;
 }

@@ -258,6 +258,20 @@ TEST_F(JobTableGridTest, AGridOfSelectedRowsKeepsTheRowsItAdds) {
   grid.Refresh();
   EXPECT_EQ(grid.Rows(), 2);
   EXPECT_EQ(grid.Columns("Filename").Text(), "C300");
+
+  // Under a search an added row follows until a refresh searches again; it is counted once.
+  JobTableGrid searched(db.Path());
+  searched.SetFilter("?300");
+  ASSERT_EQ(searched.Rows(), 1);
+  for (const char* name : {"D300", "E400"}) {
+    searched.AddNew();
+    searched.Columns("Filename").Value(Variant(name));
+    searched.Update();
+  }
+  EXPECT_EQ(searched.Rows(), 3);
+  searched.Refresh();
+  ASSERT_EQ(searched.Rows(), 2);
+  EXPECT_EQ(searched.Cell(1, searched.ColumnIndex("Filename")).ToText(), "D300");
 }
 
 TEST(SqlLiteral, ValuesNeverReachAStatementUnquoted) {
