@@ -243,6 +243,13 @@ class JetFile final : public TableSource {
     StderrCapture::Scope quiet(capture_);
     mdb_.reset(mdb_open(path_.c_str(), MDB_NOFLAGS));  // MDB_NOFLAGS: the file is opened for reading only
     if (!mdb_) Fail("it is not an Access (Jet) database");
+    // libmdb would decrypt the pages with the key the header holds; an encrypted file is kept
+    // from other readers on purpose, so it is refused rather than copied into an open one.
+    if (mdb_->f->db_key != 0)
+      throw KxError(dberr::BadFormat, kSource,
+                    "'" + path_ +
+                        "' is an encrypted Access database; nothing was imported. Decrypt it in Access "
+                        "(Tools, Security, Encrypt/Decrypt Database) and import the decrypted copy.");
     mdb_set_boolean_fmt_numbers(mdb_.get());
     if (!mdb_read_catalog(mdb_.get(), MDB_TABLE)) Fail("its catalog cannot be read");
     const bool jet3 = mdb_->f->jet_version == MDB_VER_JET3;

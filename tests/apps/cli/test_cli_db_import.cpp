@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 
 #include "cli_fixture.h"
@@ -116,6 +117,27 @@ void CompareWithMdbExport(const std::filesystem::path& file, Database& db, const
   EXPECT_EQ(r, rows.size());
 }
 
+// A copy encrypted as Access does it: a key in the header page (stored XOR a constant of the
+// format), each later page RC4-encrypted with that key XOR its page number.
+std::string Encrypted(std::string file, std::size_t pageSize) {
+  const auto rc4 = [](std::uint32_t key, char* data, std::size_t n) {
+    unsigned char s[256], k[4];
+    std::memcpy(k, &key, 4);
+    for (int i = 0; i < 256; ++i) s[i] = static_cast<unsigned char>(i);
+    for (int i = 0, j = 0; i < 256; ++i) std::swap(s[i], s[j = (j + s[i] + k[i % 4]) & 255]);
+    for (std::size_t x = 0, i = 0, j = 0; x < n; ++x) {
+      i = (i + 1) & 255;
+      std::swap(s[i], s[j = (j + s[i]) & 255]);
+      data[x] = static_cast<char>(data[x] ^ s[(s[i] + s[j]) & 255]);
+    }
+  };
+  const std::uint32_t key = 0x2468ACE1, stored = key ^ 0x4EBC8AFBu;
+  std::memcpy(file.data() + 0x3E, &stored, 4);
+  for (std::size_t p = 1; p < file.size() / pageSize; ++p)
+    rc4(key ^ static_cast<std::uint32_t>(p), file.data() + p * pageSize, pageSize);
+  return file;
+}
+
 class DbImport : public CliTest {};
 
 TEST_F(DbImport, TablesOnlyBringsEveryTableRowTypeAndValueAndLeavesTheFileAlone) {
@@ -210,6 +232,8 @@ TEST_F(DbImport, FileWithoutJobTableOrDamagedGivesOneMessageAndNoTarget) {
       {"header bytes flipped", flipped, 1, "Cannot read"},
       {"catalog bytes flipped", scrambled, 1, "Cannot read"},
       {"no database", "just text\n", 1, "Cannot read"},
+      {"encrypted", Encrypted(ReadAll(kAccess / "DateTestDatabase.mdb"), 4096), 1,
+       "is an encrypted Access database"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
