@@ -153,6 +153,35 @@ Variant JetDate(double d) {
                                    seconds / 60 % 60, seconds % 60));
 }
 
+// The bytes the pages of a memo or OLE value hold, following its links the way libmdb does,
+// or -1 where a link leads to no piece of a long value. libmdb reads a broken chain without a
+// word, so this is held against the length the row gives.
+long long LongValueBytes(MdbHandle* mdb, const unsigned char* field, int len) {
+  const std::uint32_t head = Load<std::uint32_t>(field);
+  if (head & 0x80000000u) return len - MDB_MEMO_OVERHEAD;  // kept in the row itself
+  const long long declared = head & 0x3FFFFFFF;
+  const bool onePiece = (head & 0x40000000u) != 0;  // else each piece begins with the next one's link
+  const int pageSize = static_cast<int>(mdb->fmt->pg_size);
+  const int counts = mdb->fmt->row_count_offset;
+  long long bytes = 0;
+  for (std::uint32_t link = Load<std::uint32_t>(field + 4); link != 0;) {
+    if (mdb_read_alt_pg(mdb, link >> 8) != mdb->fmt->pg_size) return -1;
+    const unsigned char* page = mdb->alt_pg_buf;
+    const unsigned row = link & 0xFF;
+    if (page[0] != 0x01 || std::memcmp(page + 4, "LVAL", 4) != 0 || row >= Load<std::uint16_t>(page + counts))
+      return -1;
+    const int start = Load<std::uint16_t>(page + counts + 2 + 2 * row) & 0x1FFF;
+    const int end = row == 0 ? pageSize : Load<std::uint16_t>(page + counts + 2 * row) & 0x1FFF;
+    if (start >= end || end > pageSize) return -1;
+    if (onePiece) return end - start;
+    if (end - start < 4) return -1;
+    link = Load<std::uint32_t>(page + start);
+    bytes += end - start - 4;
+    if (bytes > declared) return -1;  // also ends a chain that runs in a circle
+  }
+  return bytes;
+}
+
 ColumnLayout ColumnOf(const MdbColumn& c, bool jet3, std::vector<std::string>& notes,
                     const std::string& table) {
   ColumnLayout s;
@@ -225,6 +254,10 @@ class JetRows final : public RowSource {
 
  private:
   Variant Value(MdbColumn& c, std::size_t i);
+  std::string Damaged(const MdbColumn& c) const {
+    return fmt::format("column '{}' of table '{}', row {}, is damaged", c.name, table_->name, read_);
+  }
+  long long LongValue(const MdbColumn& c, const unsigned char* p, int len);
 
   JetFile& file_;
   TablePtr table_;
@@ -255,7 +288,11 @@ class JetFile final : public TableSource {
     const bool jet3 = mdb_->f->jet_version == MDB_VER_JET3;
     for (unsigned i = 0; i < mdb_->num_catalog; ++i) {
       auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb_->catalog, i));
-      if (entry->object_type != MDB_TABLE || mdb_is_system_table(entry)) continue;
+      if (entry->object_type != MDB_TABLE) continue;
+      if (mdb_is_system_table(entry)) {
+        if (std::strcmp(entry->object_name, "MSysObjects") == 0) catalog_ = entry;
+        continue;
+      }
       TablePtr t = Open(entry);
       TableLayout spec;
       spec.name = t->name;
@@ -303,13 +340,20 @@ class JetFile final : public TableSource {
     const std::string said = capture_.Said();
     if (!said.empty()) Fail(said);
   }
-  // Reads every row of every table; "" when all went well, else why not.
+  // Reads every row of every table, and of the catalog, whose long values hold the columns'
+  // properties (Required, defaults) that libmdb leaves out quietly when they are damaged;
+  // "" when all went well, else why not.
   std::string ReadAll() {
     try {
       std::vector<Variant> row;
       for (std::size_t i = 0; i < tables_.size(); ++i)
         for (auto rows = Rows(i); rows->Next(row);) {
         }
+      if (catalog_) {
+        StderrCapture::Scope quiet(capture_);
+        for (JetRows rows(*this, Open(catalog_)); rows.Next(row);) {
+        }
+      }
     } catch (const KxError& e) {
       return e.Description();
     }
@@ -335,6 +379,7 @@ class JetFile final : public TableSource {
   StderrCapture capture_;
   std::unique_ptr<MdbHandle, MdbCloser> mdb_;
   std::vector<MdbCatalogEntry*> entries_;
+  MdbCatalogEntry* catalog_ = nullptr;
   std::vector<TableLayout> tables_;
   std::vector<std::string> notes_;
 };
@@ -429,6 +474,17 @@ bool JetRows::Next(std::vector<Variant>& row) {
   return true;
 }
 
+// The length a memo or OLE value's row gives, once its pages are found to hold that many bytes.
+long long JetRows::LongValue(const MdbColumn& c, const unsigned char* p, int len) {
+  if (len < MDB_MEMO_OVERHEAD) file_.Fail(Damaged(c));
+  const long long declared = Load<std::uint32_t>(p) & 0x3FFFFFFF;
+  const long long found = LongValueBytes(file_.Handle(), p, len);
+  if (found != declared)
+    file_.Fail(fmt::format("the {} in column '{}' of table '{}', row {}, is damaged: its pages do not hold its {} bytes",
+                           c.col_type == MDB_MEMO ? "memo" : "OLE object", c.name, table_->name, read_, declared));
+  return declared;
+}
+
 Variant JetRows::Value(MdbColumn& c, std::size_t i) {
   MdbHandle* mdb = file_.Handle();
   const int start = c.cur_value_start;
@@ -439,7 +495,7 @@ Variant JetRows::Value(MdbColumn& c, std::size_t i) {
     file_.Fail(fmt::format("a value of table '{}' lies outside its page", table_->name));
   const unsigned char* p = mdb->pg_buf + start;
   const auto fixed = [&](int n) {
-    if (len != n) file_.Fail(fmt::format("column '{}' of table '{}' is damaged", c.name, table_->name));
+    if (len != n) file_.Fail(Damaged(c));
   };
   switch (c.col_type) {
     case MDB_BYTE:
@@ -467,13 +523,18 @@ Variant JetRows::Value(MdbColumn& c, std::size_t i) {
     case MDB_BINARY:
       return Variant(Hex(p, static_cast<std::size_t>(len)));
     case MDB_OLE: {
+      const long long declared = LongValue(c, p, len);
       std::size_t size = 0;
       void* data = mdb_ole_read_full(mdb, &c, &size);
       std::string hex = data ? Hex(static_cast<const unsigned char*>(data), size) : std::string();
       g_free(data);
+      if (static_cast<long long>(size) != declared)
+        file_.Fail(fmt::format("an OLE object in column '{}' of table '{}', row {}, gave {} of its {} bytes",
+                               c.name, table_->name, read_, size, declared));
       return hex.empty() ? Variant::Null() : Variant(std::move(hex));
     }
     case MDB_MEMO: {
+      LongValue(c, p, len);
       // The bound copy stops at the bind size; the whole memo comes from its own pages.
       char* text = mdb_col_to_string(mdb, mdb->pg_buf, start, MDB_MEMO, len);
       std::string out = text ? text : "";

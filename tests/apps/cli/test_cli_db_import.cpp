@@ -219,6 +219,12 @@ TEST_F(DbImport, FileWithoutJobTableOrDamagedGivesOneMessageAndNoTarget) {
   for (std::size_t i = 0; i < 64; ++i) flipped[i] = static_cast<char>(flipped[i] ^ 0x55);
   std::string scrambled = nwind;  // the catalog's page (Jet 3 pages are 2048 bytes)
   for (std::size_t i = 2 * 2048 + 16; i < 3 * 2048; ++i) scrambled[i] = static_cast<char>(~scrambled[i]);
+  // A page of a long value inverted: libmdb reads what it finds (an empty memo, part of a photo).
+  const auto inverted = [&](std::size_t page) {
+    std::string s = nwind;
+    for (std::size_t i = page * 2048; i < (page + 1) * 2048; ++i) s[i] = static_cast<char>(~s[i]);
+    return s;
+  };
   const struct {
     const char* what;
     std::string content;  // empty: the shipped file of that name
@@ -231,6 +237,8 @@ TEST_F(DbImport, FileWithoutJobTableOrDamagedGivesOneMessageAndNoTarget) {
       {"truncated in the header", nwind.substr(0, 3000), 1, "Cannot read"},
       {"header bytes flipped", flipped, 1, "Cannot read"},
       {"catalog bytes flipped", scrambled, 1, "Cannot read"},
+      {"memo page inverted", inverted(31), 1, "memo in column 'Description' of table 'Categories', row 1"},
+      {"OLE page inverted", inverted(100), 1, "OLE object in column 'Photo' of table 'Employees', row 1"},
       {"no database", "just text\n", 1, "Cannot read"},
       {"encrypted", Encrypted(ReadAll(kAccess / "DateTestDatabase.mdb"), 4096), 1,
        "is an encrypted Access database"},
