@@ -15,23 +15,12 @@ cli="$build/apps/cli/kestrafix"
 # The command line is measured too; bench/run.sh builds the benchmark programs only.
 cmake --build "$build" --target kestrafix_cli_binary >/dev/null || { echo "pg: cannot build kestrafix" >&2; exit 1; }
 for f in "$bench" "$cli"; do [ -x "$f" ] || { echo "pg: missing $f (configure with -DKX_BUILD_BENCH=ON)" >&2; exit 1; }; done
-command -v psql >/dev/null && command -v jq >/dev/null || { echo "pg: needs psql and jq" >&2; exit 1; }
-bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)
-[ -x "$bin/initdb" ] || { echo "pg: no server binaries (Debian package postgresql)" >&2; exit 1; }
+command -v jq >/dev/null || { echo "pg: needs jq" >&2; exit 1; }
 
 tmp=$(mktemp -d /tmp/kx-bench-pg-XXXXXX)
-as_server() { if [ "$(id -u)" = 0 ]; then runuser -u postgres -- "$@"; else "$@"; fi; }
-[ "$(id -u)" = 0 ] && chown postgres "$tmp"
-stop() {
-  [ -f "$tmp/data/postmaster.pid" ] && as_server "$bin/pg_ctl" -D "$tmp/data" -m fast -w stop >/dev/null 2>&1
-  rm -rf "$tmp"
-}
-trap stop EXIT
-as_server "$bin/initdb" -D "$tmp/data" -U postgres -A trust -E UTF8 --locale=C >"$tmp/initdb.log" 2>&1 ||
-  { cat "$tmp/initdb.log" >&2; exit 1; }
-as_server "$bin/pg_ctl" -D "$tmp/data" -l "$tmp/server.log" -w -o \
-  "-c listen_addresses='' -c unix_socket_directories='$tmp' -c shared_buffers=256MB" start >/dev/null
-psql_() { psql -X -q -v ON_ERROR_STOP=1 -h "$tmp" -U postgres "$@"; }
+. "$(dirname "$0")/pg_server.sh"
+trap pg_stop EXIT
+pg_start || exit 1
 psql_ -d postgres -c "CREATE DATABASE kx" >/dev/null
 db="host=$tmp dbname=kx user=postgres"
 

@@ -200,14 +200,20 @@ void Run(const Options& o, CliIo& io) {
   // The dialog takes both texts without their outer blanks.
   const std::string pattern = Trim(o.like);
   const std::string value = Trim(o.value);
-  const long count = CountMatching(dbName, column, pattern, options);
   const std::string condition = pattern.empty() ? std::string("empty or Null") : "like \"" + pattern + "\"";
+  long count = 0, updated = 0;
+  if (o.yes && !o.dryRun) {
+    // Answered before it is asked: the update's own count is the count, and a table of a
+    // million jobs is not read twice.
+    updated = count = ReplaceMatching(dbName, column, pattern, value, options, ReplaceLogOf(cfg.torvel));
+  } else {
+    count = CountMatching(dbName, column, pattern, options);
+  }
 
   if (o.dryRun) return DryRun(o, dbName, column, pattern, value, count, options, io);
 
-  long updated = 0;
-  if (count > 0) {
-    if (!o.yes && !io.console.ttyIn) {
+  if (count > 0 && !o.yes) {
+    if (!io.console.ttyIn) {
       throw UsageError(fmt::format(
           "{} jobs with [{}] {} would change and there is no terminal to ask: confirm with --yes, or list "
           "them with --dry-run",
@@ -216,7 +222,7 @@ void Run(const Options& o, CliIo& io) {
     const FrmReplaceTexts texts = ReadFrmReplaceTexts();
     std::string question = ReplaceQuestionText(texts.Update, count);
     if (question.empty()) question = fmt::format("Set [{}] of {} jobs?", column, count);
-    ScopedConsoleUi ui(io, o.yes);
+    ScopedConsoleUi ui(io, false);
     if (Ui().MessageBox(question, texts.Question, MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes)
       updated = ReplaceMatching(dbName, column, pattern, value, options, ReplaceLogOf(cfg.torvel));
   }
