@@ -22,6 +22,18 @@ bool HasIndex(const TableLayout& t, const std::string& column, bool unique, bool
   return false;
 }
 
+// The server keeps 63 bytes of a name; both engines are given the same names.
+constexpr std::size_t kNameBytes = 63;
+
+std::string Clip(const std::string& name, std::size_t bytes) {
+  if (name.size() <= bytes) return name;
+  while (bytes > 0 && (static_cast<unsigned char>(name[bytes]) & 0xC0) == 0x80) --bytes;  // not inside a letter
+  return name.substr(0, bytes);
+}
+
+// SQLite compares names without case, the server only the bytes it keeps.
+std::string NameKey(const std::string& name) { return FoldCase(Clip(name, kNameBytes)); }
+
 const ColumnLayout* FindColumn(const TableLayout& t, std::string_view name) {
   for (const ColumnLayout& c : t.columns)
     if (EqualsNoCase(c.name, name)) return &c;
@@ -103,9 +115,24 @@ std::unique_ptr<TableWriter> TableWriter::Create(const std::string& dbName) {
   return detail::CreateSqliteTableWriter(dbName, NativeDbPath(dbName));
 }
 
+void TableWriter::ReserveTableNames(const std::vector<TableLayout>& tables) {
+  for (const TableLayout& t : tables) names_.insert(NameKey(TargetTable(t).name));
+}
+
+std::string TableWriter::UniqueName(const std::string& name) {
+  std::string candidate = name;
+  for (int n = 2; !names_.insert(NameKey(candidate)).second; ++n) {
+    const std::string suffix = "_" + std::to_string(n);
+    candidate = Clip(name, kNameBytes - suffix.size()) + suffix;
+  }
+  return candidate;
+}
+
 long long TableWriter::WriteTable(const TableLayout& table, RowSource& rows, long long expected,
                                   const CopyProgress& progress) {
-  const TableLayout target = TargetTable(table);
+  TableLayout target = TargetTable(table);
+  names_.insert(NameKey(target.name));
+  for (IndexLayout& ix : target.indexes) ix.name = UniqueName(ix.name);
   CreateTable(target);
   long long next = kTickRows;
   const auto tick = [&](long long n) {
@@ -129,6 +156,7 @@ std::vector<CopiedTable> CopyJobDatabase(const std::string& from, const std::str
   auto source = Engine().OpenDatabase(from);
   const std::vector<TableLayout> tables = source->TableDefs();
   auto writer = TableWriter::Create(to);
+  writer->ReserveTableNames(tables);
   std::vector<CopiedTable> copied;
   for (const TableLayout& t : tables) {
     long long expected = -1;

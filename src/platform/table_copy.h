@@ -5,6 +5,7 @@
 // feeds it the tables of another job database, an importer may feed it those of another file.
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,10 @@ class TableWriter {
   // The rows the target's table holds now, counted by the target.
   long long CountRows(const TableLayout& table);
   void Commit();
+  // Index names are the database's, not the table's, and are made from table and column names:
+  // table A's index on B_C and table A_B's on C are both A_B_C. WriteTable gives an index whose
+  // name is taken a suffix (_2, _3, ...); the tables named here, written later, keep theirs.
+  void ReserveTableNames(const std::vector<TableLayout>& tables);
 
  protected:
   TableWriter() = default;
@@ -70,6 +75,10 @@ class TableWriter {
   virtual void CreateIndexes(const TableLayout& target) = 0;
   virtual long long Count(const std::string& table) = 0;
   virtual void DoCommit() = 0;
+
+ private:
+  std::string UniqueName(const std::string& name);
+  std::set<std::string> names_;  // tables and indexes, as both engines compare them
 };
 
 // The table as the writer makes it (see WriteTable).

@@ -242,7 +242,10 @@ ImportReport ImportTables(TableSource& source, const std::string& target, const 
 
   // Made first, so that a target that exists already is refused before the long reading.
   std::unique_ptr<TableWriter> writer;
-  if (!options.dryRun) writer = TableWriter::Create(target);
+  if (!options.dryRun) {
+    writer = TableWriter::Create(target);
+    writer->ReserveTableNames(tables);
+  }
 
   ImportReport report;
   report.notes = source.Notes();

@@ -166,6 +166,32 @@ TEST(TableImport, JobTableBecomesTheJobDatabasesOwn) {
   EXPECT_EQ(db->OpenRecordset("select Count(*) from Machine")->Fields(0).Value().ToText(), "1");
 }
 
+// Index names are the database's: A's index on B_C and A_B's on C are both A_B_C, A's on C is
+// named like the table A_C that comes later, and the server keeps only 63 bytes of a name.
+TEST(TableImport, IndexNamesAreMadeUniqueInTheDatabase) {
+  const std::string longName(70, 'x');
+  TableLayout a{"A", {Col("B_C", FieldType::Text, 5), Col("C", FieldType::Int32)}, {}, {}};
+  a.indexes = {{"A_B_C", {"B_C"}, true, false},
+               {"a_c", {"C"}, false, false},
+               {longName + "1", {"C"}, false, false},
+               {longName + "2", {"B_C"}, false, false}};
+  TableLayout ab{"A_B", {Col("C", FieldType::Text, 5)}, {}, {{"A_B_C", {"C"}, false, false}}};
+  TableLayout ac{"A_C", {Col("D", FieldType::Text, 5)}, {}, {}};
+  FakeSource source({{a, {{"x", 1}}}, {ab, {{"y"}}}, {ac, {{"z"}}}});
+  TempDir dir;
+  const std::string target = (dir / "a.db").string();
+  ImportOptions tablesOnly;
+  tablesOnly.tablesOnly = true;
+  ASSERT_TRUE(ImportTables(source, target, tablesOnly).written);
+
+  std::vector<std::string> indexes;
+  for (const TableLayout& t : Engine().OpenDatabase(target)->TableDefs())
+    for (const IndexLayout& ix : t.indexes)
+      indexes.push_back(t.name + " " + ix.name + " " + ix.columns.at(0));
+  EXPECT_THAT(indexes, ::testing::UnorderedElementsAre("A A_B_C B_C", "A a_c_2 C", "A " + longName + "1 C",
+                                                       "A " + std::string(61, 'x') + "_2 B_C", "A_B A_B_C_2 C"));
+}
+
 TEST(TableImport, FileWithoutJobTableIsRefusedUnlessTablesOnly) {
   TempDir dir;
   FakeSource source({Named("Orders")});
