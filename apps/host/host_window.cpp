@@ -11,13 +11,13 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QSignalBlocker>
-#include <QSortFilterProxyModel>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 
 #include "demo_environment.h"
 #include "ini_file.h"
@@ -29,6 +29,7 @@ namespace {
 
 const QString kProgId = QStringLiteral(KX_PROGID);
 constexpr int kSearchDelayMs = 250;  // typing on does not reread the table for every key
+constexpr int kSizingRows = 50;      // columns are sized by the rows of about a screen
 
 }  // namespace
 
@@ -47,22 +48,21 @@ HostWindow::~HostWindow() {
 void HostWindow::BuildUi() {
   setWindowTitle(tr("Kestrafix host"));
   setObjectName(QStringLiteral("HostWindow"));
+  // The view shows the grid's rows as they are: a header click sorts them in the database.
   model_ = new JobGridModel(this);
-  proxy_ = new QSortFilterProxyModel(this);
-  proxy_->setSourceModel(model_);
-  proxy_->setSortRole(JobGridModel::SortRole);
-  // Not locale-aware: Qt's locale comparison ignores the case setting.
-  proxy_->setSortCaseSensitivity(Qt::CaseInsensitive);
+  model_->SetSorter([this](int column, Qt::SortOrder order) { SortGrid(column, order); });
 
   view_ = new QTableView(this);
   view_->setObjectName(QStringLiteral("SSDBGrid1"));
-  view_->setModel(proxy_);
+  view_->setModel(model_);
   view_->setSortingEnabled(true);
   view_->sortByColumn(-1, Qt::AscendingOrder);  // table order until the user sorts
   view_->setSelectionBehavior(QAbstractItemView::SelectRows);
   view_->setSelectionMode(QAbstractItemView::SingleSelection);
   view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   view_->setAlternatingRowColors(true);
+  // One height for every row: the view never measures rows it does not show.
+  view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
   connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current, const QModelIndex&) { TrackCurrent(current); });
@@ -307,8 +307,12 @@ bool HostWindow::OpenConfiguration(const QString& file) {
               .arg(missing));
     }
   }
+  {
+    const QSignalBlocker quiet(view_->horizontalHeader());  // a new grid is in table order
+    view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+  }
   model_->SetGrid(&api, grid);
-  view_->resizeColumnsToContents();
+  SizeColumns();
   pages_->setCurrentWidget(view_);
   ShowGridCurrent();
   UpdateActions();
@@ -341,13 +345,33 @@ bool HostWindow::ApplySearch(const QString& text) {
   return ok;
 }
 
+// Widths from the header and the first rows only: sizing by every row would read them all.
+void HostWindow::SizeColumns() {
+  const int rows = std::min(model_->rowCount(), kSizingRows);
+  for (int c = 0; c < model_->columnCount(); ++c) {
+    int width = view_->horizontalHeader()->sectionSizeHint(c);
+    for (int r = 0; r < rows; ++r)
+      width = std::max(width, view_->sizeHintForIndex(model_->index(r, c)).width());
+    view_->setColumnWidth(c, width);
+  }
+}
+
+// A header click: the grid sorts in the database; the current job stays current and in view.
+void HostWindow::SortGrid(int column, Qt::SortOrder order) {
+  if (!grid_) return;
+  const AddinApi& api = addin_->Api();
+  if (api.grid_set_sort(grid_.get(), column, order == Qt::DescendingOrder) != KX_OK)
+    ShowStatus(tr("The jobs could not be sorted: %1").arg(api.LastError()));
+  model_->Reload();
+  ShowGridCurrent();
+}
+
 // Puts the view's current cell where the grid's current row and column are, in full view.
 void HostWindow::ShowGridCurrent() {
   if (!grid_) return;
   int32_t row = -1, col = -1;
   if (addin_->Api().grid_current(grid_.get(), &row, &col) != KX_OK || row < 0) return;
-  const QModelIndex source = model_->index(row, col < 0 ? 0 : col);
-  const QModelIndex shown = proxy_->mapFromSource(source);
+  const QModelIndex shown = model_->index(row, col < 0 ? 0 : col);
   if (!shown.isValid()) return;
   {
     // Moving the view's current cell reports back through TrackCurrent; keep the grid's column.
@@ -372,29 +396,34 @@ void HostWindow::ShowNewJob(const QString& filename) {
     search_->clear();
   }
   ApplySearch(QString());
-  // A new row is the table's last.
+  // A new row is the table's last: made current in table order, it stays current when the
+  // user's order comes back.
   const AddinApi& api = addin_->Api();
-  const int last = model_->rowCount() - 1;
-  if (last >= 0 && model_->CellText(last, model_->ColumnOf(QStringLiteral("Filename"))) == filename) {
+  const int sorted = view_->horizontalHeader()->sortIndicatorSection();
+  const bool descending = view_->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder;
+  if (sorted >= 0) api.grid_set_sort(grid_.get(), -1, 0);
+  int32_t rows = 0;
+  api.grid_row_count(grid_.get(), &rows);
+  const int last = rows - 1;
+  if (last >= 0 && model_->CellText(last, model_->ColumnOf(QStringLiteral("Filename"))) == filename)
     api.grid_set_row(grid_.get(), last);
-    ShowGridCurrent();
-  }
+  if (sorted >= 0) api.grid_set_sort(grid_.get(), sorted, descending ? 1 : 0);
+  model_->Reload();
+  ShowGridCurrent();
 }
 
 void HostWindow::SelectCell(int row, int column) {
-  const QModelIndex shown = proxy_->index(row, column);
+  const QModelIndex shown = model_->index(row, column);
   if (shown.isValid())
     view_->selectionModel()->setCurrentIndex(shown,
                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-void HostWindow::TrackCurrent(const QModelIndex& proxyIndex) {
-  if (!grid_) return;
-  const QModelIndex source = proxy_->mapToSource(proxyIndex);
-  if (!source.isValid()) return;
+void HostWindow::TrackCurrent(const QModelIndex& index) {
+  if (!grid_ || !index.isValid()) return;
   const AddinApi& api = addin_->Api();
-  api.grid_set_row(grid_.get(), source.row());
-  api.grid_set_col(grid_.get(), source.column());
+  api.grid_set_row(grid_.get(), index.row());
+  api.grid_set_col(grid_.get(), index.column());
 }
 
 QString HostWindow::CurrentFilename() const {

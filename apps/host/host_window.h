@@ -14,7 +14,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QSettings;
-class QSortFilterProxyModel;
 class QStackedWidget;
 class QTableView;
 class QTimer;
@@ -82,7 +81,6 @@ class HostWindow : public QMainWindow {
   const QString& ConfigFile() const { return configFile_; }
   QTableView* View() const { return view_; }
   JobGridModel* Model() const { return model_; }
-  QSortFilterProxyModel* Proxy() const { return proxy_; }
   QLineEdit* SearchField() const { return search_; }
   kx_grid* Grid() const { return grid_.get(); }
   const AddinApi* Api() const { return addin_ ? &addin_->Api() : nullptr; }
@@ -104,8 +102,10 @@ class HostWindow : public QMainWindow {
   bool EnsureAddin();
   void CloseGrid();
   void ShowGridCurrent();
+  void SortGrid(int column, Qt::SortOrder order);
+  void SizeColumns();
   void ShowNewJob(const QString& filename);
-  void TrackCurrent(const QModelIndex& proxyIndex);
+  void TrackCurrent(const QModelIndex& index);
   QString CurrentFilename() const;
   void UpdateActions();
   void UpdateJobCount();
@@ -124,7 +124,6 @@ class HostWindow : public QMainWindow {
   std::unique_ptr<AddinLibrary> addin_;
   std::unique_ptr<kx_grid, GridRelease> grid_;
   JobGridModel* model_ = nullptr;
-  QSortFilterProxyModel* proxy_ = nullptr;
   QStackedWidget* pages_ = nullptr;
   QLabel* placeholder_ = nullptr;
   QTableView* view_ = nullptr;

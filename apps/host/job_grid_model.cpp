@@ -67,14 +67,11 @@ QVariant JobGridModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || !api_ || !grid_) return {};
   if (role == Qt::DisplayRole) return DisplayText(index.row(), index.column());
   if (role == Qt::ToolTipRole) return CellText(index.row(), index.column());
-  if (role == SortRole) {
-    int kind = KX_CELL_NULL;
-    if (api_->grid_cell_kind(grid_, index.row(), index.column(), &kind) != KX_OK || kind == KX_CELL_NULL)
-      return {};
-    const QString text = CellText(index.row(), index.column());
-    return kind == KX_CELL_NUMBER ? QVariant(text.toDouble()) : QVariant(text);
-  }
   return {};
+}
+
+void JobGridModel::sort(int column, Qt::SortOrder order) {
+  if (sorter_) sorter_(column, order);
 }
 
 QVariant JobGridModel::headerData(int section, Qt::Orientation orientation, int role) const {

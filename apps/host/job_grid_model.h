@@ -1,7 +1,9 @@
 #pragma once
 // The add-in's job grid as a Qt table model: every count, caption and cell is read through
-// the add-in's C entry points, so the view shows exactly what the dialogs work on.
+// the add-in's C entry points, so the view shows exactly what the dialogs work on. The grid
+// reads its rows by pages and sorts in the database: the model holds no rows of its own.
 #include <QAbstractTableModel>
+#include <functional>
 
 #include "addin_library.h"
 
@@ -9,15 +11,15 @@ namespace kxhost {
 
 class JobGridModel : public QAbstractTableModel {
  public:
-  // The role a sort proxy uses: numbers as numbers, texts as texts, Null as no value.
-  static constexpr int SortRole = Qt::UserRole + 1;
-
   explicit JobGridModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 
   // Shows a grid (null api or grid: an empty model). The model does not own the grid.
   void SetGrid(const AddinApi* api, kx_grid* grid);
   // Rereads the counts and captions after the grid changed (refresh, rows added).
   void Reload();
+  // Who sorts the grid when the view asks (a header click); column -1 for table order.
+  void SetSorter(std::function<void(int column, Qt::SortOrder order)> sorter) { sorter_ = std::move(sorter); }
+  void sort(int column, Qt::SortOrder order) override;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -36,6 +38,7 @@ class JobGridModel : public QAbstractTableModel {
   int rows_ = 0;
   QStringList names_;
   QStringList captions_;
+  std::function<void(int, Qt::SortOrder)> sorter_;
 };
 
 }  // namespace kxhost

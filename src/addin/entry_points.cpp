@@ -408,6 +408,15 @@ KX_API int kx_grid_set_filter(kx_grid* grid, const char* text) {
   });
 }
 
+KX_API int kx_grid_set_sort(kx_grid* grid, int32_t column, int descending) {
+  return Guard([&] {
+    const auto t = TableOf(grid);
+    if (!t || column < -1 || column >= t->ColumnCount()) return KX_E_INVALID_ARG;
+    t->SetSort(column, descending != 0);
+    return KX_OK;
+  });
+}
+
 KX_API int kx_grid_current(kx_grid* grid, int32_t* row, int32_t* column) {
   return Guard([&] {
     const auto t = TableOf(grid);

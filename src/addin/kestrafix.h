@@ -143,6 +143,11 @@ KX_API int kx_grid_cell_display_text(kx_grid* grid, int32_t row, int32_t column,
  * text, without case; "" or NULL shows every job. Rereads the rows like kx_grid_refresh.
  * KX_E_ENGINE for a pattern that cannot be read ("[a"): the rows stay as they were. */
 KX_API int kx_grid_set_filter(kx_grid* grid, const char* text);
+/* Orders the rows by a column (0 .. columns-1) as the database orders its values, Null first
+ * going up, jobs of equal value in table order; descending non-zero for the reverse; column -1
+ * for table order. The database sorts: the grid never holds the jobs it does not show. Rereads
+ * the rows like kx_grid_refresh; the current job stays current. */
+KX_API int kx_grid_set_sort(kx_grid* grid, int32_t column, int descending);
 
 /* Current row and column, -1 when none. */
 KX_API int kx_grid_current(kx_grid* grid, int32_t* row, int32_t* column);
@@ -200,6 +205,7 @@ typedef int (*kx_grid_row_count_fn)(kx_grid*, int32_t*);
 typedef int (*kx_grid_total_row_count_fn)(kx_grid*, int32_t*);
 typedef int (*kx_grid_cell_display_text_fn)(kx_grid*, int32_t, int32_t, char*, size_t, size_t*);
 typedef int (*kx_grid_set_filter_fn)(kx_grid*, const char*);
+typedef int (*kx_grid_set_sort_fn)(kx_grid*, int32_t, int);
 typedef int (*kx_grid_column_count_fn)(kx_grid*, int32_t*);
 typedef int (*kx_grid_column_name_fn)(kx_grid*, int32_t, char*, size_t, size_t*);
 typedef int (*kx_grid_column_caption_fn)(kx_grid*, int32_t, char*, size_t, size_t*);

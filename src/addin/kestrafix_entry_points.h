@@ -38,6 +38,7 @@
   X(grid_cell_text)            \
   X(grid_cell_display_text)    \
   X(grid_set_filter)           \
+  X(grid_set_sort)             \
   X(grid_current)              \
   X(grid_set_row)              \
   X(grid_set_col)              \

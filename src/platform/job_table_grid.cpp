@@ -154,6 +154,24 @@ void JobTableGrid::Refresh() {
   // The search names every column: its condition is made once the columns are known.
   filterCondition_ = filter_.empty() ? std::string() : FilterCondition(names);
   rs->Close();
+
+  // Column objects survive a refresh that finds the same columns.
+  bool same = names.size() == columns_.size();
+  for (std::size_t i = 0; same && i < names.size(); ++i) same = columns_[i]->Name() == names[i];
+  if (!same) {
+    columns_.clear();
+    for (std::size_t i = 0; i < names.size(); ++i)
+      columns_.push_back(std::make_unique<Column>(*this, static_cast<long>(i), names[i]));
+    if (col_ >= ColumnCount()) col_ = -1;
+  }
+  fields_ = std::move(fields);
+  Forget();
+  sortColumn_ = sortName_.empty() ? -1 : ColumnIndex(sortName_);
+  if (sortColumn_ < 0) {
+    sortName_.clear();  // a column gone since: table order
+    sortDesc_ = false;
+  }
+
   // Rows added here stay after a condition's rows while they exist and meet the search; without
   // a condition they are among the table's rows.
   if (rowCondition_.empty()) added_.clear();
@@ -183,23 +201,12 @@ void JobTableGrid::Refresh() {
     const auto it = std::find(added_.begin(), added_.end(), *keep);
     if (it != added_.end()) {
       at = counted + static_cast<long>(it - added_.begin());
-    } else if (Count(*db, "rowid = " + std::to_string(*keep)) == 1) {
-      at = Count(*db, "rowid < " + std::to_string(*keep));  // the rows before it in key order
+    } else {
+      at = PositionOf(*db, *keep);
     }
   }
   db->Close();
   const long rows = counted + static_cast<long>(added_.size());
-
-  // Column objects survive a refresh that finds the same columns.
-  bool same = names.size() == columns_.size();
-  for (std::size_t i = 0; same && i < names.size(); ++i) same = columns_[i]->Name() == names[i];
-  if (!same) {
-    columns_.clear();
-    for (std::size_t i = 0; i < names.size(); ++i)
-      columns_.push_back(std::make_unique<Column>(*this, static_cast<long>(i), names[i]));
-    if (col_ >= ColumnCount()) col_ = -1;
-  }
-  fields_ = std::move(fields);
   rows_ = rows;
   counted_ = counted;
   total_ = total + static_cast<long>(added_.size());
@@ -211,6 +218,42 @@ void JobTableGrid::Refresh() {
   if (at >= 0) MoveTo(at);
 }
 
+// The grid's order, or its reverse (to read a page from its far side).
+std::string JobTableGrid::OrderBy(bool reversed) const {
+  const std::string dir = sortDesc_ != reversed ? " desc" : "";
+  if (sortColumn_ < 0) return " order by rowid" + dir;
+  return " order by " + Bracketed(sortName_) + dir + ", rowid" + dir;
+}
+
+// The rows after (or before) a row in the grid's order: by the sort value, ties by the key.
+// Each form leads with a range of the sort column, which an index serves.
+std::string JobTableGrid::Beyond(const Row& row, bool after) const {
+  const std::string id = std::to_string(row.rowid);
+  if (sortColumn_ < 0) return (after ? "rowid > " : "rowid < ") + id;
+  const std::string c = Bracketed(sortName_);
+  const Variant& v = row.values[static_cast<std::size_t>(sortColumn_)];
+  const bool up = after != sortDesc_;  // towards larger values; Null is the smallest
+  if (v.IsNull() || v.IsEmpty()) {
+    return up ? "((" + c + " is null and rowid > " + id + ") or " + c + " is not null)"
+              : "(" + c + " is null and rowid < " + id + ")";
+  }
+  const std::string x = SqlLiteral(v);
+  if (up) return "(" + c + " >= " + x + " and (" + c + " > " + x + " or rowid > " + id + "))";
+  return "(" + c + " is null or (" + c + " <= " + x + " and (" + c + " < " + x + " or rowid < " + id + ")))";
+}
+
+// The rows before a bookmark's row in the grid's order; -1 when the rows read by page lack it.
+long JobTableGrid::PositionOf(Database& db, Bookmark bookmark) const {
+  auto rs = db.OpenRecordset(RowsStatement() + Where("rowid = " + std::to_string(bookmark)));
+  if (rs->Eof()) {
+    rs->Close();
+    return -1;
+  }
+  const Row row = RowFrom(*rs);
+  rs->Close();
+  return Count(db, Beyond(row, false));
+}
+
 JobTableGrid::Row JobTableGrid::RowFrom(const Recordset& rs) const {
   Row row;
   row.rowid = RowIdOf(rs);
@@ -220,7 +263,7 @@ JobTableGrid::Row JobTableGrid::RowFrom(const Recordset& rs) const {
 }
 
 // A page of rows by position: after or before a neighbouring page read already (keyset), else
-// counted off from the nearer end of the table.
+// counted off from the nearer end of the grid's order.
 const JobTableGrid::Page& JobTableGrid::LoadPage(long index) const {
   for (auto it = pages_.begin(); it != pages_.end(); ++it) {
     if (it->first == index * kPageRows) {
@@ -236,18 +279,17 @@ const JobTableGrid::Page& JobTableGrid::LoadPage(long index) const {
     return std::find_if(pages_.begin(), pages_.end(), [&](const Page& p) { return p.first == start; });
   };
   if (auto before = near(first - kPageRows); before != pages_.end() && !before->rows.empty()) {
-    sql = RowsStatement() + Where("rowid > " + std::to_string(before->rows.back().rowid)) + " order by rowid";
+    sql = RowsStatement() + Where(Beyond(before->rows.back(), true)) + OrderBy(false);
   } else if (auto after = near(first + kPageRows); after != pages_.end() && !after->rows.empty()) {
-    sql = RowsStatement() + Where("rowid < " + std::to_string(after->rows.front().rowid)) +
-          " order by rowid desc";
+    sql = RowsStatement() + Where(Beyond(after->rows.front(), false)) + OrderBy(true);
     reversed = true;
   } else if (first <= counted_ - first - n) {
-    sql = RowsStatement() + Where() + " order by rowid limit " + std::to_string(n) + " offset " +
+    sql = RowsStatement() + Where() + OrderBy(false) + " limit " + std::to_string(n) + " offset " +
           std::to_string(first);
   } else {
-    sql = RowsStatement() + Where() + " order by rowid desc limit " + std::to_string(n) + " offset " +
-          std::to_string(counted_ - first - n);
     reversed = true;
+    sql = RowsStatement() + Where() + OrderBy(true) + " limit " + std::to_string(n) + " offset " +
+          std::to_string(counted_ - first - n);
   }
   Page page;
   page.first = first;
@@ -334,6 +376,22 @@ std::string JobTableGrid::DisplayText(long row, long column) const {
   return text;
 }
 
+void JobTableGrid::SetSort(long column, bool descending) {
+  if (column < -1 || column >= ColumnCount())
+    throw KxError(err::InvalidProcedureCall, kSource,
+                  "Invalid column position " + std::to_string(column) + ".");
+  std::string name = column < 0 ? std::string() : columns_[static_cast<std::size_t>(column)]->Name();
+  std::swap(sortName_, name);
+  const bool was = std::exchange(sortDesc_, column >= 0 && descending);
+  try {
+    Refresh();
+  } catch (...) {
+    sortName_ = std::move(name);
+    sortDesc_ = was;
+    throw;
+  }
+}
+
 void JobTableGrid::SetFilter(std::string text) {
   std::swap(filter_, text);
   try {
@@ -387,9 +445,7 @@ long JobTableGrid::RowOf(Bookmark bookmark) const {
   const auto added = std::find(added_.begin(), added_.end(), bookmark);
   if (added != added_.end()) return counted_ + static_cast<long>(added - added_.begin());
   auto db = Engine().OpenDatabase(dbName_);
-  long at = -1;
-  if (Count(*db, "rowid = " + std::to_string(bookmark)) == 1)
-    at = Count(*db, "rowid < " + std::to_string(bookmark));
+  const long at = PositionOf(*db, bookmark);
   db->Close();
   return at;
 }
@@ -519,10 +575,10 @@ void JobTableGrid::StoreNew(const Edit& edit) {
   const auto id = static_cast<Bookmark>(rs->Fields(0).Value().ToNumber());
   rs->Close();
   db->Close();
-  // The new row is the grid's last (its key is above every other); the rows before it keep
-  // their places, and so does the current row.
+  // In table order the new row is the grid's last (its key is above every other); the rows
+  // before it keep their places, and so does the current row. Else it follows them.
   ++total_;
-  if (rowCondition_.empty() && filterCondition_.empty()) {
+  if (rowCondition_.empty() && filterCondition_.empty() && sortColumn_ < 0) {
     ++counted_;
     const long lastPage = (counted_ - 1) / kPageRows;
     pages_.remove_if([&](const Page& p) { return p.first >= (lastPage - 1) * kPageRows; });

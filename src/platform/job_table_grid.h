@@ -1,12 +1,12 @@
 #pragma once
-// The library's job grid: the rows of a job database's job table in table order, with a
-// current row, a current column, and writes that go straight to the table through the engine.
-// Rows are read lazily, a page at a time by their position in key order, and only a few pages
-// are kept: a grid costs the same memory over ten jobs or a million.
+// The library's job grid: the rows of a job database's job table in table order (or sorted by
+// a column), with a current row, a current column, and writes that go straight to the table
+// through the engine. Rows are read lazily, a page at a time by their position in that order,
+// and only a few pages are kept: a grid costs the same memory over ten jobs or a million.
 #include <cstddef>
 #include <functional>
-#include <map>
 #include <list>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -74,6 +74,12 @@ class JobTableGrid : public IHostGrid {
   // pattern the matcher refuses raises KxError and leaves the rows as they were.
   void SetFilter(std::string text);
   const std::string& Filter() const { return filter_; }
+  // Rows in the order of a column as the engine orders its values (Null first going up), ties in
+  // key order; -1 for table order. Rereads the rows like Refresh; the current row stays. A bad
+  // column raises KxError and leaves the order as it was.
+  void SetSort(long column, bool descending);
+  long SortColumn() const { return sortColumn_; }
+  bool SortDescending() const { return sortDesc_; }
   // The rows without the search: the job table's, or those the condition selects.
   long TotalRows() const { return total_; }
 
@@ -118,6 +124,9 @@ class JobTableGrid : public IHostGrid {
   std::string Condition() const;
   std::string Where(const std::string& also = {}) const;
   long Count(Database& db, const std::string& also) const;
+  std::string OrderBy(bool reversed) const;
+  std::string Beyond(const Row& row, bool after) const;
+  long PositionOf(Database& db, Bookmark bookmark) const;
   const Row& RowAt(long row) const;
   const Page& LoadPage(long index) const;
   void Forget() const;
@@ -137,6 +146,9 @@ class JobTableGrid : public IHostGrid {
   ValueCaptions valueCaptions_;
   std::string filter_;
   std::string filterCondition_;  // the search as a condition of the statement, "" for none
+  std::string sortName_;         // "" for table order
+  long sortColumn_ = -1;
+  bool sortDesc_ = false;
   long total_ = 0;
   // The pages read, most recently used first, and the last row read by bookmark.
   mutable std::list<Page> pages_;

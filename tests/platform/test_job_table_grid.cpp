@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/error.h"
+#include "core/text.h"
 #include "job_database.h"
 #include "platform/database.h"
 #include "platform/job_schema.h"
@@ -213,15 +216,15 @@ TEST_F(JobTableGridTest, RowsArePagedInKeyOrderWhateverTheVisitOrder) {
     auto conn = db.Open();
     Transaction tx(*conn);
     for (long i = 1; i <= kJobs; ++i)
-      conn->Execute("insert into NcData ([Filename], [ProgramNumber]) values ('J" + std::to_string(i) + "', '" +
-                    std::to_string(i) + "')");
+      conn->Execute("insert into NcData ([Filename], [ProgramNumber]) values ('J" + std::to_string(i) +
+                    "', '" + std::to_string(i) + "')");
     conn->Execute("delete from NcData where [ProgramNumber] in ('7', '500')");  // keys with gaps
     tx.Commit();
   }
   const auto expected = [](long row) { return "J" + std::to_string(row + 1 + (row >= 6) + (row >= 498)); };
   const std::vector<std::vector<long>> visits = {
-      {0, 1, 99, 100, 101, 250, 1000, 1231},  // forward
-      {1231, 1200, 1131, 1130, 640, 3, 0},    // backward from the end
+      {0, 1, 99, 100, 101, 250, 1000, 1231},                               // forward
+      {1231, 1200, 1131, 1130, 640, 3, 0},                                 // backward from the end
       {617, 616, 618, 5, 1229, 300, 900, 12, 1100, 410, 700, 1210, 617}};  // jumps, many pages
   for (const auto& visit : visits) {
     JobTableGrid grid(db.Path());
@@ -272,6 +275,54 @@ TEST_F(JobTableGridTest, AGridOfSelectedRowsKeepsTheRowsItAdds) {
   searched.Refresh();
   ASSERT_EQ(searched.Rows(), 2);
   EXPECT_EQ(searched.Cell(1, searched.ColumnIndex("Filename")).ToText(), "D300");
+}
+
+// Sorted by a column, pages read in either direction hold the rows of a full sort: Null first
+// going up, texts without case, equal values in key order; the current job stays current.
+TEST_P(JobTableGridTest, SortedPagesFollowAFullSortWithNullsAndTies) {
+  constexpr long kJobs = 250;
+  const char* machines[] = {"Laser", "laser", "Mill", "DMU", "mill"};
+  {
+    auto conn = db.Open();
+    Transaction tx(*conn);
+    for (long i = 1; i <= kJobs; ++i)
+      conn->Execute("insert into NcData ([Filename], [Machine], [Version]) values ('J" + std::to_string(i) +
+                    "', " + (i % 7 ? "'" + std::string(machines[i % 5]) + "'" : std::string("Null")) + ", " +
+                    (i % 6 ? std::to_string(i * 37 % 11) : std::string("Null")) + ")");
+    tx.Commit();
+  }
+  JobTableGrid grid(db.Path());
+  struct Job {
+    Bookmark key;
+    Variant value;
+  };
+  const auto less = [](const Job& a, const Job& b) {
+    if (a.value.IsNull() || b.value.IsNull()) return a.value.IsNull() && !b.value.IsNull();
+    if (a.value.IsNumber()) return a.value.ToNumber() < b.value.ToNumber();
+    return FoldCase(a.value.ToText()) < FoldCase(b.value.ToText());
+  };
+  for (const auto& [column, descending] :
+       {std::pair{"Machine", false}, {"Machine", true}, {"Version", true}}) {
+    const long c = grid.ColumnIndex(column);
+    grid.SetSort(-1, false);
+    std::vector<Job> sorted;  // table order, then a stable sort
+    for (long row = 0; row < kJobs; ++row) sorted.push_back({grid.BookmarkAt(row), grid.Cell(row, c)});
+    std::stable_sort(sorted.begin(), sorted.end(), less);
+    if (descending) std::reverse(sorted.begin(), sorted.end());
+    grid.MoveTo(17);  // J18: Machine "DMU", Version Null
+    const Bookmark current = grid.GetBookmark();
+    grid.SetSort(c, descending);
+    ASSERT_EQ(grid.Rows(), kJobs);
+    ASSERT_EQ(grid.GetBookmark(), current) << column;
+    EXPECT_EQ(sorted[static_cast<std::size_t>(grid.CurrentRow())].key, current) << column;
+    for (long row = kJobs - 1; row >= 0; --row)
+      ASSERT_EQ(grid.BookmarkAt(row), sorted[static_cast<std::size_t>(row)].key) << column << " row " << row;
+    grid.Refresh();
+    for (long row = 0; row < kJobs; ++row)
+      ASSERT_EQ(grid.BookmarkAt(row), sorted[static_cast<std::size_t>(row)].key) << column << " row " << row;
+  }
+  EXPECT_THROW(grid.SetSort(grid.ColumnCount(), false), KxError);
+  EXPECT_EQ(grid.SortColumn(), grid.ColumnIndex("Version"));
 }
 
 TEST(SqlLiteral, ValuesNeverReachAStatementUnquoted) {

@@ -12,7 +12,6 @@
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QSortFilterProxyModel>
 #include <QStringList>
 #include <QTableView>
 #include <QTest>
@@ -112,12 +111,12 @@ class HostFixture : public ::testing::Test {
 };
 
 std::string Header(HostWindow& w, int col) {
-  return w.Proxy()->headerData(col, Qt::Horizontal).toString().toStdString();
+  return w.Model()->headerData(col, Qt::Horizontal).toString().toStdString();
 }
 
 std::string Shown(HostWindow& w, int row, const char* column) {
   const int col = w.Model()->ColumnOf(QString::fromLatin1(column));
-  return w.Proxy()->index(row, col).data().toString().toStdString();
+  return w.Model()->index(row, col).data().toString().toStdString();
 }
 
 std::pair<int32_t, int32_t> GridCurrent(HostWindow& w) {
@@ -187,22 +186,33 @@ TEST_F(HostWindowTest, TheViewsCurrentCellIsTheGridsCurrentRowAndColumn) {
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
 
-  // Sorted descending by file name, the first shown row is the table's last.
+  // Two clicks on the file name's header sort the grid descending: its first row is the
+  // table's last job.
   const int fileCol = w.Model()->ColumnOf("Filename");
   const int machineCol = w.Model()->ColumnOf("Machine");
-  w.View()->sortByColumn(fileCol, Qt::DescendingOrder);
-  const QModelIndex cell = w.Proxy()->index(0, machineCol);
-  const QRect rect = w.View()->visualRect(cell);
+  QHeaderView* header = w.View()->horizontalHeader();
+  const QPoint title(header->sectionViewportPosition(fileCol) + header->sectionSize(fileCol) / 2,
+                     header->height() / 2);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, title);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, title);
+  EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+  const QRect rect = w.View()->visualRect(w.Model()->index(0, machineCol));
   QTest::mouseClick(w.View()->viewport(), Qt::LeftButton, {}, rect.center());
-  EXPECT_EQ(GridCurrent(w), std::make_pair(2, machineCol));
+  EXPECT_EQ(GridCurrent(w), std::make_pair(0, machineCol));
+  EXPECT_EQ(Shown(w, 0, "Filename"), "C300");
 
   QTest::keyClick(w.View(), Qt::Key_Down);
   EXPECT_EQ(GridCurrent(w), std::make_pair(1, machineCol));
 
-  // A refresh keeps the job current and shows it as current.
+  // A refresh keeps the job current and shows it as current; so does another order.
   w.RefreshGrid();
   EXPECT_EQ(GridCurrent(w).first, 1);
-  EXPECT_EQ(w.Proxy()->mapToSource(w.View()->currentIndex()).row(), 1);
+  EXPECT_EQ(w.View()->currentIndex().row(), 1);
+  QTest::keyClick(w.View(), Qt::Key_Up);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, title);
+  EXPECT_EQ(Shown(w, 2, "Filename"), "C300");
+  EXPECT_EQ(GridCurrent(w).first, 2);
+  EXPECT_EQ(w.View()->currentIndex().row(), 2);
 }
 
 using kx::test::FakeDialog;
@@ -522,7 +532,7 @@ TEST_F(HostNewJob, TheDialogsNewJobAppearsSelectedInTheHostsGrid) {
   EXPECT_EQ(w.Model()->CellText(63, w.Model()->ColumnOf("Machine")).toStdString(), "Laser1");
   EXPECT_EQ(GridCurrent(w).first, 63);
   const QModelIndex current = w.View()->currentIndex();
-  EXPECT_EQ(w.Proxy()->mapToSource(current).row(), 63);
+  EXPECT_EQ(current.row(), 63);
   EXPECT_TRUE(w.View()->selectionModel()->isRowSelected(current.row(), {}));
   const QRect shown = w.View()->visualRect(current);
   EXPECT_TRUE(w.View()->viewport()->rect().contains(QRect(0, shown.top(), 1, shown.height())))
