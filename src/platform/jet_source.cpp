@@ -3,8 +3,6 @@
 // libmdb's text for them rounds doubles, formats currency for display and loses every date
 // outside the range of the C library's time functions.
 #include <fcntl.h>
-#include <glib.h>  // before mdbtools.h, which includes it inside extern "C"
-#include <mdbtools.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -23,6 +21,7 @@
 #include "core/error.h"
 #include "core/text.h"
 #include "platform/database.h"
+#include "platform/jet_columns.h"
 #include "platform/table_import.h"
 
 namespace kx {
@@ -182,69 +181,6 @@ long long LongValueBytes(MdbHandle* mdb, const unsigned char* field, int len) {
   return bytes;
 }
 
-ColumnLayout ColumnOf(const MdbColumn& c, bool jet3, std::vector<std::string>& notes,
-                    const std::string& table) {
-  ColumnLayout s;
-  s.name = c.name;
-  const char* required = mdb_col_get_prop(&c, "Required");
-  s.required = required && std::strcmp(required, "yes") == 0;
-  const auto note = [&](const char* what) { notes.push_back(fmt::format("{}.{}: {}", table, c.name, what)); };
-  switch (c.col_type) {
-    case MDB_BOOL:
-      s.type = FieldType::Bool;
-      break;
-    case MDB_BYTE:
-    case MDB_INT:
-      s.type = FieldType::Int16;
-      break;
-    case MDB_LONGINT:
-    case MDB_COMPLEX:
-      s.type = FieldType::Int32;
-      s.autoNumber = c.is_long_auto != 0;
-      if (c.col_type == MDB_COMPLEX) note("attachment or multi-value field, kept as its number");
-      break;
-    case MDB_MONEY:
-      s.type = FieldType::Decimal;
-      s.size = 19;
-      s.scale = 4;
-      break;
-    case MDB_NUMERIC:
-      s.type = FieldType::Decimal;
-      s.size = c.col_prec;
-      s.scale = c.col_scale;
-      break;
-    case MDB_FLOAT:
-    case MDB_DOUBLE:
-      s.type = FieldType::Double;
-      break;
-    case MDB_DATETIME:
-      s.type = FieldType::DateTime;
-      break;
-    case MDB_TEXT:
-      s.type = FieldType::Text;
-      s.size = jet3 ? c.col_size : c.col_size / 2;  // bytes: one per character in Jet 3, two after
-      break;
-    case MDB_REPID:
-      s.type = FieldType::Text;
-      s.size = 38;
-      break;
-    case MDB_MEMO:
-      s.type = FieldType::Text;
-      break;
-    case MDB_BINARY:
-    case MDB_OLE:
-      s.type = FieldType::Text;
-      note(c.col_type == MDB_OLE ? "OLE object, kept as hexadecimal text"
-                                 : "binary, kept as hexadecimal text");
-      break;
-    default:
-      throw KxError(
-          dberr::BadFormat, kSource,
-          fmt::format("column '{}' of table '{}' has the unknown type {}", c.name, table, c.col_type));
-  }
-  return s;
-}
-
 class JetFile;
 
 class JetRows final : public RowSource {
@@ -296,8 +232,13 @@ class JetFile final : public TableSource {
       TablePtr t = Open(entry);
       TableLayout spec;
       spec.name = t->name;
-      for (unsigned c = 0; c < t->num_cols; ++c)
-        spec.columns.push_back(ColumnOf(*Column(*t, c), jet3, notes_, spec.name));
+      for (unsigned c = 0; c < t->num_cols; ++c) {
+        try {
+          spec.columns.push_back(JetColumnLayout(*Column(*t, c), jet3, notes_, spec.name));
+        } catch (const KxError& e) {
+          Fail(e.Description());  // with the file's name
+        }
+      }
       for (unsigned x = 0; t->indices && x < t->indices->len; ++x) {
         const auto* ix = static_cast<const MdbIndex*>(g_ptr_array_index(t->indices, x));
         if (ix->index_type == 2 || ix->num_keys == 0) continue;  // the other side of a relation
