@@ -43,7 +43,10 @@ struct PgConnection {
 };
 
 const char* const kCatalogSql =
-    "SELECT c.relname, a.attname, t.typcategory FROM pg_catalog.pg_class c"
+    "SELECT c.relname, a.attname, t.typcategory, EXISTS (SELECT 1 FROM pg_catalog.pg_index i"
+    " JOIN pg_catalog.pg_collation l ON l.oid = i.indcollation[0] WHERE i.indrelid = c.oid AND i.indpred IS NULL"
+    " AND l.collname = 'kx_root' AND pg_catalog.pg_get_indexdef(i.indexrelid, 1, true) ="
+    " 'kx_fold(' || pg_catalog.quote_ident(a.attname) || ')') FROM pg_catalog.pg_class c"
     " JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid JOIN pg_catalog.pg_type t ON t.oid = a.atttypid"
     " WHERE c.relnamespace = pg_catalog.current_schema()::regnamespace AND c.relkind IN ('r', 'v', 'm', 'p', "
     "'f')"
@@ -55,7 +58,8 @@ void ReadCatalog(PgConnection& c, const PGresult* res) {
   for (int row = 0, n = PQntuples(res); row < n; ++row) {
     const char* relname = PQgetvalue(res, row, 0);
     if (!table || table->name != relname) table = &c.catalog.AddTable(relname);
-    table->columns.push_back({PQgetvalue(res, row, 1), ColumnKindOfCategory(PQgetvalue(res, row, 2)[0])});
+    table->columns.push_back({PQgetvalue(res, row, 1), ColumnKindOfCategory(PQgetvalue(res, row, 2)[0]),
+                              PQgetvalue(res, row, 3)[0] == 't'});
   }
   c.catalogStale = false;
   c.translated.clear();

@@ -14,6 +14,9 @@ struct SqlCatalog {
   struct Column {
     std::string name;
     ColumnKind kind = ColumnKind::Other;
+    // An index orders the table by kx_fold(column) COLLATE kx_root: its distinct values are a
+    // walk from key to key, not a read of every row.
+    bool foldIndexed = false;
   };
   struct Table {
     std::string name;

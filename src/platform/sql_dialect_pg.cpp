@@ -103,6 +103,30 @@ std::string PgTranslator::SelectCore(std::size_t b, std::size_t e, bool& rewritt
   return Lead(s) + "SELECT DISTINCT ON (" + keys + ")" + Expr(d + 1, e);
 }
 
+std::optional<std::string> PgTranslator::IndexedDistinct(const Core& core) const {
+  const std::size_t s = Skip(core.b, core.e);
+  if (s >= core.e || !IsWord(toks_[s], "select")) return std::nullopt;
+  const std::size_t d = Skip(s + 1, core.e);
+  if (d >= core.e || !IsWord(toks_[d], "distinct")) return std::nullopt;
+  const std::size_t from = FindTop(d + 1, core.e, "from");
+  const auto name = SingleName(d + 1, from);
+  if (from >= core.e || !name || toks_[*name - 1].kind != Tok::Space) return std::nullopt;  // no "t.c"
+  const std::size_t t = Skip(from + 1, core.e);
+  if (t >= core.e || Skip(t + 1, core.e) != core.e) return std::nullopt;  // one table, nothing after it
+  const SqlCatalog::Table* table = TableOf(toks_[t].text);
+  const SqlCatalog::Column* column = table ? table->Find(toks_[*name].text) : nullptr;
+  if (!column || !column->foldIndexed || column->kind != ColumnKind::Text) return std::nullopt;
+  const std::string tab = Quote(table->name), col = Quote(column->name);
+  const std::string key = "kx_fold(" + col + ")" + kOrderCollation;
+  const std::string next = "SELECT " + key + " FROM " + tab + " WHERE ";
+  const std::string first = " ORDER BY " + key + " NULLS FIRST LIMIT 1";
+  return "WITH RECURSIVE kx_r (k) AS ((" + next + key + " IS NOT NULL" + first + ") UNION ALL SELECT (" + next +
+         key + " > kx_r.k" + first + ") FROM kx_r WHERE kx_r.k IS NOT NULL) SELECT (SELECT " + col + " FROM " +
+         tab + " WHERE " + key + " = kx_r.k LIMIT 1) AS " + col +
+         " FROM kx_r WHERE kx_r.k IS NOT NULL UNION ALL SELECT NULL WHERE EXISTS (SELECT 1 FROM " + tab +
+         " WHERE " + key + " IS NULL)";
+}
+
 std::string PgTranslator::Query(std::size_t b, std::size_t e) {
   std::vector<Core> cores;
   std::vector<std::string> ops;
@@ -133,7 +157,9 @@ std::string PgTranslator::Query(std::size_t b, std::size_t e) {
 
   std::string body;
   bool wrap = false;
-  if (cores.size() == 1) {
+  if (cores.size() == 1 && (body = IndexedDistinct(cores[0]).value_or("")) != "") {
+    wrap = true;
+  } else if (cores.size() == 1) {
     body = CoreText(cores[0], wrap);
     // ORDER BY an alias inside an expression would name the input column: order the result.
     wrap = wrap || (tail < e && OrdersByAlias(cores[0], tail, e));

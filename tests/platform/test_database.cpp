@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/numbers.h"
+#include "core/text.h"
 #include "fs/native_path.h"
 #include "job_database.h"
 #include "platform/job_schema.h"
@@ -243,19 +244,25 @@ TEST_P(KeysAndCase, ComparisonsAndSortsIgnoreCase) {
 
 // The list sources and the value pools: values differing only in case count once, Null first.
 TEST_P(KeysAndCase, DistinctAndUnionMergeValuesDifferingOnlyInCase) {
-  db.AddJob({{"Filename", "ab12"}, {"ProgramNumber", "AB12"}, {"Machineset", "S2"}});
-  db.AddJob({{"Filename", "X1"}, {"ProgramNumber", "x2"}, {"Machineset", "s1"}});
-  db.AddJob({{"Filename", "X3"}, {"Machineset", "S1"}});
-  db.AddJob({{"Filename", "X4"}, {"Machineset", kNull}});
+  // Machineset has an index (the server walks it from key to key), MachinesetMax none.
+  db.AddJob({{"Filename", "ab12"}, {"ProgramNumber", "AB12"}, {"Machineset", "S2"}, {"MachinesetMax", "S2"}});
+  db.AddJob({{"Filename", "X1"}, {"ProgramNumber", "x2"}, {"Machineset", "s1"}, {"MachinesetMax", "s1"}});
+  db.AddJob({{"Filename", "X3"}, {"Machineset", "S1"}, {"MachinesetMax", "S1"}});
+  db.AddJob({{"Filename", "X4"}, {"Machineset", kNull}, {"MachinesetMax", kNull}});
+  db.AddJob({{"Filename", "X5"}, {"Machineset", ""}, {"MachinesetMax", ""}});
   const Strings sets = db.Rows("select Distinct [Machineset] from data order by [Machineset] ASC");
-  ASSERT_EQ(sets.size(), 3u);
+  ASSERT_EQ(sets.size(), 4u);
   EXPECT_EQ(sets[0], "<Null>");
-  EXPECT_EQ(sets[2], "S2");
+  EXPECT_EQ(sets[1], "");
+  EXPECT_EQ(sets[3], "S2");
+  const Strings unindexed = db.Rows("select Distinct [MachinesetMax] from data order by [MachinesetMax] ASC");
+  ASSERT_EQ(unindexed.size(), sets.size());
+  EXPECT_EQ(FoldCase(unindexed[2]), FoldCase(sets[2]));
   const Strings pool = db.Rows(
       "SELECT V FROM (SELECT Filename as V FROM DATA UNION SELECT Programnumber as V FROM DATA) "
       "WHERE V Is Not Null Order By [V] DESC");
-  EXPECT_EQ(pool.size(), 5u);  // ab12 once
-  EXPECT_EQ(pool.front(), "X4");
+  EXPECT_EQ(pool.size(), 6u);  // ab12 once
+  EXPECT_EQ(pool.front(), "X5");
 }
 
 // A job database made before: NOCASE_ICU was the root collator at secondary strength, so

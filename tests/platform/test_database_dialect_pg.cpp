@@ -14,7 +14,8 @@ SqlCatalog JobCatalog() {
   auto& job = c.AddTable("NCDATA");
   job.columns = {{"ID", ColumnKind::Number},          {"Filename", ColumnKind::Text},
                  {"ProgramNumber", ColumnKind::Text}, {"DataType", ColumnKind::Number},
-                 {"Material", ColumnKind::Text},      {"Createdate", ColumnKind::Date}};
+                 {"Material", ColumnKind::Text},      {"Createdate", ColumnKind::Date},
+                 {"Machineset", ColumnKind::Text, true}};
   c.AddTable("MACHINE").columns = {{"Machine", ColumnKind::Text}};
   return c;
 }
@@ -80,6 +81,17 @@ TEST(PgDialect, DistinctAndUnionDropRowsEqualAfterFolding) {
       "FROM "
       "(SELECT \"Filename\" FROM \"NCDATA\" UNION ALL SELECT \"ProgramNumber\" as \"Filename\" FROM "
       "\"NCDATA\") AS kx_u1 (kx_c1)) AS kx_s2 LIMIT 1");
+  // A column with a fold index: one seek per distinct value instead of a read of every row; with
+  // a condition, or a column without the index, the DISTINCT ON above.
+  EXPECT_EQ(T("select Distinct [Machineset] from data order by [Machineset] ASC").rfind(
+                "SELECT * FROM (WITH RECURSIVE kx_r (k) AS ((SELECT kx_fold(\"Machineset\") COLLATE kx_root FROM "
+                "\"NCDATA\" WHERE ",
+                0),
+            0u);
+  for (const char* other : {"select distinct Machineset from data where Filename > 'a'",
+                            "select distinct Material from data", "select distinct data.Machineset from data",
+                            "select distinct Machineset, Material from data"})
+    EXPECT_NE(T(other).find("DISTINCT ON"), std::string::npos) << other;
   // Without a text column, or with more than unions, the set operation stays as it is.
   EXPECT_EQ(T("select DataType from data union all select 1 from data order by 1 desc"),
             "SELECT * FROM (select \"DataType\" from \"NCDATA\" union all select 1 from \"NCDATA\") AS kx_q1 "
