@@ -113,7 +113,9 @@ std::optional<std::string> PgTranslator::IndexedDistinct(const Core& core) const
   if (from >= core.e || !name || toks_[*name - 1].kind != Tok::Space) return std::nullopt;  // no "t.c"
   const std::size_t t = Skip(from + 1, core.e);
   if (t >= core.e || Skip(t + 1, core.e) != core.e) return std::nullopt;  // one table, nothing after it
+  // Only the job table grows; on a small one the walk costs more than it saves.
   const SqlCatalog::Table* table = TableOf(toks_[t].text);
+  if (!table || !EqualsAscii(table->name, kJobTable)) return std::nullopt;
   const SqlCatalog::Column* column = table ? table->Find(toks_[*name].text) : nullptr;
   if (!column || !column->foldIndexed || column->kind != ColumnKind::Text) return std::nullopt;
   const std::string tab = Quote(table->name), col = Quote(column->name);

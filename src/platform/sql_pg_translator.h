@@ -87,7 +87,7 @@ class PgTranslator {
   std::string FoldKey(const std::string& expr, Cls cls, const char* collation) const;
   // One SELECT: DISTINCT keeps one row of those equal after folding.
   std::string SelectCore(std::size_t b, std::size_t e, bool& rewritten);
-  // "SELECT DISTINCT c FROM t" on a column with a fold index: a walk over the index's distinct
+  // "SELECT DISTINCT c FROM job table" on a column with a fold index: a walk over the index's distinct
   // keys (one seek each), a spelling of each, then Null when any; nothing for other queries.
   std::optional<std::string> IndexedDistinct(const Core& core) const;
   // A query: SELECTs joined by UNION/INTERSECT/EXCEPT, then ORDER BY and LIMIT.
