@@ -26,6 +26,35 @@ CASE x % 4 WHEN 0 THEN 'ST37' WHEN 1 THEN 'AL99' WHEN 2 THEN 'V2A' ELSE 'CU' END
 SQL
 }
 
+big_sqlite_generator() {  # N
+  cat <<SQL
+BEGIN;
+INSERT INTO NCDATA ($(big_job_columns ''))
+SELECT $(big_job_values "printf('%07d', " ")" TEXT)
+FROM (SELECT value AS x FROM generate_series(1, $1));
+COMMIT;
+ANALYZE;
+SQL
+}
+
+# A demo (machines, folders, configuration) whose job table holds N generated jobs: an SQLite
+# database generated once into $cache (needs $cli and $ext).
+big_sqlite_demo() {  # N DIR
+  local n=$1 dir=$2
+  "$cli" demo "$dir" --jobs 1 >/dev/null
+  local key; key=$({ sqlite3 "$dir/data/jobs.db" .schema; big_sqlite_generator "$n"; } | md5sum | cut -c1-12)
+  local db="$cache/jobs-$n-$key.db"
+  if [ ! -f "$db" ]; then
+    echo "big: generating $n jobs..."
+    local start; start=$(date +%s%N)
+    cp "$dir/data/jobs.db" "$db.part"
+    { echo ".load ${ext%.so}"; big_sqlite_generator "$n"; } | sqlite3 -batch "$db.part"
+    mv "$db.part" "$db"
+    echo "big:   $(( ($(date +%s%N) - start) / 1000000 )) ms"
+  fi
+  cp "$db" "$dir/data/jobs.db"
+}
+
 # Median wall time (ms) and peak RSS (kB) of R runs of a command in each demo DIR, the runs of the
 # demos interleaved so that both sizes see the same machine load. In the command {d} becomes the
 # demo's folder and {i} the run; the demo's kestrafix.env is sourced first. Prints one line

@@ -26,39 +26,11 @@ cache="$build/bench-data/big"
 mkdir -p "$cache"
 
 . "$(dirname "$0")/big_common.sh"
-generator() {  # N
-  cat <<SQL
-BEGIN;
-INSERT INTO NCDATA ($(big_job_columns ''))
-SELECT $(big_job_values "printf('%07d', " ")" TEXT)
-FROM (SELECT value AS x FROM generate_series(1, $1));
-COMMIT;
-ANALYZE;
-SQL
-}
-
-# A demo (machines, folders, configuration) whose job table holds N generated jobs.
-demo() {  # N DIR
-  local n=$1 dir=$2
-  "$cli" demo "$dir" --jobs 1 >/dev/null
-  local key; key=$({ sqlite3 "$dir/data/jobs.db" .schema; generator "$n"; } | md5sum | cut -c1-12)
-  local db="$cache/jobs-$n-$key.db"
-  if [ ! -f "$db" ]; then
-    echo "big: generating $n jobs..."
-    local start; start=$(date +%s%N)
-    cp "$dir/data/jobs.db" "$db.part"
-    { echo ".load ${ext%.so}"; generator "$n"; } | sqlite3 -batch "$db.part"
-    mv "$db.part" "$db"
-    echo "big:   $(( ($(date +%s%N) - start) / 1000000 )) ms"
-  fi
-  cp "$db" "$dir/data/jobs.db"
-}
-
 sizes=(10000 1000000)
 dirs=()
 for n in "${sizes[@]}"; do
   d="$tmp/demo-$n"
-  demo "$n" "$d"
+  big_sqlite_demo "$n" "$d"
   big_config "$d" s1 AutoValueType 1 >/dev/null
   big_config "$d" s2 AutoValueType 2 >/dev/null
   big_config "$d" nohist ReplaceHistory 0 >/dev/null

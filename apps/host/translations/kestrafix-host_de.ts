@@ -233,6 +233,10 @@ Sie ist in %3 unter [TORVEL] DbName genannt.</translation>
 %1</translation>
     </message>
     <message>
+        <source>The jobs could not be sorted: %1</source>
+        <translation>Die Aufträge ließen sich nicht sortieren: %1</translation>
+    </message>
+    <message>
         <location line="+12"/>
         <source>The search &quot;%1&quot; cannot be read: %2</source>
         <translation>Die Suche „%1“ ist kein gültiges Muster: %2</translation>
@@ -336,6 +340,10 @@ kestrafix demo kestrafix-demo</translation>
         <location line="+5"/>
         <source>Save the window as a PNG image and quit; with a message shown instead of waiting for it, and exit status 1.</source>
         <translation>Das Fenster als PNG-Bild speichern und beenden; eine Meldung wird mit abgebildet statt auf sie zu warten, mit Exit-Status 1.</translation>
+    </message>
+    <message>
+        <source>Print the time to the first screen of the job table and to the screen of its last row, then quit.</source>
+        <translation>Die Zeit bis zum ersten Bild der Auftragstabelle und bis zum Bild ihrer letzten Zeile ausgeben, dann beenden.</translation>
     </message>
     <message>
         <location line="+6"/>
