@@ -2,10 +2,12 @@
 # The bulk replace with its history beside the same replace without it, on 1,000,000 jobs of
 # which all, or every 100th, match, on an SQLite file and on a throw-away PostgreSQL server
 # (initdb into a temp folder, pg_ctl on a Unix socket there, as the postgres user when run as
-# root; stopped at the end). bench_replace prints the medians and fails when the history costs
-# more than 1.5x.
+# root; stopped at the end): a history that prunes nothing, one that prunes the replace before
+# every time, and, where all jobs match, a full history of 50 that prunes its oldest entry.
+# bench_replace prints the medians and fails when the history costs more than 1.5x.
 # Usage: bench/compare_replace.sh BUILD_DIR
-#   (KX_BENCH_REPLACE_JOBS, KX_BENCH_REPLACE_EVERY="1 100", KX_BENCH_REPLACE_ROUNDS)
+#   (KX_BENCH_REPLACE_JOBS, KX_BENCH_REPLACE_EVERY="1 100", KX_BENCH_REPLACE_ROUNDS,
+#    KX_BENCH_REPLACE_STEADY="sqlite pg": the engines that also run the full history)
 set -euo pipefail
 build=$(cd "${1:?build dir}" && pwd)
 bench="$build/bench/bench_replace"
@@ -13,6 +15,7 @@ bench="$build/bench/bench_replace"
 jobs=${KX_BENCH_REPLACE_JOBS:-1000000}
 rounds=${KX_BENCH_REPLACE_ROUNDS:-3}
 every=${KX_BENCH_REPLACE_EVERY:-1 100}
+steady=${KX_BENCH_REPLACE_STEADY-sqlite pg}
 
 tmp=$(mktemp -d /tmp/kx-bench-replace-XXXXXX)
 bin=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1 || true)
@@ -27,6 +30,9 @@ failed=0
 for e in $every; do
   "$bench" --kx_db="$tmp/jobs-$e.db" --kx_jobs="$jobs" --kx_every="$e" --kx_rounds="$rounds" || failed=1
 done
+if [[ " $steady " == *" sqlite "* ]]; then
+  "$bench" --kx_db="$tmp/jobs-steady.db" --kx_jobs="$jobs" --kx_rounds="$rounds" --kx_steady=1 || failed=1
+fi
 
 if [ -x "${bin:-}/initdb" ]; then
   [ "$(id -u)" = 0 ] && chown postgres "$tmp"
@@ -39,6 +45,11 @@ if [ -x "${bin:-}/initdb" ]; then
     "$bench" --kx_db="host=$tmp dbname=kx$e user=postgres" --kx_jobs="$jobs" --kx_every="$e" \
       --kx_rounds="$rounds" || failed=1
   done
+  if [[ " $steady " == *" pg "* ]]; then
+    psql -X -q -h "$tmp" -U postgres -d postgres -c "CREATE DATABASE kxsteady" >/dev/null
+    "$bench" --kx_db="host=$tmp dbname=kxsteady user=postgres" --kx_jobs="$jobs" --kx_rounds="$rounds" \
+      --kx_steady=1 || failed=1
+  fi
 else
   echo "replace: no PostgreSQL server binaries (Debian package postgresql); server side skipped" >&2
 fi

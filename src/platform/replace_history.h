@@ -2,9 +2,9 @@
 // The record of bulk replaces in the job database, so that a replace can be undone.
 //
 // KX_REPLACE holds one row per replace (column, pattern, new value, user, time, jobs changed);
-// KX_REPLACE_JOB the jobs it changed (their ID) with the value each held before, of its own
-// type. A replace is recorded in the transaction of its update, and the older entries beyond the
-// history's size are pruned in it too. An undo restores the old values of the jobs that still
+// KX_REPLACE_<ID> the jobs that entry changed (their ID) with the value each held before, of its
+// own type. A replace is recorded in the transaction of its update, and the older entries beyond
+// the history's size are pruned in it too, tables and all. An undo restores the old values of the jobs that still
 // hold the value the replace wrote and leaves the others alone; it is recorded the same way
 // (UndoOf names the replace), so it is listed, and the replace is not undone twice. An undo is
 // not undone itself: the next undo takes the replace before.
@@ -64,10 +64,10 @@ struct UndoResult {
   std::vector<UntouchedJob> untouchedJobs;  // the first of them, by ID
 };
 
-// KX_REPLACE and KX_REPLACE_JOB, made when missing (an older job database gets them on its first
-// recorded replace).
+// KX_REPLACE, made when missing (an older job database gets it on its first recorded replace);
+// the jobs of a history that kept them all in one table move to a table per entry.
 void EnsureReplaceHistory(Database& db);
-// The statements that make them on SQLite, for a new job database.
+// The statement that makes KX_REPLACE, for a new job database.
 const char* SqliteReplaceHistorySql();
 const char* PgReplaceHistorySql();
 

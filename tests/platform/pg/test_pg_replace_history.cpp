@@ -1,6 +1,8 @@
 // The replace history on both engines: what an undo sets back and what it leaves alone, undo
 // after undo, values of every kind through Null and back, the history's size, a history that
 // moves with db copy, an older database, and a replace and an undo racing in two processes.
+#include <algorithm>
+
 #include <gmock/gmock.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -124,10 +126,14 @@ TEST_F(ReplaceHistoryTest, TheHistoryKeepsTheNewestAndNothingWithoutOne) {
     Replace(d, "Material", "X", "Y", 2);
     Replace(d, "Material", "AL*", "Z", 2);
     Replace(d, "Comment", "", "C", 0);  // a replace without a record
-    Strings kept;
+    Strings kept, tables;
     for (const ReplaceEntry& e : History(d)) kept.push_back(std::to_string(e.id));
     EXPECT_EQ(kept, (Strings{"3", "2"}));
-    EXPECT_EQ(d.Count("select count(*) from [KX_REPLACE_JOB]"), 4);
+    for (const TableLayout& t : d.Open()->TableDefs())
+      if (t.name.rfind("KX_REPLACE_", 0) == 0) tables.push_back(t.name);
+    std::sort(tables.begin(), tables.end());
+    EXPECT_EQ(tables, (Strings{"KX_REPLACE_2", "KX_REPLACE_3"}));  // the pruned entry's jobs went with it
+    EXPECT_EQ(d.Count("select count(*) from [KX_REPLACE_2]") + d.Count("select count(*) from [KX_REPLACE_3]"), 4);
     EXPECT_EQ(d.Count("select count(*) from NcData where Comment = 'C'"), 6);
   });
 }
@@ -150,13 +156,20 @@ TEST_F(ReplaceHistoryTest, AHistoryCopiedToTheOtherEngineIsUndoneThere) {
   }
 }
 
+// A database without a history gets one on its first replace; one whose history kept the jobs of
+// every entry in one table gets a table per entry on the next undo.
 TEST_F(ReplaceHistoryTest, AnOlderDatabaseGetsItsHistoryOnTheFirstReplace) {
   Both([](const JobDatabase& d) {
-    d.Open()->ExecuteNative("DROP TABLE \"KX_REPLACE_JOB\"");
     d.Open()->ExecuteNative("DROP TABLE \"KX_REPLACE\"");
     EXPECT_TRUE(History(d).empty());
     Replace(d, "Material", "ST*", "X");
+    d.Open()->ExecuteNative(
+        "CREATE TABLE \"KX_REPLACE_JOB\" AS SELECT 1 AS \"ReplaceID\", \"JobID\", \"OldValue\" FROM "
+        "\"KX_REPLACE_1\"");
+    d.Open()->ExecuteNative("DROP TABLE \"KX_REPLACE_1\"");
     EXPECT_EQ(Undo(d).restored, 3);
+    EXPECT_EQ(Column(d, "Material"), (Values{"ST52", "ST37", "AL99", kNull, "", "ST10"}));
+    EXPECT_EQ(d.Count("select count(*) from [KX_REPLACE_1]"), 3);
   });
 }
 
