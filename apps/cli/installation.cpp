@@ -47,7 +47,7 @@ constexpr TorvelKey kTorvelKeys[] = {
 
 struct Captions {
   const char* baseFolder;  // word for the base folder on D:
-  std::pair<const char*, std::pair<const char*, const char*>> values[9];
+  std::pair<const char*, std::pair<const char*, const char*>> values[10];
 };
 const Captions kGerman = {"Kunden",
                           {{"frmMain", {"Caption", "Neuer Auftrag"}},
@@ -57,6 +57,7 @@ const Captions kGerman = {"Kunden",
                            {"frmReplace", {"Label1(0).Caption", "Spalte"}},
                            {"frmReplace", {"Label1(1).Caption", "Wie (Muster)"}},
                            {"frmReplace", {"Label1(2).Caption", "Neuer Wert"}},
+                           {"frmReplace", {"ShowJobsButton.Caption", "Aufträge zeigen …"}},
                            {"MSG", {"Question", "Rückfrage"}},
                            {"MSG", {"Update", "/1 Aufträge werden geändert. Fortfahren?"}}}};
 const Captions kEnglish = {"Customers",
@@ -67,6 +68,7 @@ const Captions kEnglish = {"Customers",
                             {"frmReplace", {"Label1(0).Caption", "Column"}},
                             {"frmReplace", {"Label1(1).Caption", "Value like"}},
                             {"frmReplace", {"Label1(2).Caption", "New value"}},
+                            {"frmReplace", {"ShowJobsButton.Caption", "Show jobs…"}},
                             {"MSG", {"Question", "Please confirm"}},
                             {"MSG", {"Update", "/1 jobs will be changed. Continue?"}}}};
 

@@ -105,6 +105,7 @@ FrmReplaceTexts ReadFrmReplaceTexts() {
   }
   t.Question = ReadIniValue(f, keys::kMsg, "Question");
   t.Update = ReadIniValue(f, keys::kMsg, "Update");
+  t.ShowJobs = ReadIniValue(f, keys::kFrmReplace, "ShowJobsButton.Caption");
   return t;
 }
 

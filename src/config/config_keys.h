@@ -87,6 +87,7 @@ struct FrmReplaceTexts {
   std::string Labels[3];  // Label1(0..2).Caption
   std::string Question;   // [MSG] Question: title of the confirmation
   std::string Update;     // [MSG] Update: its text ("/1" = number of jobs)
+  std::string ShowJobs;   // ShowJobsButton.Caption; "" keeps the built-in caption
 };
 FrmReplaceTexts ReadFrmReplaceTexts();
 

@@ -148,6 +148,8 @@ void frmReplace::Form_Load() {
     const FrmReplaceTexts texts = ReadFrmReplaceTexts();
     setWindowTitle(Q(texts.Caption));
     for (int i = 0; i < 3; ++i) Label1_[i]->setText(Q(texts.Labels[i]));
+    // Older add-in INI files lack the key: the button keeps its caption rather than none.
+    if (!texts.ShowJobs.empty()) ShowJobsButton_->setText(Q(texts.ShowJobs));
     FillColumnList();
   } catch (const std::exception& e) {
     // Reported once; the dialog opens with what was loaded up to the error.

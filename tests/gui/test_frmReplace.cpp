@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 #include <filesystem>
@@ -24,7 +25,7 @@ using Strings = std::vector<std::string>;
 
 constexpr const char* kTexts =
     "[frmReplace]\r\nCaption=Replace values\r\nLabel1(0).Caption=Column\r\nLabel1(1).Caption=Like\r\n"
-    "Label1(2).Caption=New value\r\n[MSG]\r\nQuestion=Replace?\r\nUpdate=Change /1 jobs? (/1 rows)\r\n";
+    "Label1(2).Caption=New value\r\nShowJobsButton.Caption=List jobs\r\n[MSG]\r\nQuestion=Replace?\r\nUpdate=Change /1 jobs? (/1 rows)\r\n";
 
 // The jobs A to E with the materials ST52, ST37, AL99, Null and "".
 class FrmReplaceTest : public test::DialogWorld {
@@ -59,6 +60,7 @@ TEST_F(FrmReplaceTest, LoadSetsTextsAndStartsOnTheCurrentCell) {
   EXPECT_EQ(dialog.findChild<QLabel*>("Label1(0)")->text(), "&Column");  // each with a letter of its own
   EXPECT_EQ(dialog.findChild<QLabel*>("Label1(1)")->text(), "&Like");
   EXPECT_EQ(dialog.findChild<QLabel*>("Label1(2)")->text(), "&New value");
+  EXPECT_EQ(dialog.findChild<QPushButton*>("ShowJobsButton")->text().remove('&'), "List jobs");
   EXPECT_EQ(dialog.DbName(), "D:\\jobs.db");
   DbCombo& list = ColumnList(dialog);
   EXPECT_EQ(list.Value(), "Material");
@@ -75,6 +77,7 @@ TEST_F(FrmReplaceTest, MissingTextsGiveEmptyTitleAndLabels) {
   frmReplace dialog;
   EXPECT_EQ(dialog.windowTitle(), "");
   EXPECT_EQ(dialog.findChild<QLabel*>("Label1(1)")->text(), "");
+  EXPECT_EQ(dialog.findChild<QPushButton*>("ShowJobsButton")->text().remove('&'), "Show jobs…");
 }
 
 // A key column or none current: the list starts on its first row, DataType.

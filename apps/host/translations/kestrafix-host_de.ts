@@ -22,12 +22,12 @@
     </message>
     <message>
         <location line="+14"/>
-        <location line="+159"/>
+        <location line="+164"/>
         <source>No host configuration open.</source>
         <translation>Keine Host-Konfiguration geöffnet.</translation>
     </message>
     <message>
-        <location line="-153"/>
+        <location line="-158"/>
         <source>&amp;Open configuration…</source>
         <translation>Konfiguration ö&amp;ffnen …</translation>
     </message>
@@ -40,6 +40,11 @@
         <location line="+3"/>
         <source>&amp;Replace…</source>
         <translation>&amp;Ersetzen …</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>&amp;Undo last replace…</source>
+        <translation>Letztes Ersetzen &amp;rückgängig …</translation>
     </message>
     <message>
         <location line="+3"/>
@@ -82,7 +87,7 @@
         <translation>&amp;Aufträge</translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+7"/>
         <source>&amp;Help</source>
         <translation>&amp;Hilfe</translation>
     </message>
@@ -102,7 +107,7 @@
         <translation>Host-Konfiguration (*.cfg *.ini);;Alle Dateien (*)</translation>
     </message>
     <message numerus="yes">
-        <location line="+32"/>
+        <location line="+33"/>
         <source>%n job(s)</source>
         <translation>
             <numerusform>%n Auftrag</numerusform>
@@ -119,13 +124,13 @@
     </message>
     <message>
         <location line="+10"/>
-        <location line="+190"/>
+        <location line="+201"/>
         <location line="+6"/>
         <source>Kestrafix add-in</source>
         <translation>Kestrafix-Add-in</translation>
     </message>
     <message>
-        <location line="-190"/>
+        <location line="-201"/>
         <source>The add-in %1 is not registered (%2), and no libkestrafix.so was found beside kestrafix-host to register.</source>
         <translation>Das Add-in %1 ist nicht registriert (%2), und neben kestrafix-host liegt keine libkestrafix.so, die sich registrieren ließe.</translation>
     </message>
@@ -216,12 +221,28 @@ Sie ist in %3 unter [TORVEL] DbName genannt.</translation>
     </message>
     <message>
         <location line="+2"/>
-        <location line="+21"/>
+        <location line="+32"/>
         <source>Job database</source>
         <translation>Auftragsdatenbank</translation>
     </message>
     <message>
-        <location line="-9"/>
+        <location line="-20"/>
+        <source>Message file</source>
+        <translation>Meldungsdatei</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The message file of this configuration is missing:
+%1
+
+The new-job dialog shows empty captions and messages until it is there.</source>
+        <translation>Die Meldungsdatei dieser Konfiguration fehlt:
+%1
+
+Der Dialog „Neuer Auftrag“ zeigt leere Beschriftungen und Meldungen, bis sie da ist.</translation>
+    </message>
+    <message>
+        <location line="+10"/>
         <source>Opened %1</source>
         <translation>%1 geöffnet</translation>
     </message>
@@ -243,11 +264,12 @@ Sie ist in %3 unter [TORVEL] DbName genannt.</translation>
     </message>
     <message>
         <location line="+73"/>
+        <location line="+49"/>
         <source>Open a host configuration with a job database first.</source>
         <translation>Öffnen Sie zuerst eine Host-Konfiguration mit einer Auftragsdatenbank.</translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="-42"/>
         <source>The add-in %1 could not create its object.
 %2</source>
         <translation>Das Add-in %1 konnte sein Objekt nicht anlegen.
@@ -273,8 +295,69 @@ Sie ist in %3 unter [TORVEL] DbName genannt.</translation>
     </message>
     <message>
         <location line="+5"/>
+        <location line="+40"/>
         <source>Cancelled</source>
         <translation>Abgebrochen</translation>
+    </message>
+    <message>
+        <location line="-34"/>
+        <source>Undo last replace</source>
+        <translation>Letztes Ersetzen rückgängig machen</translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>The replace history could not be read:
+%1</source>
+        <translation>Der Verlauf der Ersetzungen konnte nicht gelesen werden:
+%1</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>No replace to undo.</source>
+        <translation>Es gibt kein Ersetzen, das rückgängig gemacht werden kann.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>No replace to undo</source>
+        <translation>Kein Ersetzen rückgängig zu machen</translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Replace %1 of [%2] cannot be undone: every job it changed was changed again or deleted.</source>
+        <translation>Ersetzen %1 in [%2] kann nicht rückgängig gemacht werden: Jeder Auftrag, den es geändert hat, wurde seitdem wieder geändert oder gelöscht.</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Nothing to undo</source>
+        <translation>Nichts rückgängig zu machen</translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Undo replace %1 of [%2]?
+
+%3 job(s) get their old value back.</source>
+        <translation>Ersetzen %1 in [%2] rückgängig machen?
+
+%3 Auftrag/Aufträge erhalten ihren alten Wert zurück.</translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>
+%1 job(s) changed since or deleted are left alone.</source>
+        <translation>
+%1 seitdem geänderte oder gelöschte Auftrag/Aufträge bleiben unberührt.</translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Replace %1 could not be undone:
+%2</source>
+        <translation>Ersetzen %1 konnte nicht rückgängig gemacht werden:
+%2</translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Replace %1 undone: %2 job(s) set back, %3 left alone</source>
+        <translation>Ersetzen %1 rückgängig gemacht: %2 Auftrag/Aufträge zurückgesetzt, %3 unberührt</translation>
     </message>
     <message>
         <location filename="../host_session.cpp" line="+43"/>

@@ -21,12 +21,12 @@
     </message>
     <message>
         <location line="+14"/>
-        <location line="+159"/>
+        <location line="+164"/>
         <source>No host configuration open.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-153"/>
+        <location line="-158"/>
         <source>&amp;Open configuration…</source>
         <translation type="unfinished"></translation>
     </message>
@@ -38,6 +38,11 @@
     <message>
         <location line="+3"/>
         <source>&amp;Replace…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>&amp;Undo last replace…</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -81,7 +86,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+6"/>
+        <location line="+7"/>
         <source>&amp;Help</source>
         <translation type="unfinished"></translation>
     </message>
@@ -101,7 +106,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message numerus="yes">
-        <location line="+32"/>
+        <location line="+33"/>
         <source>%n job(s)</source>
         <translation>
             <numerusform>%n job</numerusform>
@@ -118,13 +123,13 @@
     </message>
     <message>
         <location line="+10"/>
-        <location line="+190"/>
+        <location line="+201"/>
         <location line="+6"/>
         <source>Kestrafix add-in</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-190"/>
+        <location line="-201"/>
         <source>The add-in %1 is not registered (%2), and no libkestrafix.so was found beside kestrafix-host to register.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -204,12 +209,25 @@ It is named by [TORVEL] DbName in %3.</source>
     </message>
     <message>
         <location line="+2"/>
-        <location line="+21"/>
+        <location line="+32"/>
         <source>Job database</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="-9"/>
+        <location line="-20"/>
+        <source>Message file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>The message file of this configuration is missing:
+%1
+
+The new-job dialog shows empty captions and messages until it is there.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+10"/>
         <source>Opened %1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -226,11 +244,12 @@ It is named by [TORVEL] DbName in %3.</source>
     </message>
     <message>
         <location line="+73"/>
+        <location line="+49"/>
         <source>Open a host configuration with a job database first.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <location line="+7"/>
+        <location line="-42"/>
         <source>The add-in %1 could not create its object.
 %2</source>
         <translation type="unfinished"></translation>
@@ -255,7 +274,63 @@ It is named by [TORVEL] DbName in %3.</source>
     </message>
     <message>
         <location line="+5"/>
+        <location line="+40"/>
         <source>Cancelled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="-34"/>
+        <source>Undo last replace</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+12"/>
+        <source>The replace history could not be read:
+%1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>No replace to undo.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>No replace to undo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+7"/>
+        <source>Replace %1 of [%2] cannot be undone: every job it changed was changed again or deleted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Nothing to undo</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+4"/>
+        <source>Undo replace %1 of [%2]?
+
+%3 job(s) get their old value back.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+1"/>
+        <source>
+%1 job(s) changed since or deleted are left alone.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+9"/>
+        <source>Replace %1 could not be undone:
+%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <location line="+3"/>
+        <source>Replace %1 undone: %2 job(s) set back, %3 left alone</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
