@@ -25,7 +25,8 @@ using Strings = std::vector<std::string>;
 
 constexpr const char* kTexts =
     "[frmReplace]\r\nCaption=Replace values\r\nLabel1(0).Caption=Column\r\nLabel1(1).Caption=Like\r\n"
-    "Label1(2).Caption=New value\r\nShowJobsButton.Caption=List jobs\r\n[MSG]\r\nQuestion=Replace?\r\nUpdate=Change /1 jobs? (/1 rows)\r\n";
+    "Label1(2).Caption=New value\r\nShowJobsButton.Caption=List jobs\r\n"
+    "[MSG]\r\nQuestion=Replace?\r\nUpdate=Change /1 jobs? (/1 rows)\r\n";
 
 // The jobs A to E with the materials ST52, ST37, AL99, Null and "".
 class FrmReplaceTest : public test::DialogWorld {

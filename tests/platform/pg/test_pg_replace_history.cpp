@@ -133,7 +133,8 @@ TEST_F(ReplaceHistoryTest, TheHistoryKeepsTheNewestAndNothingWithoutOne) {
       if (t.name.rfind("KX_REPLACE_", 0) == 0) tables.push_back(t.name);
     std::sort(tables.begin(), tables.end());
     EXPECT_EQ(tables, (Strings{"KX_REPLACE_2", "KX_REPLACE_3"}));  // the pruned entry's jobs went with it
-    EXPECT_EQ(d.Count("select count(*) from [KX_REPLACE_2]") + d.Count("select count(*) from [KX_REPLACE_3]"), 4);
+    EXPECT_EQ(d.Count("select count(*) from [KX_REPLACE_2]") + d.Count("select count(*) from [KX_REPLACE_3]"),
+              4);
     EXPECT_EQ(d.Count("select count(*) from NcData where Comment = 'C'"), 6);
   });
 }
