@@ -43,7 +43,7 @@ struct PgConnection {
 };
 
 const char* const kCatalogSql =
-    "SELECT c.relname, a.attname, t.typcategory, EXISTS (SELECT 1 FROM pg_catalog.pg_index i"
+    "SELECT c.relname, a.attname, t.typcategory, t.typcategory = 'S' AND EXISTS (SELECT 1 FROM pg_catalog.pg_index i"
     " JOIN pg_catalog.pg_collation l ON l.oid = i.indcollation[0] WHERE i.indrelid = c.oid AND i.indpred IS NULL"
     " AND l.collname = 'kx_root' AND pg_catalog.pg_get_indexdef(i.indexrelid, 1, true) ="
     " 'kx_fold(' || pg_catalog.quote_ident(a.attname) || ')') FROM pg_catalog.pg_class c"
