@@ -6,7 +6,7 @@
 # every time, and, where all jobs match, a full history of 50 that prunes its oldest entry.
 # bench_replace prints the medians and fails when the history costs more than 1.5x.
 # Usage: bench/compare_replace.sh BUILD_DIR
-#   (KX_BENCH_REPLACE_JOBS, KX_BENCH_REPLACE_EVERY="1 100", KX_BENCH_REPLACE_ROUNDS,
+#   (KX_BENCH_REPLACE_JOBS, KX_BENCH_REPLACE_EVERY="1 100" ("": none), KX_BENCH_REPLACE_ROUNDS,
 #    KX_BENCH_REPLACE_STEADY="sqlite pg": the engines that also run the full history)
 set -euo pipefail
 build=$(cd "${1:?build dir}" && pwd)
@@ -14,7 +14,7 @@ bench="$build/bench/bench_replace"
 [ -x "$bench" ] || { echo "replace: missing $bench (configure with -DKX_BUILD_BENCH=ON)" >&2; exit 1; }
 jobs=${KX_BENCH_REPLACE_JOBS:-1000000}
 rounds=${KX_BENCH_REPLACE_ROUNDS:-3}
-every=${KX_BENCH_REPLACE_EVERY:-1 100}
+every=${KX_BENCH_REPLACE_EVERY-1 100}
 steady=${KX_BENCH_REPLACE_STEADY-sqlite pg}
 
 tmp=$(mktemp -d /tmp/kx-bench-replace-XXXXXX)
