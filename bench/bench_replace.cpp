@@ -9,6 +9,7 @@
 //     recorded replace prunes the oldest: the history's steady state.
 // Prints the median seconds and the ratios; exits 1 when a ratio is above 1.5.
 //   bench_replace --kx_db=DB [--kx_jobs=1000000] [--kx_every=1] [--kx_rounds=5] [--kx_steady=0]
+//                 [--kx_rows=full|bare]
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -42,18 +43,31 @@ long long Count(kx::Database& db, const std::string& where = "1 = 1") {
 }
 
 // Jobs J1..Jn on machine Laser1, every every-th of material ST37 and the others AL99, made on
-// the engine in one statement.
-void Fill(kx::Database& db, long long jobs, long long every) {
+// the engine in one statement. Full jobs have their other columns filled too, as a shop's jobs
+// have; bare ones only keys, machine and material: the history's worst case, where recording the
+// old values weighs most against an update of short rows.
+void Fill(kx::Database& db, long long jobs, long long every, bool full) {
   const std::string n = std::to_string(jobs);
   const std::string material = "CASE WHEN x % " + std::to_string(every) + " = 0 THEN 'ST37' ELSE 'AL99' END";
+  std::string columns = "\"Filename\", \"ProgramNumber\", \"Machine\", \"Material\"";
+  std::string values = "'J' || x, 'Q' || x, 'Laser1', " + material;
+  if (full) {
+    columns +=
+        ", \"DataType\", \"Machineset\", \"Version\", \"Author\", \"Createdate\", \"DataArchive\", "
+        "\"Released\", \"Adresstext\", \"OrderNumber\", \"Materialthickness\", \"Name\", \"Customer\", "
+        "\"Comment\"";
+    values +=
+        ", x % 5, CASE x % 3 WHEN 1 THEN 'S1' WHEN 2 THEN 'B1' END, 1 + x % 3, 'demo', '2024-05-06 07:08:09', 0, "
+        "x % 2, CASE x % 3 WHEN 0 THEN 'Becker GmbH' WHEN 1 THEN 'Kunze AG' ELSE 'Nordblech' END, "
+        "'2024-' || (1 + x % 400), 1.5, 'Teil ' || x, 'Kunze AG', 'Blech gekantet, entgratet'";
+  }
   const std::string rows =
       db.Kind() == kx::SqlEngine::Postgres
-          ? "SELECT 'J' || x, 'Q' || x, 'Laser1', " + material + " FROM generate_series(1, " + n + ") x"
-          : "WITH RECURSIVE s(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM s WHERE x < " + n +
-                ") SELECT 'J' || x, 'Q' || x, 'Laser1', " + material + " FROM s";
+          ? "SELECT " + values + " FROM generate_series(1, " + n + ") x"
+          : "WITH RECURSIVE s(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM s WHERE x < " + n + ") SELECT " +
+                values + " FROM s";
   kx::Transaction t(db);
-  db.ExecuteNative("INSERT INTO \"NCDATA\" (\"Filename\", \"ProgramNumber\", \"Machine\", \"Material\") " +
-                   rows);
+  db.ExecuteNative("INSERT INTO \"NCDATA\" (" + columns + ") " + rows);
   t.Commit();
   if (db.Kind() == kx::SqlEngine::Postgres) db.ExecuteNative("VACUUM ANALYZE \"NCDATA\"");
 }
@@ -71,8 +85,9 @@ int main(int argc, char** argv) {
   const long long every = std::atoll(Arg(argc, argv, "kx_every", "1").c_str());
   const int rounds = std::atoi(Arg(argc, argv, "kx_rounds", "5").c_str());
   const bool steady = Arg(argc, argv, "kx_steady", "0") == "1";
+  const bool full = Arg(argc, argv, "kx_rows", "full") != "bare";
   if (name.empty() || jobs <= 0 || every <= 0 || rounds <= 0) {
-    std::cerr << "usage: bench_replace --kx_db=DB [--kx_jobs=N] [--kx_rounds=N]\n";
+    std::cerr << "usage: bench_replace --kx_db=DB [--kx_jobs=N] [--kx_rounds=N] [--kx_rows=full|bare]\n";
     return 2;
   }
   try {
@@ -84,7 +99,7 @@ int main(int argc, char** argv) {
     auto db = kx::Engine().OpenDatabase(name);
     if (Count(*db) == 0) {
       std::cerr << "filling " << jobs << " jobs...\n";
-      Fill(*db, jobs, every);
+      Fill(*db, jobs, every, full);
     }
     const long long total = Count(*db);
     const long long n = Count(*db, "Material like \"ST*\"");
@@ -116,7 +131,7 @@ int main(int argc, char** argv) {
     }
     const double p = Median(plain), h = Median(recorded);
     std::cout << (db->Kind() == kx::SqlEngine::Postgres ? "PostgreSQL" : "SQLite") << ", " << total
-              << " jobs, count + replace of the " << n << " that match, median of " << rounds << ":\n"
+              << (full ? " full" : " bare") << " jobs, count + replace of the " << n << " that match, median of " << rounds << ":\n"
               << "  without history                             " << p << " s\n";
     if (steady) {
       std::cout << "  history full at " << keep << ", the oldest entry pruned  " << h << " s  ratio " << h / p

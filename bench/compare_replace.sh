@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The bulk replace with its history beside the same replace without it, on 1,000,000 jobs of
-# which all, or every 100th, match, on an SQLite file and on a throw-away PostgreSQL server
+# The bulk replace with its history beside the same replace without it, on 1,000,000 jobs (every
+# column filled, as a shop's jobs are; bench_replace --kx_rows=bare for keys only) of which all,
+# or every 100th, match, on an SQLite file and on a throw-away PostgreSQL server
 # (initdb into a temp folder, pg_ctl on a Unix socket there, as the postgres user when run as
 # root; stopped at the end): a history that prunes nothing, one that prunes the replace before
 # every time, and, where all jobs match, a full history of 50 that prunes its oldest entry.
