@@ -91,6 +91,10 @@ TEST_F(PgCopy, EveryRouteKeepsTablesRowsTypesAndIndexes) {
     SCOPED_TRACE(from + " -> " + to);
     EXPECT_EQ(Describe(Engine().OpenDatabase(to)->TableDefs()), tables);
     EXPECT_TRUE(Content(to) == rows);
+    if (auto copy = Engine().OpenDatabase(to); copy->Kind() == SqlEngine::Sqlite) {  // with its statistics
+      auto stats = copy->OpenNative("SELECT count(*) FROM sqlite_stat1 WHERE tbl = 'NCDATA'");
+      EXPECT_GT(stats->Fields(0).Value().ToNumber(), 0);
+    }
     // The copy is a working job database: keys unique without case, new rows numbered on.
     auto conn = Engine().OpenDatabase(to);
     conn->Execute("insert into data (Filename) values ('300')");
