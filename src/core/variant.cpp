@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 
 #include "core/numbers.h"
 
@@ -25,6 +26,15 @@ double DateSerial(const std::string& iso) {
 }
 
 }  // namespace
+
+Variant Variant::Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return Date(text);
+}
 
 std::string Variant::ToText() const {
   switch (kind_) {

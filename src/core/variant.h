@@ -32,6 +32,8 @@ class Variant {
     v.kind_ = Kind::Date;
     return v;
   }
+  // This moment, to the second, as such a date (VB's Now).
+  static Variant Now();
 
   Kind GetKind() const { return kind_; }
   bool IsNull() const { return kind_ == Kind::Null; }

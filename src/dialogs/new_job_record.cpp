@@ -1,6 +1,5 @@
 #include "dialogs/new_job_record.h"
 
-#include <ctime>
 #include <exception>
 #include <memory>
 #include <string_view>
@@ -133,15 +132,6 @@ void ApplyCaseToBox(INewJobView& view, std::string_view box, std::int16_t mode) 
   if (converted != text) view.SetText(box, converted);
 }
 
-std::string NowText() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return text;
-}
-
 bool IsKeyColumn(const std::string& upperName) {
   for (std::string_view key : {"FILENAME", "PROGRAMNUMBER", "DATATYPE", "MACHINE", "MACHINESET"}) {
     if (upperName == key) return true;
@@ -246,7 +236,7 @@ bool StoreNewJob(INewJobView& view, IHostGrid* grid, Database& db, const NewJobS
     g.Columns("Version").Value(1);
   }
   g.Columns("Author").Value(settings.UserId);
-  g.Columns("Createdate").Value(Variant::Date(NowText()));
+  g.Columns("Createdate").Value(Variant::Now());
   g.Columns("DataArchive").Value(0);
   g.Columns("Released").Value(0);
   g.Columns("Adresstext").Value(view.ListValue(kAddress));

@@ -1,6 +1,5 @@
 #include "platform/replace_history.h"
 
-#include <ctime>
 #include <memory>
 
 #include "core/error.h"
@@ -45,15 +44,6 @@ bool OnServer(const Database& db) { return db.Kind() == SqlEngine::Postgres; }
 std::string Ident(const std::string& name) { return QuoteSqlText(name, '"'); }
 
 std::string Lit(const std::string& text) { return QuoteSqlText(text, '\''); }
-
-std::string NowText() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return text;
-}
 
 long long Number(const Variant& v) {
   return v.IsNull() || v.IsEmpty() ? 0 : static_cast<long long>(v.ToNumber());
@@ -126,7 +116,7 @@ long long InsertEntry(Database& db, const std::string& column, const std::string
       "INSERT INTO \"KX_REPLACE\" (\"ColumnName\", \"Pattern\", \"NewValue\", \"UserName\", \"ReplaceTime\", "
       "\"JobCount\", \"UndoOf\") VALUES (" +
           Lit(column) + ", " + orNull(pattern, undoOf != 0) + ", " +
-          orNull(newValue, undoOf != 0 || newValue.empty()) + ", " + Lit(user) + ", " + Lit(NowText()) +
+          orNull(newValue, undoOf != 0 || newValue.empty()) + ", " + Lit(user) + ", " + Lit(Variant::Now().ToText()) +
           ", 0, " + (undoOf != 0 ? std::to_string(undoOf) : std::string("NULL")) + ") RETURNING \"ID\"");
 }
 
