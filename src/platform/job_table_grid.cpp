@@ -601,9 +601,15 @@ void JobTableGrid::StoreChanges(const Edit& edit) {
   if (changed == 0) throw KxError(kRecordDeleted, kSource, "Record is deleted.");
   Row stored = ReadRow(*db, rowid);
   db->Close();
-  for (Page& p : pages_) {
-    for (Row& r : p.rows)
-      if (r.rowid == rowid) r = stored;
+  if (sortColumn_ >= 0 && edit.changed[static_cast<std::size_t>(sortColumn_)]) {
+    // The kept pages start their neighbours from their first and last rows' sort values: a
+    // changed one would start them in the wrong place. Positions stay until a refresh.
+    pages_.clear();
+  } else {
+    for (Page& p : pages_) {
+      for (Row& r : p.rows)
+        if (r.rowid == rowid) r = stored;
+    }
   }
   if (bookmarked_ && bookmarked_->rowid == rowid) bookmarked_ = stored;
   currentRow_ = std::move(stored);

@@ -139,11 +139,22 @@ void Prune(Database& db, int keep) {
   // pages are freed as they are (and zeroed only where they are written anyway).
   const long long secure = OnServer(db) ? 0 : QueryNumber(db, "PRAGMA secure_delete");
   if (secure == 1) QueryNumber(db, "PRAGMA secure_delete = FAST");
+  // The setting belongs to the connection, not the transaction: put back also when a drop fails.
+  struct Restore {
+    Database& db;
+    bool on;
+    ~Restore() {
+      if (!on) return;
+      try {
+        QueryNumber(db, "PRAGMA secure_delete = 1");
+      } catch (...) {  // the connection is going; nothing to put back
+      }
+    }
+  } restore{db, secure == 1};
   for (const long long id : ids) {
     DropJobsTable(db, id);
     db.ExecuteNative("DELETE FROM \"KX_REPLACE\" WHERE \"ID\" = " + std::to_string(id));
   }
-  if (secure == 1) QueryNumber(db, "PRAGMA secure_delete = 1");
 }
 
 // The job's value still is the one the replace wrote (exactly: case counts).
@@ -298,6 +309,7 @@ long RecordedReplace(Database& db, const ReplaceRecord& r) {
   const long recorded =
       db.ExecuteNative("INSERT INTO " + JobsTable(id) + " (\"JobID\", \"OldValue\") SELECT s.kx_id, " +
                        (OnServer(db) ? "CAST(s.kx_old AS text)" : "s.kx_old") + " FROM (" + matching + ") s");
+  if (recorded == 0) return 0;  // nothing to change: no entry (the transaction rolls back)
   // A few jobs are found again by their ID; most of the table by the condition, which reads the
   // table once instead of looking up every job (the highest ID stands for the table's size).
   const bool few = recorded * 4 <= QueryNumber(db, "SELECT max(\"ID\") FROM \"NCDATA\"");

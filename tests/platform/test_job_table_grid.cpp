@@ -210,7 +210,7 @@ TEST_P(JobTableGridTest, RefreshKeepsTheCurrentRowAndSeesOtherUsersRows) {
 }
 
 // More rows than the grid keeps: every visit order reads the same row at each position.
-TEST_F(JobTableGridTest, RowsArePagedInKeyOrderWhateverTheVisitOrder) {
+TEST_P(JobTableGridTest, RowsArePagedInKeyOrderWhateverTheVisitOrder) {
   constexpr long kJobs = 1234;
   {
     auto conn = db.Open();
@@ -244,7 +244,7 @@ TEST_F(JobTableGridTest, RowsArePagedInKeyOrderWhateverTheVisitOrder) {
 }
 
 // A grid of the rows a condition selects holds the rows it adds too, as the new-job road needs.
-TEST_F(JobTableGridTest, AGridOfSelectedRowsKeepsTheRowsItAdds) {
+TEST_P(JobTableGridTest, AGridOfSelectedRowsKeepsTheRowsItAdds) {
   SeedTwoJobs();
   JobTableGrid grid(db.Path(), {}, "[Filename] = 'B200'");
   ASSERT_EQ(grid.Rows(), 1);
