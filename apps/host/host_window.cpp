@@ -310,6 +310,8 @@ bool HostWindow::OpenConfiguration(const QString& file) {
   {
     const QSignalBlocker quiet(view_->horizontalHeader());  // a new grid is in table order
     view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    sortedColumn_ = -1;
+    sortedOrder_ = Qt::AscendingOrder;
   }
   model_->SetGrid(&api, grid);
   SizeColumns();
@@ -360,8 +362,14 @@ void HostWindow::SizeColumns() {
 void HostWindow::SortGrid(int column, Qt::SortOrder order) {
   if (!grid_) return;
   const AddinApi& api = addin_->Api();
-  if (api.grid_set_sort(grid_.get(), column, order == Qt::DescendingOrder) != KX_OK)
+  if (api.grid_set_sort(grid_.get(), column, order == Qt::DescendingOrder) == KX_OK) {
+    sortedColumn_ = column;
+    sortedOrder_ = order;
+  } else {
     ShowStatus(tr("The jobs could not be sorted: %1").arg(api.LastError()));
+    const QSignalBlocker quiet(view_->horizontalHeader());  // the arrow shows the order the grid has
+    view_->horizontalHeader()->setSortIndicator(sortedColumn_, sortedOrder_);
+  }
   model_->Reload();
   ShowGridCurrent();
 }

@@ -123,6 +123,8 @@ class HostWindow : public QMainWindow {
   // Declared before the grid: the library outlives every handle it made.
   std::unique_ptr<AddinLibrary> addin_;
   std::unique_ptr<kx_grid, GridRelease> grid_;
+  int sortedColumn_ = -1;  // the order the grid has, for the header's arrow
+  Qt::SortOrder sortedOrder_ = Qt::AscendingOrder;
   JobGridModel* model_ = nullptr;
   QStackedWidget* pages_ = nullptr;
   QLabel* placeholder_ = nullptr;

@@ -165,7 +165,6 @@ void JobTableGrid::Refresh() {
     if (col_ >= ColumnCount()) col_ = -1;
   }
   fields_ = std::move(fields);
-  Forget();
   sortColumn_ = sortName_.empty() ? -1 : ColumnIndex(sortName_);
   if (sortColumn_ < 0) {
     sortName_.clear();  // a column gone since: table order
