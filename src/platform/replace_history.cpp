@@ -108,33 +108,59 @@ void LockJobTable(Database& db) {
   if (OnServer(db)) db.ExecuteNative("LOCK TABLE \"NCDATA\" IN SHARE ROW EXCLUSIVE MODE");
 }
 
-long long InsertEntry(Database& db, const std::string& column, const std::string& pattern,
-                      const std::string& newValue, const std::string& user, long long undoOf) {
+// The entry's number, taken before its jobs are recorded: their table is named by it. SQLite's
+// replace holds the write lock from its first statement, so the highest number plus one stays free.
+long long NextEntryId(Database& db) {
+  return QueryNumber(db, OnServer(db) ? "SELECT pg_catalog.nextval(pg_catalog.pg_get_serial_sequence('\"KX_REPLACE\"', 'ID'))"
+                                      : "SELECT coalesce(max(\"ID\"), 0) + 1 FROM \"KX_REPLACE\"");
+}
+
+// Written last, after the jobs: a page SQLite wrote out in the middle of a transaction and changes
+// again makes its commit read back everything written since, a second pass over the whole update.
+void InsertEntry(Database& db, long long id, const std::string& column, const std::string& pattern,
+                 const std::string& newValue, const std::string& user, long long undoOf, long long jobs) {
   const auto orNull = [](const std::string& s, bool isNull) { return isNull ? std::string("NULL") : Lit(s); };
-  return QueryNumber(
-      db,
-      "INSERT INTO \"KX_REPLACE\" (\"ColumnName\", \"Pattern\", \"NewValue\", \"UserName\", \"ReplaceTime\", "
-      "\"JobCount\", \"UndoOf\") VALUES (" +
-          Lit(column) + ", " + orNull(pattern, undoOf != 0) + ", " +
-          orNull(newValue, undoOf != 0 || newValue.empty()) + ", " + Lit(user) + ", " + Lit(Variant::Now().ToText()) +
-          ", 0, " + (undoOf != 0 ? std::to_string(undoOf) : std::string("NULL")) + ") RETURNING \"ID\"");
+  db.ExecuteNative(
+      "INSERT INTO \"KX_REPLACE\" (\"ID\", \"ColumnName\", \"Pattern\", \"NewValue\", \"UserName\", "
+      "\"ReplaceTime\", \"JobCount\", \"UndoOf\") VALUES (" +
+      std::to_string(id) + ", " + Lit(column) + ", " + orNull(pattern, undoOf != 0) + ", " +
+      orNull(newValue, undoOf != 0 || newValue.empty()) + ", " + Lit(user) + ", " + Lit(Variant::Now().ToText()) +
+      ", " + std::to_string(jobs) + ", " + (undoOf != 0 ? std::to_string(undoOf) : std::string("NULL")) + ")");
 }
 
-void SetJobCount(Database& db, long long id, long long jobs) {
-  db.ExecuteNative("UPDATE \"KX_REPLACE\" SET \"JobCount\" = " + std::to_string(jobs) +
-                   " WHERE \"ID\" = " + std::to_string(id));
-}
-
-// Keeps the newest keep entries.
+// Keeps the newest keep entries, counting the one written after the prune. Their jobs' tables
+// stay until DropUnlistedJobsTables.
 void Prune(Database& db, int keep) {
-  std::vector<long long> ids;
+  db.ExecuteNative(
+      "DELETE FROM \"KX_REPLACE\" WHERE \"ID\" <= (SELECT \"ID\" FROM \"KX_REPLACE\" ORDER BY \"ID\" DESC "
+      "LIMIT 1 OFFSET " +
+      std::to_string(keep < 1 ? 0 : keep - 1) + ")");
+}
+
+// Drops the jobs' tables no entry lists: those of the entries just pruned, and any a run stopped
+// between its commit and this left behind. In a transaction of its own, after the replace's: in
+// it, the drop would change catalog pages SQLite had written out already, and its commit would
+// then read back everything written since. Tables and entries are read in one statement, so that a
+// table another replace commits in between is seen with its entry.
+void DropUnlistedJobsTables(Database& db) {
+  const std::string prefix = "KX_REPLACE_";
+  std::vector<std::string> names;
   auto rs = db.OpenNative(
-      "SELECT \"ID\" FROM \"KX_REPLACE\" WHERE \"ID\" <= (SELECT \"ID\" FROM \"KX_REPLACE\" "
-      "ORDER BY \"ID\" DESC LIMIT 1 OFFSET " +
-      std::to_string(keep < 1 ? 1 : keep) + ")");
-  for (; !rs->Eof(); rs->MoveNext()) ids.push_back(Number(rs->Fields(0).Value()));
+      OnServer(db)
+          ? "SELECT c.relname FROM pg_catalog.pg_class c WHERE c.relkind = 'r' AND c.relnamespace = "
+            "pg_catalog.to_regnamespace(pg_catalog.current_schema()) AND pg_catalog.substr(c.relname, 1, 11) = "
+            "'KX_REPLACE_' AND pg_catalog.substr(c.relname, 12) NOT IN (SELECT \"ID\"::text FROM \"KX_REPLACE\")"
+          : "SELECT name FROM sqlite_schema WHERE type = 'table' AND substr(name, 1, 11) = 'KX_REPLACE_' AND "
+            "substr(name, 12) NOT IN (SELECT CAST(\"ID\" AS TEXT) FROM \"KX_REPLACE\")");
+  for (; !rs->Eof(); rs->MoveNext()) {
+    std::string name = rs->Fields(0).Value().ToText();
+    const std::string number = name.substr(prefix.size());
+    if (!number.empty() && number.size() < 19 && number.find_first_not_of("0123456789") == std::string::npos)
+      names.push_back(std::move(name));  // a table of the shop's own with a like name stays
+  }
   rs->Close();
-  if (ids.empty()) return;
+  if (names.empty()) return;
+  Transaction t(db);
   // SQLite may be built to zero every freed page, which writes a dropped table once more: its
   // pages are freed as they are (and zeroed only where they are written anyway).
   const long long secure = OnServer(db) ? 0 : QueryNumber(db, "PRAGMA secure_delete");
@@ -151,9 +177,15 @@ void Prune(Database& db, int keep) {
       }
     }
   } restore{db, secure == 1};
-  for (const long long id : ids) {
-    DropJobsTable(db, id);
-    db.ExecuteNative("DELETE FROM \"KX_REPLACE\" WHERE \"ID\" = " + std::to_string(id));
+  for (const std::string& name : names) db.ExecuteNative("DROP TABLE IF EXISTS " + Ident(name));
+  t.Commit();
+}
+
+// After a commit: the replace or undo stands whether or not its pruned tables could go now.
+void DropUnlistedJobsTablesLater(Database& db) noexcept {
+  try {
+    DropUnlistedJobsTables(db);
+  } catch (...) {  // the next replace drops them
   }
 }
 
@@ -300,7 +332,7 @@ long RecordedReplace(Database& db, const ReplaceRecord& r) {
   Transaction t(db);
   LockJobTable(db);
   EnsureReplaceHistory(db);
-  const long long id = InsertEntry(db, StoredColumn(db, r.column), r.pattern, r.value, r.user, 0);
+  const long long id = NextEntryId(db);
   // The jobs and their old values first, in one statement, then the update of the same jobs: no
   // other writer comes between the two.
   const std::string matching =
@@ -320,9 +352,10 @@ long RecordedReplace(Database& db, const ReplaceRecord& r) {
     throw KxError(err::DatabaseError, kSource,
                   "The replace changed " + std::to_string(changed) + " jobs but found " +
                       std::to_string(recorded) + "; nothing was changed.");
-  SetJobCount(db, id, changed);
   Prune(db, r.keep);
+  InsertEntry(db, id, StoredColumn(db, r.column), r.pattern, r.value, r.user, 0, changed);
   t.Commit();
+  DropUnlistedJobsTablesLater(db);
   return changed;
 }
 
@@ -359,7 +392,7 @@ UndoResult UndoReplace(Database& db, long long id, const std::string& user, int 
   out.replace = Undoable(db, id);
   const ReplaceEntry& e = out.replace;
   const std::string column = Ident(e.column);
-  out.undoId = InsertEntry(db, e.column, {}, {}, user, e.id);
+  out.undoId = NextEntryId(db);
   const std::string undo = std::to_string(out.undoId);
   // The jobs set back, with the value they held, as a replace records its jobs.
   IndexJobsTable(db, e.id);
@@ -373,11 +406,12 @@ UndoResult UndoReplace(Database& db, long long id, const std::string& user, int 
                        Restored(db, e.column, "j.\"OldValue\"") + " FROM " + JobsTable(e.id) +
                        " j WHERE j.\"JobID\" = \"NCDATA\".\"ID\") WHERE \"ID\" IN (SELECT \"JobID\" FROM " +
                        JobsTable(out.undoId) + ")");
-  SetJobCount(db, out.undoId, out.restored);
   out.untouched = e.jobs - out.restored;
   out.untouchedJobs = Untouched(db, e, out.undoId, listLimit);
   Prune(db, keep);
+  InsertEntry(db, out.undoId, e.column, {}, {}, user, e.id, out.restored);
   t.Commit();
+  DropUnlistedJobsTablesLater(db);
   return out;
 }
 
