@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The bulk replace with its history beside the same replace without it, on 1,000,000 jobs (every
 # column filled, as a shop's jobs are; bench_replace --kx_rows=bare for keys only) of which all,
-# or every 100th, match, on an SQLite file and on a throw-away PostgreSQL server
+# or every second, or every 100th, match, on an SQLite file and on a throw-away PostgreSQL server
 # (initdb into a temp folder, pg_ctl on a Unix socket there, as the postgres user when run as
 # root; stopped at the end): a history that prunes nothing, one that prunes the replace before
 # every time, and, where all jobs match, a full history of 50 that prunes its oldest entry.
 # bench_replace prints the medians and fails when the history costs more than 1.5x.
 # Usage: bench/compare_replace.sh BUILD_DIR
-#   (KX_BENCH_REPLACE_JOBS, KX_BENCH_REPLACE_EVERY="1 100" ("": none), KX_BENCH_REPLACE_ROUNDS,
+#   (KX_BENCH_REPLACE_JOBS, KX_BENCH_REPLACE_EVERY="1 2 100" ("": none), KX_BENCH_REPLACE_ROUNDS,
 #    KX_BENCH_REPLACE_STEADY="sqlite pg": the engines that also run the full history)
 set -euo pipefail
 build=$(cd "${1:?build dir}" && pwd)
@@ -15,7 +15,7 @@ bench="$build/bench/bench_replace"
 [ -x "$bench" ] || { echo "replace: missing $bench (configure with -DKX_BUILD_BENCH=ON)" >&2; exit 1; }
 jobs=${KX_BENCH_REPLACE_JOBS:-1000000}
 rounds=${KX_BENCH_REPLACE_ROUNDS:-3}
-every=${KX_BENCH_REPLACE_EVERY-1 100}
+every=${KX_BENCH_REPLACE_EVERY-1 2 100}
 steady=${KX_BENCH_REPLACE_STEADY-sqlite pg}
 
 tmp=$(mktemp -d /tmp/kx-bench-replace-XXXXXX)

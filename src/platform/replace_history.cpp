@@ -340,14 +340,29 @@ long RecordedReplace(Database& db, const ReplaceRecord& r) {
   CreateJobsTable(db, id);
   const long recorded =
       db.ExecuteNative("INSERT INTO " + JobsTable(id) + " (\"JobID\", \"OldValue\") SELECT s.kx_id, " +
-                       (OnServer(db) ? "CAST(s.kx_old AS text)" : "s.kx_old") + " FROM (" + matching + ") s");
+                       (OnServer(db) ? "CAST(s.kx_old AS text)" : "s.kx_old") + " FROM (" + matching + ") s" +
+                       (OnServer(db) ? "" : " ORDER BY 1"));
   if (recorded == 0) return 0;  // nothing to change: no entry (the transaction rolls back)
-  // A few jobs are found again by their ID; most of the table by the condition, which reads the
-  // table once instead of looking up every job (the highest ID stands for the table's size).
-  const bool few = recorded * 4 <= QueryNumber(db, "SELECT max(\"ID\") FROM \"NCDATA\"");
-  const long changed =
-      db.Execute("Update NcData SET [" + r.column + "] = " + r.valueLiteral + " where " +
-                 (few ? "[ID] in (select [JobID] from [" + JobsTableName(id) + "])" : r.condition));
+  // Jobs that are one block of IDs, as the whole table or jobs added together are, are set by
+  // the range: the condition is not tested again, and SQLite need not keep every old page for a
+  // statement that calls a function. A few others are found again by their ID; most of the
+  // table by the condition, which reads the table once instead of looking up every job (the
+  // highest ID stands for the table's size).
+  // (SQLite recorded them in the order of their IDs: its first and last rows are the bounds.)
+  auto bounds = db.OpenNative(
+      OnServer(db) ? "SELECT min(\"JobID\"), max(\"JobID\") FROM " + JobsTable(id)
+                   : "SELECT (SELECT \"JobID\" FROM " + JobsTable(id) + " ORDER BY rowid LIMIT 1), (SELECT \"JobID\" FROM " +
+                         JobsTable(id) + " ORDER BY rowid DESC LIMIT 1)");
+  const long long first = Number(bounds->Fields(0).Value()), last = Number(bounds->Fields(1).Value());
+  bounds->Close();
+  std::string jobs;
+  if (last - first + 1 == recorded)
+    jobs = "[ID] between " + std::to_string(first) + " and " + std::to_string(last);
+  else if (recorded * 4 <= QueryNumber(db, "SELECT max(\"ID\") FROM \"NCDATA\""))
+    jobs = "[ID] in (select [JobID] from [" + JobsTableName(id) + "])";
+  else
+    jobs = r.condition;
+  const long changed = db.Execute("Update NcData SET [" + r.column + "] = " + r.valueLiteral + " where " + jobs);
   if (changed != recorded)
     throw KxError(err::DatabaseError, kSource,
                   "The replace changed " + std::to_string(changed) + " jobs but found " +

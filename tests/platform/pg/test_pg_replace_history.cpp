@@ -102,6 +102,59 @@ TEST_F(ReplaceHistoryTest, JobsChangedOrDeletedSinceAreListedAndLeftAlone) {
   });
 }
 
+// Jobs G..N, added together, are one block of IDs and are set by it; a job changed and one
+// deleted inside the block stay as they are, and the jobs around them come back.
+TEST_F(ReplaceHistoryTest, JobsInsideABlockChangedOrDeletedSinceAreLeftAlone) {
+  Both([](const JobDatabase& d) {
+    for (const char* f : {"G", "H", "I", "J", "K", "L", "M", "N"})
+      d.AddJob({{"Filename", f}, {"ProgramNumber", std::string("P") + f}, {"Material", "AL5"}});
+    d.Execute("update NcData set Material = 'al5' where Filename = 'M'");  // matched too: Like ignores case
+    EXPECT_EQ(Replace(d, "Material", "AL5", "AL6"), 8);
+    EXPECT_EQ(Column(d, "Material"), (Values{"ST52", "ST37", "AL99", kNull, "", "ST10", "AL6", "AL6", "AL6", "AL6",
+                                             "AL6", "AL6", "AL6", "AL6"}));
+    d.Execute("update NcData set Material = 'AL7' where Filename = 'I'");
+    d.Execute("delete from NcData where Filename = 'K'");
+    auto conn = d.Open();
+    EXPECT_EQ(PreviewUndo(*conn, 1).restored, 6);
+    const UndoResult r = UndoReplace(*conn, 1, "undoer", 50);
+    EXPECT_EQ(r.restored, 6);
+    EXPECT_EQ(r.untouched, 2);
+    ASSERT_EQ(r.untouchedJobs.size(), 2u);
+    EXPECT_EQ(r.untouchedJobs[0].value, Variant("AL7"));
+    EXPECT_TRUE(r.untouchedJobs[1].deleted);
+    EXPECT_EQ(Column(d, "Material"), (Values{"ST52", "ST37", "AL99", kNull, "", "ST10", "AL5", "AL5", "AL7", "AL5",
+                                             "AL5", "al5", "AL5"}));
+  });
+}
+
+// Jobs not in one block are set by the condition, or, when they are few, by their IDs; each way
+// changes the jobs recorded and no other.
+TEST_F(ReplaceHistoryTest, EveryWayOfSettingTheRecordedJobsSetsThemAndNoOther) {
+  Both([](const JobDatabase& d) {
+    for (const int every : {1, 2, 5}) {
+      SCOPED_TRACE(every);
+      const std::string n = std::to_string(every * 40), e = std::to_string(every);
+      {
+        auto conn = d.Open();
+        conn->ExecuteNative(
+            "INSERT INTO \"NCDATA\" (\"Filename\", \"ProgramNumber\", \"Material\") SELECT 'R" + e +
+            "_' || x, 'Q" + e + "_' || x, CASE WHEN x % " + e + " = 0 THEN 'CU1' ELSE 'NO' || x END FROM " +
+            (conn->Kind() == SqlEngine::Postgres
+                 ? "pg_catalog.generate_series(1, " + n + ") x"
+                 : "(WITH RECURSIVE s(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM s WHERE x < " + n +
+                       ") SELECT x FROM s)"));
+      }
+      d.Execute("update NcData set Material = 'CU1' where Filename = 'C'");  // one more, away from the rest
+      EXPECT_EQ(Replace(d, "Material", "CU1", "CU2"), 41);
+      EXPECT_EQ(d.Count("select count(*) from NcData where Material = 'CU2'"), 41);
+      EXPECT_EQ(Undo(d).restored, 41);
+      EXPECT_EQ(d.Count("select count(*) from NcData where Material = 'CU1'"), 41);
+      EXPECT_EQ(d.Count("select count(*) from NcData where Material like 'NO*'"), every * 40 - 40);
+      d.Execute("delete from NcData where Filename like 'R*'");
+    }
+  });
+}
+
 TEST_F(ReplaceHistoryTest, ValuesOfEveryKindGoToNullAndComeBack) {
   Both([](const JobDatabase& d) {
     d.Execute("update NcData set Material = '007' where Filename = 'C'");
