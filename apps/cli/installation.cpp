@@ -47,7 +47,7 @@ constexpr TorvelKey kTorvelKeys[] = {
 
 struct Captions {
   const char* baseFolder;  // word for the base folder on D:
-  std::pair<const char*, std::pair<const char*, const char*>> values[10];
+  std::pair<const char*, std::pair<const char*, const char*>> values[12];
 };
 const Captions kGerman = {"Kunden",
                           {{"frmMain", {"Caption", "Neuer Auftrag"}},
@@ -58,6 +58,8 @@ const Captions kGerman = {"Kunden",
                            {"frmReplace", {"Label1(1).Caption", "Wie (Muster)"}},
                            {"frmReplace", {"Label1(2).Caption", "Neuer Wert"}},
                            {"frmReplace", {"ShowJobsButton.Caption", "Aufträge zeigen …"}},
+                           {"frmReplace", {"JobCount.Caption", "/1 Aufträge"}},
+                           {"frmReplace", {"JobCountMore.Caption", "/1 Aufträge; die ersten /2 gezeigt, /3 weitere"}},
                            {"MSG", {"Question", "Rückfrage"}},
                            {"MSG", {"Update", "/1 Aufträge werden geändert. Fortfahren?"}}}};
 const Captions kEnglish = {"Customers",
@@ -69,6 +71,8 @@ const Captions kEnglish = {"Customers",
                             {"frmReplace", {"Label1(1).Caption", "Value like"}},
                             {"frmReplace", {"Label1(2).Caption", "New value"}},
                             {"frmReplace", {"ShowJobsButton.Caption", "Show jobs…"}},
+                            {"frmReplace", {"JobCount.Caption", "/1 jobs"}},
+                            {"frmReplace", {"JobCountMore.Caption", "/1 jobs; the first /2 shown, and /3 more"}},
                             {"MSG", {"Question", "Please confirm"}},
                             {"MSG", {"Update", "/1 jobs will be changed. Continue?"}}}};
 

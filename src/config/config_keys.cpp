@@ -106,6 +106,8 @@ FrmReplaceTexts ReadFrmReplaceTexts() {
   t.Question = ReadIniValue(f, keys::kMsg, "Question");
   t.Update = ReadIniValue(f, keys::kMsg, "Update");
   t.ShowJobs = ReadIniValue(f, keys::kFrmReplace, "ShowJobsButton.Caption");
+  t.JobCount = ReadIniValue(f, keys::kFrmReplace, "JobCount.Caption");
+  t.JobCountMore = ReadIniValue(f, keys::kFrmReplace, "JobCountMore.Caption");
   return t;
 }
 

@@ -88,6 +88,9 @@ struct FrmReplaceTexts {
   std::string Question;   // [MSG] Question: title of the confirmation
   std::string Update;     // [MSG] Update: its text ("/1" = number of jobs)
   std::string ShowJobs;   // ShowJobsButton.Caption; "" keeps the built-in caption
+  // JobCount.Caption ("/1" = the jobs that match) and JobCountMore.Caption ("/2" of them shown,
+  // "/3" more), the count under the listed jobs; "" keeps the built-in text.
+  std::string JobCount, JobCountMore;
 };
 FrmReplaceTexts ReadFrmReplaceTexts();
 

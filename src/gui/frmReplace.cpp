@@ -150,6 +150,8 @@ void frmReplace::Form_Load() {
     for (int i = 0; i < 3; ++i) Label1_[i]->setText(Q(texts.Labels[i]));
     // Older add-in INI files lack the key: the button keeps its caption rather than none.
     if (!texts.ShowJobs.empty()) ShowJobsButton_->setText(Q(texts.ShowJobs));
+    jobCountText_ = texts.JobCount;
+    jobCountMoreText_ = texts.JobCountMore;
     FillColumnList();
   } catch (const std::exception& e) {
     // Reported once; the dialog opens with what was loaded up to the error.
@@ -208,9 +210,15 @@ void frmReplace::ShowJobsButton_Click() {
       JobList_->setItem(r, 2, new QTableWidgetItem(Shown(j.value)));
     }
     const long more = k - static_cast<long>(jobs.size());
-    JobCount_->setText(more > 0
-                           ? tr("%1 jobs; the first %2 shown, and %3 more").arg(k).arg(jobs.size()).arg(more)
-                           : tr("%1 jobs").arg(k));
+    const std::string& text = more > 0 ? jobCountMoreText_ : jobCountText_;
+    if (!text.empty())
+      JobCount_->setText(Q(ReplaceAll(ReplaceAll(ReplaceAll(text, "/1", std::to_string(k)), "/2",
+                                                 std::to_string(jobs.size())),
+                                      "/3", std::to_string(more))));
+    else
+      JobCount_->setText(more > 0
+                             ? tr("%1 jobs; the first %2 shown, and %3 more").arg(k).arg(jobs.size()).arg(more)
+                             : tr("%1 jobs").arg(k));
     AssignMnemonics(
         {Label1_[0], Label1_[1], Label1_[2], ShowJobsButton_, JobCount_, OKButton_, CancelButton_});
     if (JobList_->isHidden()) {

@@ -73,6 +73,7 @@ class frmReplace : public QDialog {
   long recordsAffected_ = 0;
   bool unloaded_ = false;
   std::string dbName_;
+  std::string jobCountText_, jobCountMoreText_;  // from the add-in INI; "" = built in
   std::int32_t openRecordsetOptions_ = 0;
   std::shared_ptr<IHostGrid> grid_;
 

@@ -26,6 +26,7 @@ using Strings = std::vector<std::string>;
 constexpr const char* kTexts =
     "[frmReplace]\r\nCaption=Replace values\r\nLabel1(0).Caption=Column\r\nLabel1(1).Caption=Like\r\n"
     "Label1(2).Caption=New value\r\nShowJobsButton.Caption=List jobs\r\n"
+    "JobCount.Caption=/1 found\r\nJobCountMore.Caption=/1 found, /2 listed, /3 not\r\n"
     "[MSG]\r\nQuestion=Replace?\r\nUpdate=Change /1 jobs? (/1 rows)\r\n";
 
 // The jobs A to E with the materials ST52, ST37, AL99, Null and "".
@@ -79,6 +80,11 @@ TEST_F(FrmReplaceTest, MissingTextsGiveEmptyTitleAndLabels) {
   EXPECT_EQ(dialog.windowTitle(), "");
   EXPECT_EQ(dialog.findChild<QLabel*>("Label1(1)")->text(), "");
   EXPECT_EQ(dialog.findChild<QPushButton*>("ShowJobsButton")->text().remove('&'), "Show jobs…");
+  ASSERT_TRUE(test::ShowActive(dialog));
+  Box(dialog, 0).setText("ST*");
+  dialog.ShowJobsButton_Click();
+  EXPECT_EQ(WithoutMnemonic(Find<QLabel>(dialog, "JobCount").text()), "2 jobs");
+  dialog.close();
 }
 
 // A key column or none current: the list starts on its first row, DataType.
@@ -168,8 +174,7 @@ TEST_F(FrmReplaceTest, ShowJobsListsTheMatchingJobsAndChangesNothing) {
   EXPECT_EQ(row(1), "B|PB|ST37");
   EXPECT_EQ(row(2), "Z1000|Null|ST1");
   EXPECT_EQ(list.horizontalHeaderItem(2)->text(), "Cap Material");
-  EXPECT_EQ(WithoutMnemonic(Find<QLabel>(dialog, "JobCount").text()),
-            "102 jobs; the first 100 shown, and 2 more");
+  EXPECT_EQ(WithoutMnemonic(Find<QLabel>(dialog, "JobCount").text()), "102 found, 100 listed, 2 not");
   test::ExpectCaptionsFit(dialog, "frmReplace-jobs");
   EXPECT_EQ(Materials().front(), "ST52");
   EXPECT_TRUE(env.Ui().shown.empty());
