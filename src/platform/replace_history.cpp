@@ -155,7 +155,7 @@ void DropUnlistedJobsTables(Database& db) {
   for (; !rs->Eof(); rs->MoveNext()) {
     std::string name = rs->Fields(0).Value().ToText();
     const std::string number = name.substr(prefix.size());
-    if (!number.empty() && number.size() < 19 && number.find_first_not_of("0123456789") == std::string::npos)
+    if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos)
       names.push_back(std::move(name));  // a table of the shop's own with a like name stays
   }
   rs->Close();
@@ -408,7 +408,6 @@ UndoResult UndoReplace(Database& db, long long id, const std::string& user, int 
   const ReplaceEntry& e = out.replace;
   const std::string column = Ident(e.column);
   out.undoId = NextEntryId(db);
-  const std::string undo = std::to_string(out.undoId);
   // The jobs set back, with the value they held, as a replace records its jobs.
   IndexJobsTable(db, e.id);
   CreateJobsTable(db, out.undoId);
