@@ -7,6 +7,7 @@
 //     history of 1, so that every replace also prunes the entry of the replace before;
 //   - with --kx_steady=1, the history is first filled to 50 entries of this size, and every
 //     recorded replace prunes the oldest: the history's steady state.
+// Then the last recorded replace is previewed and undone once, and both are timed.
 // Prints the median seconds and the ratios; exits 1 when a ratio is above 1.5.
 //   bench_replace --kx_db=DB [--kx_jobs=1000000] [--kx_every=1] [--kx_rounds=5] [--kx_steady=0]
 //                 [--kx_rows=full|bare]
@@ -129,6 +130,20 @@ int main(int argc, char** argv) {
       run(keep, recorded);
       if (!steady) run(1, pruned);
     }
+    // The undo of the last recorded replace, as the host window runs it: the preview, then the undo.
+    // Then the replace again, unrecorded, so the file ends as it would without this.
+    const auto timed = [](auto f) {
+      const auto start = std::chrono::steady_clock::now();
+      f();
+      return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    const long long last = kx::LastUndoableReplace(*db).value().id;
+    long long restored = 0;
+    const double preview = timed([&] { kx::PreviewUndo(*db, last); });
+    const double undo = timed([&] { restored = kx::UndoReplace(*db, last, "bench", keep).restored; });
+    if (restored != n) throw std::runtime_error("the undo did not set back every job");
+    from = 1 - from;
+    run(0, unused);
     const double p = Median(plain), h = Median(recorded);
     std::cout << (db->Kind() == kx::SqlEngine::Postgres ? "PostgreSQL" : "SQLite") << ", " << total
               << (full ? " full" : " bare") << " jobs, count + replace of the " << n << " that match, median of " << rounds << ":\n"
@@ -142,6 +157,8 @@ int main(int argc, char** argv) {
                 << "  history of 1, the last entry pruned         " << Median(pruned) << " s  ratio "
                 << Median(pruned) / p << '\n';
     }
+    std::cout << "  undo of the last, preview " << preview << " s, undo " << undo << " s (" << (preview + undo) / p
+              << "x the replace without history)\n";
     db->Close();
     return h / p <= 1.5 && (steady || Median(pruned) / p <= 1.5) ? 0 : 1;
   } catch (const std::exception& e) {

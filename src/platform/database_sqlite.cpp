@@ -14,6 +14,7 @@
 #include "platform/file_system_kind.h"
 #include "platform/job_schema.h"
 #include "platform/sql_dialect.h"
+#include "platform/sqlite_packed_jobs.h"
 #include "platform/table_defs.h"
 
 namespace kx::detail {
@@ -408,6 +409,7 @@ int ConfigureConnection(sqlite3* db, int busyTimeoutMs, DialectErrorSink* sink) 
   if (rc == SQLITE_OK) rc = sqlite3_db_config(db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   if (rc == SQLITE_OK) rc = sqlite3_busy_timeout(db, busyTimeoutMs);
   if (rc == SQLITE_OK) rc = RegisterDialect(db, sink);
+  if (rc == SQLITE_OK) rc = RegisterPackedJobs(db);
   return rc;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/replace_history.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "core/error.h"
@@ -76,6 +77,36 @@ void CreateJobsTable(Database& db, long long id) {
   db.ExecuteNative("CREATE TABLE " + JobsTable(id) +
                    (OnServer(db) ? " (\"JobID\" bigint NOT NULL, \"OldValue\" text)"
                                  : " (\"JobID\" INTEGER NOT NULL, \"OldValue\")"));
+}
+
+// On SQLite a replace keeps its jobs packed in one row (sqlite_packed_jobs.h).
+bool IsPacked(Database& db, long long id) {
+  return !OnServer(db) && QueryNumber(db, "SELECT count(*) FROM pragma_table_info(" + Lit(JobsTableName(id)) +
+                                              ") WHERE name = 'Packed'") != 0;
+}
+
+// CROSS JOIN: SQLite then reads the jobs first, as written, and looks each up by its ID; it knows
+// no count of the packed jobs to choose that order itself.
+std::string PackedRows(const std::string& table) {
+  return "SELECT k.\"JobID\" AS \"JobID\", k.\"OldValue\" AS \"OldValue\" FROM " + table +
+         " p CROSS JOIN kx_replace_jobs(p.\"Packed\") k";
+}
+
+// The jobs of entry id as rows (JobID, OldValue), however they are kept.
+std::string JobsRows(Database& db, long long id) {
+  return IsPacked(db, id) ? "(" + PackedRows(JobsTable(id)) + ")" : JobsTable(id);
+}
+
+// An undo looks every job up by its ID: packed jobs become a row each first.
+void UnpackJobsTable(Database& db, long long id) {
+  if (!IsPacked(db, id)) return;
+  const std::string packed = Ident(JobsTableName(id) + "_PACKED");
+  db.ExecuteNative("DROP TABLE IF EXISTS " + packed);
+  db.ExecuteNative("ALTER TABLE " + JobsTable(id) + " RENAME TO " + packed);
+  CreateJobsTable(db, id);
+  db.ExecuteNative("INSERT INTO " + JobsTable(id) + " (\"JobID\", \"OldValue\") " + PackedRows(packed) +
+                   " ORDER BY 1");
+  db.ExecuteNative("DROP TABLE " + packed);
 }
 
 void IndexJobsTable(Database& db, long long id) {
@@ -282,7 +313,7 @@ ReplaceEntry Undoable(Database& db, long long id) {
 
 // The jobs of replace id whose values are unchanged, as "FROM ... WHERE ..." over j and n.
 std::string UnchangedJobs(Database& db, const ReplaceEntry& e) {
-  return " FROM " + JobsTable(e.id) + " j JOIN \"NCDATA\" n ON n.\"ID\" = j.\"JobID\" WHERE " +
+  return " FROM " + JobsRows(db, e.id) + (OnServer(db) ? " j JOIN" : " j CROSS JOIN") + " \"NCDATA\" n ON n.\"ID\" = j.\"JobID\" WHERE " +
          Unchanged(db, "n." + Ident(e.column), e.newValue);
 }
 
@@ -295,7 +326,7 @@ std::vector<UntouchedJob> Untouched(Database& db, const ReplaceEntry& e, long lo
           ? "NOT EXISTS (SELECT 1 FROM " + JobsTable(undoId) + " u WHERE u.\"JobID\" = j.\"JobID\")"
           : "NOT (n.\"ID\" IS NOT NULL AND " + Unchanged(db, "n." + Ident(e.column), e.newValue) + ")";
   auto rs = db.OpenNative("SELECT j.\"JobID\", n.\"ID\", n.\"Filename\", n.\"ProgramNumber\", n." +
-                          Ident(e.column) + " FROM " + JobsTable(e.id) +
+                          Ident(e.column) + " FROM " + JobsRows(db, e.id) +
                           " j LEFT JOIN \"NCDATA\" n ON n.\"ID\" = j.\"JobID\" WHERE " + skip +
                           " ORDER BY j.\"JobID\" LIMIT " + std::to_string(limit));
   for (; !rs->Eof(); rs->MoveNext()) {
@@ -311,30 +342,43 @@ std::vector<UntouchedJob> Untouched(Database& db, const ReplaceEntry& e, long lo
   return out;
 }
 
-}  // namespace
-
-const char* SqliteReplaceHistorySql() {
-  static const std::string sql = std::string(kSqliteTable) + ";\n";
-  return sql.c_str();
+// SQLite: the update captures each job's old value as it sets it, in its own pass, and the jobs
+// are kept packed in one row. Returns the jobs changed; nullopt when their old values pass the
+// capture's limit (SQLite has then taken the update back).
+std::optional<long> CapturedReplace(Database& db, const ReplaceRecord& r, long long id) {
+  QueryNumber(db, "SELECT kx_capture_start(" + std::to_string(std::max<std::size_t>(r.captureLimit, 1)) + ")");
+  struct End {
+    Database& db;
+    ~End() {
+      try {
+        QueryNumber(db, "SELECT kx_capture_start(0)");
+      } catch (...) {  // the memory goes with the connection
+      }
+    }
+  } end{db};
+  long changed = 0;
+  try {
+    changed = db.Execute("Update NcData SET [" + r.column + "] = kx_capture([ID], [" + r.column + "], " +
+                         r.valueLiteral + ") where " + r.condition);
+  } catch (const KxError&) {
+    if (QueryNumber(db, "SELECT kx_capture_count()") < 0) return std::nullopt;
+    throw;
+  }
+  if (changed == 0) return 0;
+  const long long captured = QueryNumber(db, "SELECT kx_capture_count()");
+  if (captured != changed)
+    throw KxError(err::DatabaseError, kSource,
+                  "The replace changed " + std::to_string(changed) + " jobs but recorded " +
+                      std::to_string(captured) + "; nothing was changed.");
+  DropJobsTable(db, id);
+  db.ExecuteNative("CREATE TABLE " + JobsTable(id) + " (\"Packed\" BLOB)");
+  db.ExecuteNative("INSERT INTO " + JobsTable(id) + " (\"Packed\") VALUES (kx_capture_take())");
+  return changed;
 }
 
-const char* PgReplaceHistorySql() {
-  static const std::string sql = std::string(kPgTable) + ";\n";
-  return sql.c_str();
-}
-
-void EnsureReplaceHistory(Database& db) {
-  if (HasHistory(db)) return MoveSharedJobsTable(db);
-  db.ExecuteNative(OnServer(db) ? kPgTable : kSqliteTable);
-}
-
-long RecordedReplace(Database& db, const ReplaceRecord& r) {
-  Transaction t(db);
-  LockJobTable(db);
-  EnsureReplaceHistory(db);
-  const long long id = NextEntryId(db);
-  // The jobs and their old values first, in one statement, then the update of the same jobs: no
-  // other writer comes between the two.
+// The jobs and their old values first, in one statement, then the update of the same jobs: no
+// other writer comes between the two.
+long RecordThenReplace(Database& db, const ReplaceRecord& r, long long id) {
   const std::string matching =
       db.NativeSql("select [ID] as kx_id, [" + r.column + "] as kx_old from NcData where " + r.condition);
   CreateJobsTable(db, id);
@@ -342,7 +386,7 @@ long RecordedReplace(Database& db, const ReplaceRecord& r) {
       db.ExecuteNative("INSERT INTO " + JobsTable(id) + " (\"JobID\", \"OldValue\") SELECT s.kx_id, " +
                        (OnServer(db) ? "CAST(s.kx_old AS text)" : "s.kx_old") + " FROM (" + matching + ") s" +
                        (OnServer(db) ? "" : " ORDER BY 1"));
-  if (recorded == 0) return 0;  // nothing to change: no entry (the transaction rolls back)
+  if (recorded == 0) return 0;
   // Jobs that are one block of IDs, as the whole table or jobs added together are, are set by
   // the range: the condition is not tested again, and SQLite need not keep every old page for a
   // statement that calls a function. A few others are found again by their ID; most of the
@@ -367,11 +411,55 @@ long RecordedReplace(Database& db, const ReplaceRecord& r) {
     throw KxError(err::DatabaseError, kSource,
                   "The replace changed " + std::to_string(changed) + " jobs but found " +
                       std::to_string(recorded) + "; nothing was changed.");
+  return changed;
+}
+
+}  // namespace
+
+const char* SqliteReplaceHistorySql() {
+  static const std::string sql = std::string(kSqliteTable) + ";\n";
+  return sql.c_str();
+}
+
+const char* PgReplaceHistorySql() {
+  static const std::string sql = std::string(kPgTable) + ";\n";
+  return sql.c_str();
+}
+
+void EnsureReplaceHistory(Database& db) {
+  if (HasHistory(db)) return MoveSharedJobsTable(db);
+  db.ExecuteNative(OnServer(db) ? kPgTable : kSqliteTable);
+}
+
+long RecordedReplace(Database& db, const ReplaceRecord& r) {
+  Transaction t(db);
+  LockJobTable(db);
+  EnsureReplaceHistory(db);
+  const long long id = NextEntryId(db);
+  std::optional<long> changed;
+  if (!OnServer(db)) changed = CapturedReplace(db, r, id);
+  if (!changed) changed = RecordThenReplace(db, r, id);
+  if (*changed == 0) return 0;  // nothing changed: no entry (the transaction rolls back)
   Prune(db, r.keep);
-  InsertEntry(db, id, StoredColumn(db, r.column), r.pattern, r.value, r.user, 0, changed);
+  InsertEntry(db, id, StoredColumn(db, r.column), r.pattern, r.value, r.user, 0, *changed);
   t.Commit();
   DropUnlistedJobsTablesLater(db);
-  return changed;
+  return *changed;
+}
+
+std::string UnpackedJobsSelect(Database& db, TableLayout& table) {
+  const std::string prefix = "KX_REPLACE_";
+  const std::string number = table.name.substr(0, prefix.size()) == prefix ? table.name.substr(prefix.size()) : "";
+  if (OnServer(db) || number.empty() || number.find_first_not_of("0123456789") != std::string::npos ||
+      table.columns.size() != 1 || table.columns[0].name != "Packed")
+    return {};
+  ColumnLayout job, old;
+  job.name = "JobID";
+  job.type = FieldType::Int64;
+  job.required = true;
+  old.name = "OldValue";
+  table.columns = {job, old};
+  return PackedRows(Ident(table.name)) + " ORDER BY 1";
 }
 
 std::vector<ReplaceEntry> ReplaceHistoryEntries(Database& db) { return Entries(db, {}); }
@@ -409,6 +497,7 @@ UndoResult UndoReplace(Database& db, long long id, const std::string& user, int 
   const std::string column = Ident(e.column);
   out.undoId = NextEntryId(db);
   // The jobs set back, with the value they held, as a replace records its jobs.
+  UnpackJobsTable(db, e.id);
   IndexJobsTable(db, e.id);
   CreateJobsTable(db, out.undoId);
   db.ExecuteNative("INSERT INTO " + JobsTable(out.undoId) + " (\"JobID\", \"OldValue\") SELECT n.\"ID\", " +

@@ -3,8 +3,10 @@
 //
 // KX_REPLACE holds one row per replace (column, pattern, new value, user, time, jobs changed);
 // KX_REPLACE_<ID> the jobs that entry changed (their ID) with the value each held before, of its
-// own type. A replace is recorded in the transaction of its update, and the older entries beyond
-// the history's size are pruned in it too, tables and all. An undo restores the old values of the jobs that still
+// own type. On SQLite a replace captures them while its update sets them and keeps them packed in
+// one row (sqlite_packed_jobs.h); an undo, the server and db copy keep a row per job. A replace
+// is recorded in the transaction of its update, and the older entries beyond the history's size
+// are pruned in it too, tables and all. An undo restores the old values of the jobs that still
 // hold the value the replace wrote and leaves the others alone; it is recorded the same way
 // (UndoOf names the replace), so it is listed, and the replace is not undone twice. An undo is
 // not undone itself: the next undo takes the replace before.
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "core/variant.h"
+#include "platform/table_layout.h"
 
 namespace kx {
 
@@ -25,6 +28,9 @@ class Database;
 
 // Replaces kept by default ([TORVEL] ReplaceHistory).
 inline constexpr int kDefaultReplaceHistory = 50;
+// Bytes of old values an SQLite replace holds in memory to record them packed; a replace whose
+// old values take more records them row by row instead.
+inline constexpr std::size_t kDefaultCaptureLimit = std::size_t{64} << 20;
 
 struct ReplaceEntry {
   long long id = 0;
@@ -47,6 +53,7 @@ struct ReplaceRecord {
   std::string value;         // "" = Null
   std::string user;
   int keep = kDefaultReplaceHistory;  // entries kept, this one included
+  std::size_t captureLimit = kDefaultCaptureLimit;
 };
 
 // A job of an undone replace that was left alone: changed since, or deleted.
@@ -74,6 +81,11 @@ const char* PgReplaceHistorySql();
 // Sets the column of the jobs the condition selects and records them, in one transaction that
 // holds off other writers of the job table. Returns the jobs changed.
 long RecordedReplace(Database& db, const ReplaceRecord& r);
+
+// db copy: a table of packed jobs goes to the other database as a row per job. For such a table
+// of db, sets table's columns to JobID and OldValue and returns the native statement that reads
+// its rows; "" for any other table.
+std::string UnpackedJobsSelect(Database& db, TableLayout& table);
 
 // Newest first; empty when the database has no history yet.
 std::vector<ReplaceEntry> ReplaceHistoryEntries(Database& db);

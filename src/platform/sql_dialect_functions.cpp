@@ -1,11 +1,6 @@
 #include "platform/sql_dialect_functions.h"
 
-#ifdef KX_SQLITE_EXTENSION
-#include <sqlite3ext.h>
-SQLITE_EXTENSION_INIT3
-#else
-#include <sqlite3.h>
-#endif
+#include "platform/sqlite_api.h"
 
 #include <cstring>
 #include <new>

@@ -6,6 +6,7 @@
 #include "core/text.h"
 #include "platform/database.h"
 #include "platform/db_name.h"
+#include "platform/replace_history.h"
 #include "platform/sql_dialect.h"
 
 namespace kx {
@@ -81,11 +82,15 @@ TableLayout TargetTable(const TableLayout& source) {
 
 class TableRows::Impl {
  public:
-  Impl(Database& db, const TableLayout& table) : columns_(table.columns.size()) {
-    if (table.name.find(']') != std::string::npos)
+  Impl(Database& db, const TableLayout& table, const std::string& nativeSelect) : columns_(table.columns.size()) {
+    if (!nativeSelect.empty()) {
+      rs_ = db.OpenNative(nativeSelect);
+    } else if (table.name.find(']') != std::string::npos) {
       throw KxError(dberr::Syntax, kSource,
                     "Table name '" + table.name + "' cannot be written in a statement.");
-    rs_ = db.OpenRecordset("select * from [" + table.name + "]", dbOpenForwardOnly);
+    } else {
+      rs_ = db.OpenRecordset("select * from [" + table.name + "]", dbOpenForwardOnly);
+    }
     if (rs_->FieldCount() != static_cast<int>(columns_))
       throw KxError(err::DatabaseError, kSource,
                     fmt::format("Table '{}' has {} columns, its description {}.", table.name,
@@ -106,7 +111,9 @@ class TableRows::Impl {
   bool started_ = false;
 };
 
-TableRows::TableRows(Database& db, const TableLayout& table) : impl_(std::make_unique<Impl>(db, table)) {}
+TableRows::TableRows(Database& db, const TableLayout& table) : impl_(std::make_unique<Impl>(db, table, "")) {}
+TableRows::TableRows(Database& db, const TableLayout& table, const std::string& nativeSelect)
+    : impl_(std::make_unique<Impl>(db, table, nativeSelect)) {}
 TableRows::~TableRows() = default;
 bool TableRows::Next(std::vector<Variant>& row) { return impl_->Next(row); }
 
@@ -154,17 +161,20 @@ void TableWriter::Commit() { DoCommit(); }
 std::vector<CopiedTable> CopyJobDatabase(const std::string& from, const std::string& to,
                                          const CopyProgress& progress) {
   auto source = Engine().OpenDatabase(from);
-  const std::vector<TableLayout> tables = source->TableDefs();
+  std::vector<TableLayout> tables = source->TableDefs();
   auto writer = TableWriter::Create(to);
   writer->ReserveTableNames(tables);
   std::vector<CopiedTable> copied;
-  for (const TableLayout& t : tables) {
+  for (TableLayout& t : tables) {
+    // A replace's packed jobs are copied as the other engine keeps them, a row per job.
+    const std::string select = UnpackedJobsSelect(*source, t);
     long long expected = -1;
     if (progress) {
-      auto rs = source->OpenRecordset("select Count(*) from [" + t.name + "]");
+      auto rs = select.empty() ? source->OpenRecordset("select Count(*) from [" + t.name + "]")
+                               : source->OpenNative("SELECT count(*) FROM (" + select + ")");
       expected = static_cast<long long>(rs->Fields(0).Value().ToNumber());
     }
-    TableRows rows(*source, t);
+    TableRows rows(*source, t, select);
     copied.push_back({TargetTable(t).name, writer->WriteTable(t, rows, expected, progress)});
   }
   for (std::size_t i = 0; i < tables.size(); ++i) {

@@ -28,6 +28,8 @@ class RowSource {
 class TableRows final : public RowSource {
  public:
   TableRows(Database& db, const TableLayout& table);
+  // The rows a native statement reads, one value per column of table.
+  TableRows(Database& db, const TableLayout& table, const std::string& nativeSelect);
   ~TableRows() override;
   bool Next(std::vector<Variant>& row) override;
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "job_database.h"
+#include "platform/replace_history.h"
 
 #include "kx_sqlite_ext_path.h"
 
@@ -57,6 +58,19 @@ TEST_F(ExtensionTest, ShellWritesAndReadsWithTheDialect) {
   EXPECT_NE(out.find("1\nab12\nAB13\n100\n"), std::string::npos) << out;
   EXPECT_EQ(db.Rows("select ProgramNumber from data where Filename = 'ab13'"),
             (std::vector<std::string>{"0042"}));
+}
+
+TEST_F(ExtensionTest, ShellListsTheJobsARecordedReplaceKeptPacked) {
+  if (!ExtensionLoadable()) GTEST_SKIP() << "the extension cannot be loaded into the shell in this build";
+  db.AddKeys("A1", "1");
+  db.AddKeys("A2", "2");
+  db.Execute("update data set Comment = 'old' where Filename = 'A2'");
+  ReplaceRecord r{"Comment", "[Comment] is null or [Comment] = 'old'", "'new'", "", "new", "tester"};
+  ASSERT_EQ(RecordedReplace(*db.Open(), r), 2);
+  EXPECT_EQ(RunShell(env, LoadCommand() +
+                              "SELECT n.Filename, quote(k.OldValue) FROM \"KX_REPLACE_1\" p, "
+                              "kx_replace_jobs(p.\"Packed\") k JOIN NCDATA n ON n.ID = k.JobID ORDER BY 1;\n"),
+            "A1|NULL\nA2|'old'\n");
 }
 
 TEST_F(ExtensionTest, WithoutTheExtensionTheShellCannotBreakTheIndexes) {

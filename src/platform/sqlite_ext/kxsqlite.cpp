@@ -1,5 +1,6 @@
 // Loadable SQLite extension: the job database's collation NOCASE_ICU and the dialect's
-// functions IsNumeric, CDbl and match (the dialect's Like, written x MATCH 'pattern').
+// functions IsNumeric, CDbl and match (the dialect's Like, written x MATCH 'pattern'), and
+// kx_replace_jobs, which lists the jobs a replace recorded packed.
 //   sqlite3 jobs.db
 //   sqlite> .load /path/to/kxsqlite
 //   sqlite> SELECT Filename FROM NCDATA WHERE Filename MATCH 'AB*' ORDER BY Filename;
@@ -7,6 +8,7 @@
 SQLITE_EXTENSION_INIT1
 
 #include "platform/sql_dialect_functions.h"
+#include "platform/sqlite_packed_jobs.h"
 
 extern "C" {
 
@@ -14,7 +16,8 @@ extern "C" {
 __attribute__((visibility("default"))) int sqlite3_kxsqlite_init(sqlite3* db, char** pzErrMsg,
                                                                  const sqlite3_api_routines* pApi) {
   SQLITE_EXTENSION_INIT2(pApi);
-  const int rc = kx::RegisterDialect(db, nullptr);
+  int rc = kx::RegisterDialect(db, nullptr);
+  if (rc == SQLITE_OK) rc = kx::RegisterPackedJobs(db, true);
   if (rc != SQLITE_OK && pzErrMsg) *pzErrMsg = sqlite3_mprintf("kxsqlite: registration failed (%d)", rc);
   return rc;
 }
