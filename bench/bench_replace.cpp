@@ -146,7 +146,8 @@ int main(int argc, char** argv) {
     run(0, unused);
     const double p = Median(plain), h = Median(recorded);
     std::cout << (db->Kind() == kx::SqlEngine::Postgres ? "PostgreSQL" : "SQLite") << ", " << total
-              << (full ? " full" : " bare") << " jobs, count + replace of the " << n << " that match, median of " << rounds << ":\n"
+              << (full ? " full" : " bare") << " jobs, count + replace of the " << n << " that match, median of "
+              << rounds << ":\n"
               << "  without history                             " << p << " s\n";
     if (steady) {
       std::cout << "  history full at " << keep << ", the oldest entry pruned  " << h << " s  ratio " << h / p

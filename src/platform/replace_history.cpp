@@ -313,8 +313,8 @@ ReplaceEntry Undoable(Database& db, long long id) {
 
 // The jobs of replace id whose values are unchanged, as "FROM ... WHERE ..." over j and n.
 std::string UnchangedJobs(Database& db, const ReplaceEntry& e) {
-  return " FROM " + JobsRows(db, e.id) + (OnServer(db) ? " j JOIN" : " j CROSS JOIN") + " \"NCDATA\" n ON n.\"ID\" = j.\"JobID\" WHERE " +
-         Unchanged(db, "n." + Ident(e.column), e.newValue);
+  return " FROM " + JobsRows(db, e.id) + (OnServer(db) ? " j JOIN" : " j CROSS JOIN") +
+         " \"NCDATA\" n ON n.\"ID\" = j.\"JobID\" WHERE " + Unchanged(db, "n." + Ident(e.column), e.newValue);
 }
 
 std::vector<UntouchedJob> Untouched(Database& db, const ReplaceEntry& e, long long undoId,

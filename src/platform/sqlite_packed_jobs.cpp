@@ -363,9 +363,12 @@ int RegisterPackedJobs(sqlite3* db, bool decoderOnly) {
   rc = sqlite3_create_function_v2(db, "kx_capture_start", 1, kFlags, capture, StartFn, nullptr, nullptr,
                                   DeleteCapture);
   if (rc != SQLITE_OK) return rc;  // SQLite called DeleteCapture
-  rc = sqlite3_create_function(db, "kx_capture", 3, kFlags, capture, CaptureFn, nullptr, nullptr);
-  if (rc == SQLITE_OK) rc = sqlite3_create_function(db, "kx_capture_count", 0, kFlags, capture, CountFn, nullptr, nullptr);
-  if (rc == SQLITE_OK) rc = sqlite3_create_function(db, "kx_capture_take", 0, kFlags, capture, TakeFn, nullptr, nullptr);
+  const auto add = [&](const char* name, int args, void (*fn)(sqlite3_context*, int, sqlite3_value**)) {
+    if (rc == SQLITE_OK) rc = sqlite3_create_function(db, name, args, kFlags, capture, fn, nullptr, nullptr);
+  };
+  add("kx_capture", 3, CaptureFn);
+  add("kx_capture_count", 0, CountFn);
+  add("kx_capture_take", 0, TakeFn);
   return rc;
 }
 
