@@ -14,6 +14,7 @@
 //
 // The decoder is also in the loadable extension, so the sqlite3 shell can read a history.
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,7 +30,11 @@ struct PackedValue {
   std::int64_t integer = 0;
   double real = 0;
   std::string bytes;  // text (UTF-8) or blob
-  bool operator==(const PackedValue&) const = default;
+  // The same bits: a NaN read from a damaged value equals itself, -0.0 is not 0.0.
+  bool operator==(const PackedValue& o) const {
+    return kind == o.kind && integer == o.integer && std::memcmp(&real, &o.real, sizeof real) == 0 &&
+           bytes == o.bytes;
+  }
 };
 
 struct PackedJob {
