@@ -342,10 +342,21 @@ std::vector<UntouchedJob> Untouched(Database& db, const ReplaceEntry& e, long lo
   return out;
 }
 
+// Bytes a packed job takes beside its value (the ID's step, the kind, the length), about.
+constexpr long long kCaptureOverhead = 4;
+
 // SQLite: the update captures each job's old value as it sets it, in its own pass, and the jobs
-// are kept packed in one row. Returns the jobs changed; nullopt when their old values pass the
-// capture's limit (SQLite has then taken the update back).
+// are kept packed in one row. Returns the jobs changed; nullopt when their old values would not
+// fit in the capture's limit, or passed it (SQLite has then taken the update back).
 std::optional<long> CapturedReplace(Database& db, const ReplaceRecord& r, long long id) {
+  // Old values that would not fit go row by row from the start, not after an update taken back
+  // halfway: the table's size (its highest ID) times a job's share in its first rows.
+  const std::string first = db.NativeSql("select [" + r.column + "] as kx_old from NcData");
+  const auto perJob = static_cast<long long>(
+      QueryNumber(db, "SELECT coalesce(avg(length(CAST(s.kx_old AS BLOB))), 0) FROM (" + first + " LIMIT 1000) s"));
+  const long long jobs = QueryNumber(db, "SELECT coalesce(max(\"ID\"), 0) FROM \"NCDATA\"");
+  if (static_cast<double>(jobs) * static_cast<double>(perJob + kCaptureOverhead) > static_cast<double>(r.captureLimit))
+    return std::nullopt;
   QueryNumber(db, "SELECT kx_capture_start(" + std::to_string(std::max<std::size_t>(r.captureLimit, 1)) + ")");
   struct End {
     Database& db;

@@ -28,9 +28,9 @@ class Database;
 
 // Replaces kept by default ([TORVEL] ReplaceHistory).
 inline constexpr int kDefaultReplaceHistory = 50;
-// Bytes of old values an SQLite replace holds in memory to record them packed; a replace whose
-// old values take more records them row by row instead.
-inline constexpr std::size_t kDefaultCaptureLimit = std::size_t{64} << 20;
+// Bytes of old values an SQLite replace holds in memory to record them packed (a value of 250
+// bytes in each of 1,000,000 jobs); a replace whose old values take more records them row by row.
+inline constexpr std::size_t kDefaultCaptureLimit = std::size_t{256} << 20;
 
 struct ReplaceEntry {
   long long id = 0;

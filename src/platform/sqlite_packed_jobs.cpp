@@ -134,6 +134,7 @@ namespace {
 
 struct Capture {
   PackedJobsWriter jobs;
+  std::string taken;  // what kx_capture_take gave, until the next start: SQLite reads it after
   std::int64_t count = 0;
   std::size_t limit = 0;
   bool active = false;
@@ -141,6 +142,7 @@ struct Capture {
 
   void Reset() {
     jobs = PackedJobsWriter();  // gives the memory back
+    std::string().swap(taken);
     count = 0;
     active = overflow = false;
   }
@@ -208,9 +210,10 @@ void CountFn(sqlite3_context* ctx, int, sqlite3_value**) {
 void TakeFn(sqlite3_context* ctx, int, sqlite3_value**) {
   Capture& c = CaptureOf(ctx);
   if (!c.active || c.overflow) return sqlite3_result_null(ctx);
-  const std::string& bytes = c.jobs.Bytes();
-  sqlite3_result_blob64(ctx, bytes.data(), bytes.size(), SQLITE_TRANSIENT);
-  c.Reset();
+  c.taken = c.jobs.Take();  // not copied: it may be as large as the limit
+  c.count = 0;
+  c.active = false;
+  sqlite3_result_blob64(ctx, c.taken.data(), c.taken.size(), SQLITE_STATIC);
 }
 
 void DeleteCapture(void* p) { delete static_cast<Capture*>(p); }
@@ -228,7 +231,7 @@ struct JobsCursor {
 };
 
 int Connect(sqlite3* db, void*, int, const char* const*, sqlite3_vtab** out, char**) {
-  const int rc = sqlite3_declare_vtab(db, "CREATE TABLE x(\"JobID\" INTEGER, \"OldValue\", packed HIDDEN)");
+  const int rc = sqlite3_declare_vtab(db, "CREATE TABLE x(\"JobID\" INTEGER, \"OldValue\", kx_packed HIDDEN)");
   if (rc != SQLITE_OK) return rc;
   auto* tab = static_cast<sqlite3_vtab*>(sqlite3_malloc(sizeof(sqlite3_vtab)));
   if (!tab) return SQLITE_NOMEM;

@@ -8,7 +8,8 @@
 //                                 row by row); 0 ends a capture
 //   kx_capture(id, old, new)      adds the job and its old value; returns new (the SET's value)
 //   kx_capture_count()            jobs added; -1 once the limit was passed
-//   kx_capture_take()             the packed jobs as a blob, ending the capture
+//   kx_capture_take()             the packed jobs as a blob, ending the capture (the blob stays
+//                                 valid until the next kx_capture_start)
 //   kx_replace_jobs(packed)       table-valued: the jobs of a packed value (JobID, OldValue), in
 //                                 the order they were captured; a damaged value is an error
 //

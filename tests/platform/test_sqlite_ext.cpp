@@ -68,8 +68,8 @@ TEST_F(ExtensionTest, ShellListsTheJobsARecordedReplaceKeptPacked) {
   ReplaceRecord r{"Comment", "[Comment] is null or [Comment] = 'old'", "'new'", "", "new", "tester"};
   ASSERT_EQ(RecordedReplace(*db.Open(), r), 2);
   EXPECT_EQ(RunShell(env, LoadCommand() +
-                              "SELECT n.Filename, quote(k.OldValue) FROM \"KX_REPLACE_1\" p, "
-                              "kx_replace_jobs(p.\"Packed\") k JOIN NCDATA n ON n.ID = k.JobID ORDER BY 1;\n"),
+                              "SELECT n.Filename, quote(OldValue) FROM \"KX_REPLACE_1\", "
+                              "kx_replace_jobs(\"Packed\") JOIN NCDATA n ON n.ID = JobID ORDER BY 1;\n"),
             "A1|NULL\nA2|'old'\n");
 }
 

@@ -162,6 +162,29 @@ TEST_F(ReplaceHistoryTest, EveryWayOfSettingTheRecordedJobsSetsThemAndNoOther) {
   });
 }
 
+// The first rows promise old values that fit, the matching ones at the end do not: SQLite takes
+// the update back halfway and records the jobs row by row, and nothing is changed twice.
+TEST_F(ReplaceHistoryTest, OldValuesLongerThanTheFirstRowsPromisedAreRecordedRowByRow) {
+  const std::string longValue = "LONG" + std::string(300, 'x');
+  Both([&](const JobDatabase& d) {
+    {
+      auto conn = d.Open();
+      const std::string rows = conn->Kind() == SqlEngine::Postgres
+                                   ? "pg_catalog.generate_series(1, 1100) x"
+                                   : "(WITH RECURSIVE s(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM s WHERE x < "
+                                     "1100) SELECT x FROM s)";
+      conn->ExecuteNative(
+          "INSERT INTO \"NCDATA\" (\"Filename\", \"ProgramNumber\", \"Material\") SELECT 'S' || x, 'T' || x, "
+          "CASE WHEN x > 1000 THEN '" +
+          longValue + "' ELSE 'S' END FROM " + rows);
+    }
+    EXPECT_EQ(Replace(d, "Material", "LONG*", "SHORT", kDefaultReplaceHistory, 20000), 100);
+    EXPECT_EQ(d.Count("select count(*) from NcData where Material = 'SHORT'"), 100);
+    EXPECT_EQ(Undo(d).restored, 100);
+    EXPECT_EQ(d.Count("select count(*) from NcData where Material = '" + longValue + "'"), 100);
+  });
+}
+
 TEST_F(ReplaceHistoryTest, ValuesOfEveryKindGoToNullAndComeBack) {
   Both([](const JobDatabase& d) {
     d.Execute("update NcData set Material = '007' where Filename = 'C'");
