@@ -97,21 +97,22 @@ std::string JobsRows(Database& db, long long id) {
   return IsPacked(db, id) ? "(" + PackedRows(JobsTable(id)) + ")" : JobsTable(id);
 }
 
-// An undo looks every job up by its ID: packed jobs become a row each first.
-void UnpackJobsTable(Database& db, long long id) {
-  if (!IsPacked(db, id)) return;
-  const std::string packed = Ident(JobsTableName(id) + "_PACKED");
-  db.ExecuteNative("DROP TABLE IF EXISTS " + packed);
-  db.ExecuteNative("ALTER TABLE " + JobsTable(id) + " RENAME TO " + packed);
-  CreateJobsTable(db, id);
-  db.ExecuteNative("INSERT INTO " + JobsTable(id) + " (\"JobID\", \"OldValue\") " + PackedRows(packed) +
-                   " ORDER BY 1");
-  db.ExecuteNative("DROP TABLE " + packed);
-}
-
 void IndexJobsTable(Database& db, long long id) {
   db.ExecuteNative("CREATE UNIQUE INDEX " + Ident(JobsTableName(id) + "_JobID") + " ON " + JobsTable(id) +
                    " (\"JobID\")");
+}
+
+// An undo looks every job up by its ID: packed jobs become a row each, keyed by it, and a table
+// of rows gets an index.
+void KeyJobsTable(Database& db, long long id) {
+  if (!IsPacked(db, id)) return IndexJobsTable(db, id);
+  const std::string packed = Ident(JobsTableName(id) + "_PACKED");
+  db.ExecuteNative("DROP TABLE IF EXISTS " + packed);
+  db.ExecuteNative("ALTER TABLE " + JobsTable(id) + " RENAME TO " + packed);
+  db.ExecuteNative("CREATE TABLE " + JobsTable(id) + " (\"JobID\" INTEGER PRIMARY KEY, \"OldValue\")");
+  db.ExecuteNative("INSERT INTO " + JobsTable(id) + " (\"JobID\", \"OldValue\") " + PackedRows(packed) +
+                   " ORDER BY 1");
+  db.ExecuteNative("DROP TABLE " + packed);
 }
 
 // The first history kept all entries' jobs in one table, KX_REPLACE_JOB: each entry's rows move
@@ -317,14 +318,13 @@ std::string UnchangedJobs(Database& db, const ReplaceEntry& e) {
          " \"NCDATA\" n ON n.\"ID\" = j.\"JobID\" WHERE " + Unchanged(db, "n." + Ident(e.column), e.newValue);
 }
 
-std::vector<UntouchedJob> Untouched(Database& db, const ReplaceEntry& e, long long undoId,
-                                    std::size_t limit) {
+// The jobs of replace e changed since or deleted, the first limit by ID. An undo lists them before
+// its update: no other writer comes between, so they are the jobs it leaves alone.
+std::vector<UntouchedJob> Untouched(Database& db, const ReplaceEntry& e, std::size_t limit) {
   std::vector<UntouchedJob> out;
   if (limit == 0) return out;
   const std::string skip =
-      undoId != 0
-          ? "NOT EXISTS (SELECT 1 FROM " + JobsTable(undoId) + " u WHERE u.\"JobID\" = j.\"JobID\")"
-          : "NOT (n.\"ID\" IS NOT NULL AND " + Unchanged(db, "n." + Ident(e.column), e.newValue) + ")";
+      "NOT (n.\"ID\" IS NOT NULL AND " + Unchanged(db, "n." + Ident(e.column), e.newValue) + ")";
   auto rs = db.OpenNative("SELECT j.\"JobID\", n.\"ID\", n.\"Filename\", n.\"ProgramNumber\", n." +
                           Ident(e.column) + " FROM " + JobsRows(db, e.id) +
                           " j LEFT JOIN \"NCDATA\" n ON n.\"ID\" = j.\"JobID\" WHERE " + skip +
@@ -342,6 +342,47 @@ std::vector<UntouchedJob> Untouched(Database& db, const ReplaceEntry& e, long lo
   return out;
 }
 
+// A capture on SQLite's connection (sqlite_packed_jobs.h), ended with the scope.
+class CaptureScope {
+ public:
+  CaptureScope(Database& db, std::size_t limit) : db_(db) {
+    QueryNumber(db_, "SELECT kx_capture_start(" + std::to_string(std::max<std::size_t>(limit, 1)) + ")");
+  }
+  ~CaptureScope() {
+    try {
+      QueryNumber(db_, "SELECT kx_capture_start(0)");
+    } catch (...) {  // the memory goes with the connection
+    }
+  }
+  CaptureScope(const CaptureScope&) = delete;
+  CaptureScope& operator=(const CaptureScope&) = delete;
+  // The jobs update changed; nullopt when their old values passed the limit (SQLite has then
+  // taken the update back).
+  template <class Update>
+  std::optional<long> Run(Update update) const {
+    try {
+      return update();
+    } catch (const KxError&) {
+      if (QueryNumber(db_, "SELECT kx_capture_count()") < 0) return std::nullopt;
+      throw;
+    }
+  }
+  // Keeps the jobs captured, which the update changed, as the jobs of entry id.
+  void Store(long long id, long changed) const {
+    const long long captured = QueryNumber(db_, "SELECT kx_capture_count()");
+    if (captured != changed)
+      throw KxError(err::DatabaseError, kSource,
+                    "The update changed " + std::to_string(changed) + " jobs but recorded " +
+                        std::to_string(captured) + "; nothing was changed.");
+    DropJobsTable(db_, id);
+    db_.ExecuteNative("CREATE TABLE " + JobsTable(id) + " (\"Packed\" BLOB)");
+    db_.ExecuteNative("INSERT INTO " + JobsTable(id) + " (\"Packed\") VALUES (kx_capture_take())");
+  }
+
+ private:
+  Database& db_;
+};
+
 // Bytes a packed job takes beside its value (the ID's step, the kind, the length), about.
 constexpr long long kCaptureOverhead = 4;
 
@@ -352,38 +393,18 @@ std::optional<long> CapturedReplace(Database& db, const ReplaceRecord& r, long l
   // Old values that would not fit go row by row from the start, not after an update taken back
   // halfway: the table's size (its highest ID) times a job's share in its first rows.
   const std::string first = db.NativeSql("select [" + r.column + "] as kx_old from NcData");
-  const auto perJob = static_cast<long long>(
-      QueryNumber(db, "SELECT coalesce(avg(length(CAST(s.kx_old AS BLOB))), 0) FROM (" + first + " LIMIT 1000) s"));
+  const long long perJob = QueryNumber(
+      db, "SELECT coalesce(avg(length(CAST(s.kx_old AS BLOB))), 0) FROM (" + first + " LIMIT 1000) s");
   const long long jobs = QueryNumber(db, "SELECT coalesce(max(\"ID\"), 0) FROM \"NCDATA\"");
-  if (static_cast<double>(jobs) * static_cast<double>(perJob + kCaptureOverhead) > static_cast<double>(r.captureLimit))
+  if (static_cast<double>(jobs) * static_cast<double>(perJob + kCaptureOverhead) >
+      static_cast<double>(r.captureLimit))
     return std::nullopt;
-  QueryNumber(db, "SELECT kx_capture_start(" + std::to_string(std::max<std::size_t>(r.captureLimit, 1)) + ")");
-  struct End {
-    Database& db;
-    ~End() {
-      try {
-        QueryNumber(db, "SELECT kx_capture_start(0)");
-      } catch (...) {  // the memory goes with the connection
-      }
-    }
-  } end{db};
-  long changed = 0;
-  try {
-    changed = db.Execute("Update NcData SET [" + r.column + "] = kx_capture([ID], [" + r.column + "], " +
-                         r.valueLiteral + ") where " + r.condition);
-  } catch (const KxError&) {
-    if (QueryNumber(db, "SELECT kx_capture_count()") < 0) return std::nullopt;
-    throw;
-  }
-  if (changed == 0) return 0;
-  const long long captured = QueryNumber(db, "SELECT kx_capture_count()");
-  if (captured != changed)
-    throw KxError(err::DatabaseError, kSource,
-                  "The replace changed " + std::to_string(changed) + " jobs but recorded " +
-                      std::to_string(captured) + "; nothing was changed.");
-  DropJobsTable(db, id);
-  db.ExecuteNative("CREATE TABLE " + JobsTable(id) + " (\"Packed\" BLOB)");
-  db.ExecuteNative("INSERT INTO " + JobsTable(id) + " (\"Packed\") VALUES (kx_capture_take())");
+  const CaptureScope capture(db, r.captureLimit);
+  const auto changed = capture.Run([&] {
+    return db.Execute("Update NcData SET [" + r.column + "] = kx_capture([ID], [" + r.column + "], " +
+                      r.valueLiteral + ") where " + r.condition);
+  });
+  if (changed && *changed > 0) capture.Store(id, *changed);
   return changed;
 }
 
@@ -423,6 +444,38 @@ long RecordThenReplace(Database& db, const ReplaceRecord& r, long long id) {
                   "The replace changed " + std::to_string(changed) + " jobs but found " +
                       std::to_string(recorded) + "; nothing was changed.");
   return changed;
+}
+
+// The value an undo sets a job back to, from the jobs of e.
+std::string RestoreValue(Database& db, const ReplaceEntry& e) {
+  return "(SELECT " + Restored(db, e.column, "j.\"OldValue\"") + " FROM " + JobsTable(e.id) +
+         " j WHERE j.\"JobID\" = \"NCDATA\".\"ID\")";
+}
+
+// The undo of e sets back its jobs that still hold the value it wrote; the jobs of entry undoId
+// are those jobs with the value they held, as a replace records its jobs. SQLite captures them
+// in the update's own pass, as a replace does; nullopt: they passed the limit.
+std::optional<long> CapturedRestore(Database& db, const ReplaceEntry& e, long long undoId, std::size_t limit) {
+  const std::string column = Ident(e.column);
+  const CaptureScope capture(db, limit);
+  const auto restored = capture.Run([&] {
+    return db.ExecuteNative("UPDATE \"NCDATA\" SET " + column + " = kx_capture(\"ID\", " + column + ", " +
+                            RestoreValue(db, e) + ") WHERE \"ID\" IN (SELECT \"JobID\" FROM " +
+                            JobsTable(e.id) + ") AND " + Unchanged(db, column, e.newValue));
+  });
+  if (restored) capture.Store(undoId, *restored);
+  return restored;
+}
+
+long RecordThenRestore(Database& db, const ReplaceEntry& e, long long undoId) {
+  const std::string column = Ident(e.column);
+  CreateJobsTable(db, undoId);
+  db.ExecuteNative("INSERT INTO " + JobsTable(undoId) + " (\"JobID\", \"OldValue\") SELECT n.\"ID\", " +
+                   (OnServer(db) ? "CAST(n." + column + " AS text)" : "n." + column) + UnchangedJobs(db, e) +
+                   " ORDER BY n.\"ID\"");
+  IndexJobsTable(db, undoId);
+  return db.ExecuteNative("UPDATE \"NCDATA\" SET " + column + " = " + RestoreValue(db, e) +
+                          " WHERE \"ID\" IN (SELECT \"JobID\" FROM " + JobsTable(undoId) + ")");
 }
 
 }  // namespace
@@ -494,34 +547,26 @@ UndoResult PreviewUndo(Database& db, long long id, std::size_t listLimit) {
   out.replace = Undoable(db, id);
   out.restored = QueryNumber(db, "SELECT count(*)" + UnchangedJobs(db, out.replace));
   out.untouched = out.replace.jobs - out.restored;
-  out.untouchedJobs = Untouched(db, out.replace, 0, listLimit);
+  out.untouchedJobs = Untouched(db, out.replace, listLimit);
   return out;
 }
 
-UndoResult UndoReplace(Database& db, long long id, const std::string& user, int keep, std::size_t listLimit) {
+UndoResult UndoReplace(Database& db, long long id, const std::string& user, int keep, std::size_t listLimit,
+                       std::size_t captureLimit) {
   Transaction t(db);
   LockJobTable(db);
   EnsureReplaceHistory(db);
   UndoResult out;
   out.replace = Undoable(db, id);
   const ReplaceEntry& e = out.replace;
-  const std::string column = Ident(e.column);
   out.undoId = NextEntryId(db);
-  // The jobs set back, with the value they held, as a replace records its jobs.
-  UnpackJobsTable(db, e.id);
-  IndexJobsTable(db, e.id);
-  CreateJobsTable(db, out.undoId);
-  db.ExecuteNative("INSERT INTO " + JobsTable(out.undoId) + " (\"JobID\", \"OldValue\") SELECT n.\"ID\", " +
-                   (OnServer(db) ? "CAST(n." + column + " AS text)" : "n." + column) + UnchangedJobs(db, e) +
-                   " ORDER BY n.\"ID\"");
-  IndexJobsTable(db, out.undoId);
-  out.restored =
-      db.ExecuteNative("UPDATE \"NCDATA\" SET " + column + " = (SELECT " +
-                       Restored(db, e.column, "j.\"OldValue\"") + " FROM " + JobsTable(e.id) +
-                       " j WHERE j.\"JobID\" = \"NCDATA\".\"ID\") WHERE \"ID\" IN (SELECT \"JobID\" FROM " +
-                       JobsTable(out.undoId) + ")");
+  out.untouchedJobs = Untouched(db, e, listLimit);
+  KeyJobsTable(db, e.id);
+  std::optional<long> restored;
+  if (!OnServer(db)) restored = CapturedRestore(db, e, out.undoId, captureLimit);
+  if (!restored) restored = RecordThenRestore(db, e, out.undoId);
+  out.restored = *restored;
   out.untouched = e.jobs - out.restored;
-  out.untouchedJobs = Untouched(db, e, out.undoId, listLimit);
   Prune(db, keep);
   InsertEntry(db, out.undoId, e.column, {}, {}, user, e.id, out.restored);
   t.Commit();

@@ -3,8 +3,8 @@
 //
 // KX_REPLACE holds one row per replace (column, pattern, new value, user, time, jobs changed);
 // KX_REPLACE_<ID> the jobs that entry changed (their ID) with the value each held before, of its
-// own type. On SQLite a replace captures them while its update sets them and keeps them packed in
-// one row (sqlite_packed_jobs.h); an undo, the server and db copy keep a row per job. A replace
+// own type. On SQLite a replace, and an undo, captures them while its update sets them and keeps
+// them packed in one row (sqlite_packed_jobs.h); the server and db copy keep a row per job. A replace
 // is recorded in the transaction of its update, and the older entries beyond the history's size
 // are pruned in it too, tables and all. An undo restores the old values of the jobs that still
 // hold the value the replace wrote and leaves the others alone; it is recorded the same way
@@ -98,6 +98,6 @@ UndoResult PreviewUndo(Database& db, long long id, std::size_t listLimit = 100);
 // Restores the old values of the jobs of replace id that still hold the value it wrote; records
 // the undo and prunes the history to keep entries, in one transaction. Raises as PreviewUndo.
 UndoResult UndoReplace(Database& db, long long id, const std::string& user, int keep,
-                       std::size_t listLimit = 100);
+                       std::size_t listLimit = 100, std::size_t captureLimit = kDefaultCaptureLimit);
 
 }  // namespace kx

@@ -39,10 +39,11 @@ class ReplaceHistoryTest : public PgJobDbTest {
                           keep, limit};
     return RecordedReplace(*d.Open(), r);
   }
-  static UndoResult Undo(const JobDatabase& d, long long id = 0) {
+  // The undo the same way: captured within limit, or row by row.
+  static UndoResult Undo(const JobDatabase& d, long long id = 0, std::size_t limit = kDefaultCaptureLimit) {
     auto conn = d.Open();
     if (id == 0) id = LastUndoableReplace(*conn).value().id;
-    return UndoReplace(*conn, id, "undoer", kDefaultReplaceHistory);
+    return UndoReplace(*conn, id, "undoer", kDefaultReplaceHistory, 100, limit);
   }
   static std::vector<ReplaceEntry> History(const JobDatabase& d) { return ReplaceHistoryEntries(*d.Open()); }
   // The column's values of A..F with their kinds.
@@ -154,7 +155,7 @@ TEST_F(ReplaceHistoryTest, EveryWayOfSettingTheRecordedJobsSetsThemAndNoOther) {
       d.Execute("update NcData set Material = 'CU1' where Filename = 'C'");  // one more, away from the rest
       EXPECT_EQ(Replace(d, "Material", "CU1", "CU2", kDefaultReplaceHistory, limit), 41);
       EXPECT_EQ(d.Count("select count(*) from NcData where Material = 'CU2'"), 41);
-      EXPECT_EQ(Undo(d).restored, 41);
+      EXPECT_EQ(Undo(d, 0, limit).restored, 41);
       EXPECT_EQ(d.Count("select count(*) from NcData where Material = 'CU1'"), 41);
       EXPECT_EQ(d.Count("select count(*) from NcData where Material like 'NO*'"), every * 40 - 40);
       d.Execute("delete from NcData where Filename like 'R*'");
@@ -194,7 +195,7 @@ TEST_F(ReplaceHistoryTest, ValuesOfEveryKindGoToNullAndComeBack) {
       const Values before = Column(d, column);
       Replace(d, column, "*", "", kDefaultReplaceHistory, limit);
       EXPECT_EQ(Column(d, column), Values(before.size(), kNull));
-      Undo(d);
+      Undo(d, 0, limit);
       EXPECT_EQ(Column(d, column), before);  // 7 a whole number, 1.25 and 2 decimals, "007" a text
     }
     // And a value given to empty ones, taken back to Null and "".
