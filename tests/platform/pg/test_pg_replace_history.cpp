@@ -240,6 +240,8 @@ TEST_F(ReplaceHistoryTest, AHistoryCopiedToTheOtherEngineIsUndoneThere) {
     const Values material = Column(*from[i], "Material"), thickness = Column(*from[i], "Materialthickness");
     Replace(*from[i], "Material", "ST*", "X");
     Replace(*from[i], "Materialthickness", "*", "9.5");
+    Undo(*from[i]);  // its jobs and the undo's own go with the copy, too
+    Replace(*from[i], "Materialthickness", "*", "9.5");
     CopyJobDatabase(from[i]->Path(), to[i]);
     const JobDatabase copy(to[i], false);
     Undo(copy);
