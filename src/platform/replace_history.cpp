@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string_view>
 
 #include "core/error.h"
 #include "platform/database.h"
@@ -39,6 +40,13 @@ constexpr const char* kPgTable = R"sql(CREATE TABLE IF NOT EXISTS "KX_REPLACE" (
 // appends rows and checks none. An undo indexes the table it reads.
 std::string JobsTableName(long long id) { return "KX_REPLACE_" + std::to_string(id); }
 std::string JobsTable(long long id) { return "\"" + JobsTableName(id) + "\""; }
+
+// KX_REPLACE_ and digits only: a table of the shop's own with a like name is never taken for one.
+bool IsJobsTableName(const std::string& name) {
+  constexpr std::string_view prefix = "KX_REPLACE_";
+  return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0 &&
+         name.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
 
 bool OnServer(const Database& db) { return db.Kind() == SqlEngine::Postgres; }
 
@@ -175,7 +183,6 @@ void Prune(Database& db, int keep) {
 // then read back everything written since. Tables and entries are read in one statement, so that a
 // table another replace commits in between is seen with its entry.
 void DropUnlistedJobsTables(Database& db) {
-  const std::string prefix = "KX_REPLACE_";
   std::vector<std::string> names;
   auto rs = db.OpenNative(
       OnServer(db)
@@ -186,9 +193,7 @@ void DropUnlistedJobsTables(Database& db) {
             "substr(name, 12) NOT IN (SELECT CAST(\"ID\" AS TEXT) FROM \"KX_REPLACE\")");
   for (; !rs->Eof(); rs->MoveNext()) {
     std::string name = rs->Fields(0).Value().ToText();
-    const std::string number = name.substr(prefix.size());
-    if (!number.empty() && number.find_first_not_of("0123456789") == std::string::npos)
-      names.push_back(std::move(name));  // a table of the shop's own with a like name stays
+    if (IsJobsTableName(name)) names.push_back(std::move(name));
   }
   rs->Close();
   if (names.empty()) return;
@@ -512,10 +517,8 @@ long RecordedReplace(Database& db, const ReplaceRecord& r) {
 }
 
 std::string UnpackedJobsSelect(Database& db, TableLayout& table) {
-  const std::string prefix = "KX_REPLACE_";
-  const std::string number = table.name.substr(0, prefix.size()) == prefix ? table.name.substr(prefix.size()) : "";
-  if (OnServer(db) || number.empty() || number.find_first_not_of("0123456789") != std::string::npos ||
-      table.columns.size() != 1 || table.columns[0].name != "Packed")
+  if (OnServer(db) || !IsJobsTableName(table.name) || table.columns.size() != 1 ||
+      table.columns[0].name != "Packed")
     return {};
   ColumnLayout job, old;
   job.name = "JobID";
